@@ -1,0 +1,32 @@
+# The two everyday commands: `make run` and `make test`. Both install what is missing first.
+JOBS ?= $(shell nproc)
+
+.PHONY: deps run test build-release build-ci asan bench format
+
+deps:
+	@bash scripts/install-deps.sh
+
+build-release: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+
+build-ci: deps
+	cmake --preset ci
+	cmake --build --preset ci -j $(JOBS)
+
+run: build-release
+	./build/release/bin/tamboro3
+
+test: build-ci
+	ctest --preset ci -j $(JOBS)
+
+asan: deps
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+
+bench: build-release
+	cmake --build --preset release --target benchmarks -j $(JOBS)
+
+format:
+	find src tests bench decoder -name '*.cpp' -o -name '*.h' | xargs clang-format -i

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QJsonValue>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+// What every command of the command-line program gets: the home folder and the two streams.
+struct CliContext
+{
+    QString home;
+    QTextStream& out;
+    QTextStream& err;
+};
+
+// One output record: named fields in a fixed order. Printed either as one JSON object on one
+// line, or as "name: value" lines followed by an empty line.
+class CliRecord
+{
+public:
+    CliRecord& add(const QString& name, const QJsonValue& value);
+    void print(QTextStream& out, bool json) const;
+
+private:
+    QList<QPair<QString, QJsonValue>> m_fields;
+};
+
+// Splits the arguments of a command into options and plain arguments. Options named in
+// `valued` take the next argument as their value; options named in `flags` take none.
+// Throws CliUsageError for an unknown option or a missing value.
+struct CliArgs
+{
+    QStringList positional;
+    QList<QPair<QString, QString>> options; // in the order given
+    bool has(const QString& name) const;
+    QString value(const QString& name) const;
+};
+
+class CliUsageError
+{
+public:
+    explicit CliUsageError(QString text) : m_text(std::move(text)) {}
+    const QString& text() const { return m_text; }
+
+private:
+    QString m_text;
+};
+
+CliArgs parseCliArgs(const QStringList& args, const QStringList& flags, const QStringList& valued);

@@ -1,0 +1,6 @@
+#pragma once
+
+#include "cli/CliContext.h"
+
+// Each command returns the process exit status.
+int runTagCommand(CliContext& context, const QStringList& args);

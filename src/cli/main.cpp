@@ -1,0 +1,75 @@
+#include "cli/Commands.h"
+#include "platform/Errors.h"
+#include "platform/Home.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+
+const char* const usageText = R"(Usage: tamboro3-cli [--home DIR] COMMAND [ARGS...]
+
+Commands:
+  tag show [--json] FILE...        print the ID3v1 tag of each file
+  tag set FILE [--title T] [--artist A] [--album B] [--year Y] [--comment C] [--genre-id N]
+                                   change the ID3v1 tag of a file that has one
+
+The home is DIR, else $TAMBORO_HOME, else the per-user data folder.
+)";
+
+struct Command
+{
+    const char* name;
+    int (*run)(CliContext&, const QStringList&);
+};
+
+const Command commands[] = {
+    {"tag", runTagCommand},
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    QStringList args = QCoreApplication::arguments().mid(1);
+    QString home;
+    while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
+        const QString option = args.takeFirst();
+        if (option == QLatin1String("--home") && !args.isEmpty()) {
+            home = args.takeFirst();
+        } else if (option == QLatin1String("--help")) {
+            out << usageText;
+            return 0;
+        } else {
+            err << "Unknown or incomplete option " << option << "\n" << usageText;
+            return 2;
+        }
+    }
+    if (args.isEmpty()) {
+        err << usageText;
+        return 2;
+    }
+
+    const QString name = args.takeFirst();
+    for (const Command& command : commands) {
+        if (name != QLatin1String(command.name))
+            continue;
+        try {
+            CliContext context{home.isEmpty() ? Home::defaultPath() : home, out, err};
+            return command.run(context, args);
+        } catch (const CliUsageError& e) {
+            err << e.text() << "\n" << usageText;
+            return 2;
+        } catch (const TamboroError& e) {
+            err << e.message() << "\n";
+            return 1;
+        }
+    }
+    err << "Unknown command " << name << "\n" << usageText;
+    return 2;
+}

@@ -1,0 +1,6 @@
+#include "platform/Clock.h"
+
+QDateTime SystemClock::now() const
+{
+    return QDateTime::currentDateTime();
+}

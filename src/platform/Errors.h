@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+// The exceptions the program raises. Each carries the text the user is shown; the GUI catches
+// them in one place and shows that text in an error box, the CLI prints it.
+class TamboroError : public std::runtime_error
+{
+public:
+    explicit TamboroError(const QString& message)
+        : std::runtime_error(message.toStdString())
+        , m_message(message)
+    {
+    }
+    const QString& message() const noexcept { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// A file could not be opened, read, written or sought.
+class EInOutError : public TamboroError
+{
+public:
+    using TamboroError::TamboroError;
+};
+
+// A text could not be converted into the value it should hold (a number, a colour).
+class EConvertError : public TamboroError
+{
+public:
+    using TamboroError::TamboroError;
+};
+
+// The database engine refused a statement, or a statement could not be built safely.
+class EDatabaseError : public TamboroError
+{
+public:
+    using TamboroError::TamboroError;
+};
