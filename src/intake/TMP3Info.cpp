@@ -1,0 +1,158 @@
+#include "intake/TMP3Info.h"
+
+#include "intake/GenreLists.h"
+#include "intake/Id3v1Block.h"
+#include "platform/Errors.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QString missingFileText = QStringLiteral("File doesn`t exist !");
+const QString noTagText = QStringLiteral("Wrong file format !");
+const QString refusedSaveText = QStringLiteral("File doesn`t exist or is not valid !");
+
+// Directories, devices and pipes count as missing: only a regular file can carry a tag, and
+// opening a pipe would block.
+bool fileExists(const QString& name)
+{
+    return !name.isEmpty() && QFileInfo(name).isFile();
+}
+
+void openOrThrow(QFile& file, QIODevice::OpenMode mode)
+{
+    if (!file.open(mode | QIODevice::Unbuffered))
+        throw EInOutError(QStringLiteral("Cannot open \"%1\" for %2: %3")
+                              .arg(file.fileName(),
+                                   mode & QIODevice::WriteOnly ? QStringLiteral("writing")
+                                                               : QStringLiteral("reading"),
+                                   file.errorString()));
+}
+
+} // namespace
+
+TMP3Info::TMP3Info(QObject* parent)
+    : QObject(parent)
+{}
+
+QString TMP3Info::genre() const
+{
+    return GenreLists::component().value(m_genreID);
+}
+
+void TMP3Info::setFilename(const QString& filename)
+{
+    m_filename = filename;
+    readTag();
+}
+
+void TMP3Info::readTag()
+{
+    m_valid = true;
+    if (!fileExists(m_filename)) {
+        recordError(missingFileText);
+        return;
+    }
+
+    QByteArray block;
+    try {
+        // Reading only ever reads: a read-only file or medium must stay readable, and reading
+        // must not touch the file's modification time.
+        QFile file(m_filename);
+        openOrThrow(file, QIODevice::ReadOnly);
+        block = Id3v1Block::readTagBlock(file, m_filename);
+    } catch (const EInOutError& e) {
+        // The values in memory belong to another file now; a save must not put them here.
+        recordError(e.message());
+        throw;
+    }
+
+    m_tagIdentifier = Id3v1Block::identifier(block);
+    if (!Id3v1Block::hasTag(block)) {
+        recordError(noTagText);
+        return;
+    }
+
+    const Id3v1Block::Fields fields = Id3v1Block::parse(block);
+    m_title = fields.title;
+    m_artist = fields.artist;
+    m_album = fields.album;
+    m_comment = fields.comment;
+    m_year = fields.year;
+    m_genreID = fields.genreID > MaxGenreID ? DefaultGenreID : fields.genreID;
+    emit onChangeFile();
+}
+
+void TMP3Info::save()
+{
+    if (!fileExists(m_filename) || !m_valid) {
+        recordError(refusedSaveText);
+        return;
+    }
+
+    Id3v1Block::Fields fields;
+    fields.title = m_title;
+    fields.artist = m_artist;
+    fields.album = m_album;
+    fields.year = m_year;
+    fields.comment = m_comment;
+    fields.genreID = m_genreID;
+    const QByteArray block = Id3v1Block::build(fields);
+
+    QFile file(m_filename);
+    openOrThrow(file, QIODevice::ReadWrite);
+    if (!Id3v1Block::writeTagBlock(file, block, m_filename)) {
+        // The file no longer ends in a tag (replaced since the read): its last bytes are audio.
+        file.close();
+        recordError(refusedSaveText);
+        return;
+    }
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        throw EInOutError(QStringLiteral("Cannot write the tag of \"%1\": %2")
+                              .arg(m_filename, file.errorString()));
+}
+
+void TMP3Info::setArtist(const QString& artist)
+{
+    m_artist = Id3v1Block::cut(artist, Id3v1Block::TextWidth);
+    emit onChange();
+}
+
+void TMP3Info::setTitle(const QString& title)
+{
+    m_title = Id3v1Block::cut(title, Id3v1Block::TextWidth);
+    emit onChange();
+}
+
+void TMP3Info::setAlbum(const QString& album)
+{
+    m_album = Id3v1Block::cut(album, Id3v1Block::TextWidth);
+    emit onChange();
+}
+
+void TMP3Info::setYear(const QString& year)
+{
+    m_year = Id3v1Block::cut(year, Id3v1Block::YearWidth);
+    emit onChange();
+}
+
+void TMP3Info::setComment(const QString& comment)
+{
+    m_comment = Id3v1Block::cut(comment, Id3v1Block::TextWidth);
+    emit onChange();
+}
+
+void TMP3Info::setGenreID(quint8 genreID)
+{
+    m_genreID = genreID;
+    emit onChange();
+}
+
+void TMP3Info::recordError(const QString& text)
+{
+    m_valid = false;
+    m_error = text;
+    emit onError();
+}
