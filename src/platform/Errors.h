@@ -39,3 +39,11 @@ class EDatabaseError : public TamboroError
 public:
     using TamboroError::TamboroError;
 };
+
+// A compressed block, a compressed image or a stored file image is not in the form it must have
+// (wrong type, truncated, inconsistent lengths, a code that points outside its block).
+class ECompressError : public TamboroError
+{
+public:
+    using TamboroError::TamboroError;
+};
