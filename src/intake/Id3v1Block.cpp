@@ -45,6 +45,9 @@ QString deviceError(const QIODevice& device)
 // Positions `device` at the start of its last block.
 void seekToBlock(QIODevice& device, const QString& name)
 {
+    if (device.isSequential())
+        throw EInOutError(
+            QStringLiteral("Cannot read the tag of \"%1\": it cannot be sought").arg(name));
     const qint64 size = device.size();
     if (size < Size)
         throw EInOutError(QStringLiteral("Cannot read the tag of \"%1\": the file is %2 bytes "
