@@ -41,7 +41,9 @@ struct CliArgs
 class CliUsageError
 {
 public:
-    explicit CliUsageError(QString text) : m_text(std::move(text)) {}
+    explicit CliUsageError(QString text)
+        : m_text(std::move(text))
+    {}
     const QString& text() const { return m_text; }
 
 private:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "testsupport/QtPrinters.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>

@@ -1,0 +1,188 @@
+#include "db/SongDatabase.h"
+
+#include "db/SongQuery.h"
+#include "db/SqlDialect.h"
+#include "platform/Errors.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QUrl>
+
+#include <atomic>
+
+namespace {
+
+const char* const schema[] = {
+    "CREATE TABLE tamboro (\n"
+    "  ID INTEGER PRIMARY KEY AUTOINCREMENT,\n"
+    "  Artist TEXT NOT NULL DEFAULT '',\n"
+    "  Title TEXT NOT NULL DEFAULT '',\n"
+    "  Filename TEXT NOT NULL DEFAULT '',\n"
+    "  Location TEXT NOT NULL DEFAULT '',\n"
+    "  Track_Length TEXT NOT NULL DEFAULT '',\n"
+    "  Genre TEXT NOT NULL DEFAULT '',\n"
+    "  Album TEXT NOT NULL DEFAULT '',\n"
+    "  Bitrate TEXT NOT NULL DEFAULT '',\n"
+    "  Frequency TEXT NOT NULL DEFAULT '',\n"
+    "  Comment TEXT NOT NULL DEFAULT '',\n"
+    "  SYear TEXT NOT NULL DEFAULT '',\n"
+    "  Played INTEGER NOT NULL DEFAULT 0\n"
+    ")",
+    "PRAGMA user_version = 1",
+};
+
+// Indexes for the statements that would otherwise scan the whole table: the duplicate test
+// of every added file, the deletes by file name, and the artist-and-title order of lists.
+// Made when a table is created and again (if missing) whenever a connection opens, so that a
+// table from elsewhere gets them too.
+const char* const indexes[] = {
+    "CREATE INDEX IF NOT EXISTS tamboro_duplicate ON tamboro (Artist, Title, Track_Length)",
+    "CREATE INDEX IF NOT EXISTS tamboro_filename ON tamboro (Filename)",
+    "CREATE INDEX IF NOT EXISTS tamboro_order ON tamboro "
+    "(Artist COLLATE NOCASE, Title COLLATE NOCASE)",
+};
+
+std::atomic<int> connectionCounter{0};
+
+// SQLite URI of an existing file, opened for reading and writing but never created.
+QString fileUri(const QString& path)
+{
+    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+           QStringLiteral("?mode=rw");
+}
+
+} // namespace
+
+void throwDatabaseError(const QSqlError& error)
+{
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    throw EDatabaseError(text.isEmpty() ? QStringLiteral("Unknown database error") : text);
+}
+
+SongDatabase::SongDatabase(QString home)
+    : m_home(std::move(home))
+    , m_connectionName(QStringLiteral("tamboro-%1").arg(++connectionCounter))
+{}
+
+SongDatabase::~SongDatabase()
+{
+    closeConnection();
+}
+
+QString SongDatabase::tableFile(const QString& table) const
+{
+    return QDir(m_home).filePath(table.toLower() + QStringLiteral(".db"));
+}
+
+bool SongDatabase::isConnected() const
+{
+    return QSqlDatabase::contains(m_connectionName);
+}
+
+QSqlDatabase SongDatabase::connection()
+{
+    if (isConnected())
+        return QSqlDatabase::database(m_connectionName, false);
+
+    const QString path = tableFile(QStringLiteral("tamboro"));
+    if (!QFileInfo(path).isFile())
+        throw EDatabaseError(QStringLiteral("The song table %1 does not exist").arg(path));
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+    db.setDatabaseName(fileUri(path));
+    if (!db.open()) {
+        const QSqlError error = db.lastError();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+        throwDatabaseError(error);
+    }
+    // Indexes are only a help: a table on a medium we may not write to works without them.
+    for (const char* statement : indexes) {
+        QSqlQuery query(db);
+        query.exec(QString::fromLatin1(statement));
+    }
+    return db;
+}
+
+void SongDatabase::attach(const QString& table)
+{
+    if (m_attached.contains(table))
+        return;
+    const QString path = tableFile(table);
+    if (!QFileInfo(path).isFile())
+        throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(path));
+    QSqlQuery query(connection());
+    // The schema name is a plain lower-case word (checked by the dialect), never user text.
+    query.prepare(QStringLiteral("ATTACH DATABASE ? AS %1").arg(table));
+    query.addBindValue(fileUri(path));
+    if (!query.exec())
+        throwDatabaseError(query.lastError());
+    m_attached.insert(table);
+}
+
+QSqlQuery SongDatabase::execute(const QString& dialectText, bool forwardOnly)
+{
+    m_monitor.record(dialectText);
+    const DialectStatement statement = SqlDialect::translate(dialectText);
+    QSqlDatabase db = connection();
+    for (const QString& table : statement.tables)
+        attach(table);
+
+    QSqlQuery query(db);
+    query.setForwardOnly(forwardOnly);
+    if (!query.prepare(statement.sql) || !query.exec())
+        throwDatabaseError(query.lastError());
+    return query;
+}
+
+void SongDatabase::closeConnection()
+{
+    for (SongQuery* query : std::as_const(m_queries))
+        query->close();
+    m_attached.clear();
+    m_transactionDepth = 0;
+    m_rollbackOnly = false;
+    if (!isConnected())
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+void SongDatabase::createSongTable(const QString& path)
+{
+    if (QFileInfo::exists(path))
+        throw EDatabaseError(QStringLiteral("Cannot create %1: the file exists").arg(path));
+    const QString name = QStringLiteral("tamboro-create-%1").arg(++connectionCounter);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        bool ok = db.open();
+        QSqlError error = db.lastError();
+        if (ok) {
+            QSqlQuery query(db);
+            for (const char* statement : schema)
+                if (ok && !query.exec(QString::fromLatin1(statement))) {
+                    ok = false;
+                    error = query.lastError();
+                }
+            for (const char* statement : indexes)
+                if (ok && !query.exec(QString::fromLatin1(statement))) {
+                    ok = false;
+                    error = query.lastError();
+                }
+        }
+        db.close();
+        if (!ok) {
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+            QFile::remove(path);
+            throwDatabaseError(error);
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+}

@@ -1,0 +1,155 @@
+#include "db/SqlDialect.h"
+
+#include "platform/Errors.h"
+
+#include <QSet>
+
+namespace {
+
+bool isWordStart(QChar c)
+{
+    return c.isLetter() || c == QLatin1Char('_');
+}
+
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
+}
+
+bool isLineBreak(QChar c)
+{
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r');
+}
+
+const QSet<QString>& textColumns()
+{
+    static const QSet<QString> columns{
+        QStringLiteral("artist"),   QStringLiteral("title"),        QStringLiteral("filename"),
+        QStringLiteral("location"), QStringLiteral("track_length"), QStringLiteral("genre"),
+        QStringLiteral("album"),    QStringLiteral("bitrate"),      QStringLiteral("frequency"),
+        QStringLiteral("comment"),  QStringLiteral("syear")};
+    return columns;
+}
+
+bool isPlainTableName(const QString& lower)
+{
+    for (QChar c : lower)
+        if (!((c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+              (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('_')))
+            return false;
+    return !lower.isEmpty();
+}
+
+[[noreturn]] void fail(const QString& message, const QString& text)
+{
+    throw EDatabaseError(message + QStringLiteral("\nStatement: ") + text);
+}
+
+} // namespace
+
+namespace SqlDialect {
+
+DialectStatement translate(const QString& text)
+{
+    DialectStatement result;
+    QString& out = result.sql;
+    out.reserve(text.size() + 16);
+
+    const qsizetype n = text.size();
+    bool expectTable = false;
+    bool inOrderBy = false;
+    QString previousWord;
+
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = text.at(i);
+
+        if (isLineBreak(c)) {
+            out += QLatin1Char(' ');
+            ++i;
+        } else if (c == QLatin1Char('"')) {
+            const qsizetype close = text.indexOf(QLatin1Char('"'), i + 1);
+            if (close < 0)
+                fail(QStringLiteral("Unterminated string literal"), text);
+            const qsizetype after = close + 1;
+            if (after < n && (isWordChar(text.at(after)) || text.at(after) == QLatin1Char('"') ||
+                              text.at(after) == QLatin1Char('\'')))
+                fail(QStringLiteral("A value in this statement contains a double quote"), text);
+            QString literal = text.mid(i + 1, close - i - 1);
+            literal.replace(QLatin1Char('\''), QLatin1String("''"));
+            out += QLatin1Char('\'') + literal + QLatin1Char('\'');
+            previousWord.clear();
+            expectTable = false;
+            i = after;
+        } else if (c == QLatin1Char('\'')) {
+            // A literal already in SQLite's own form: copied as it stands, '' included.
+            qsizetype j = i + 1;
+            for (;;) {
+                if (j >= n)
+                    fail(QStringLiteral("Unterminated string literal"), text);
+                if (text.at(j) == QLatin1Char('\'')) {
+                    if (j + 1 < n && text.at(j + 1) == QLatin1Char('\'')) {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            out += text.mid(i, j + 1 - i);
+            previousWord.clear();
+            i = j + 1;
+        } else if (isWordStart(c)) {
+            qsizetype j = i + 1;
+            while (j < n && isWordChar(text.at(j)))
+                ++j;
+            const QString word = text.mid(i, j - i);
+            const QString lower = word.toLower();
+            if (expectTable) {
+                expectTable = false;
+                if (lower == QLatin1String("tamboro")) {
+                    out += word;
+                } else {
+                    if (!isPlainTableName(lower))
+                        fail(QStringLiteral("Invalid table name %1").arg(word), text);
+                    if (!result.tables.contains(lower))
+                        result.tables << lower;
+                    out += lower + QLatin1String(".tamboro");
+                }
+            } else {
+                out += word;
+                if (inOrderBy && textColumns().contains(lower))
+                    out += QLatin1String(" COLLATE NOCASE");
+            }
+            if (lower == QLatin1String("from") || lower == QLatin1String("into") ||
+                lower == QLatin1String("update") || lower == QLatin1String("join"))
+                expectTable = true;
+            if (lower == QLatin1String("by") && previousWord == QLatin1String("order"))
+                inOrderBy = true;
+            previousWord = lower;
+            i = j;
+        } else if (c.isDigit()) {
+            qsizetype j = i + 1;
+            while (j < n && (isWordChar(text.at(j)) || text.at(j) == QLatin1Char('.')))
+                ++j;
+            out += text.mid(i, j - i);
+            previousWord.clear();
+            i = j;
+        } else if (c == QLatin1Char(';')) {
+            for (qsizetype j = i + 1; j < n; ++j)
+                if (!text.at(j).isSpace())
+                    fail(QStringLiteral("Only one statement can be run at a time"), text);
+            i = n;
+        } else {
+            out += c;
+            if (!c.isSpace()) {
+                previousWord.clear();
+                expectTable = false;
+            }
+            ++i;
+        }
+    }
+    return result;
+}
+
+} // namespace SqlDialect

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+// Every SQL statement the program sends to the song table, one function each, written in the
+// dialect of the song table (double-quoted literals; see SqlDialect). Values marked "stored
+// form" must already be encoded with TextCodec::reFilter by the caller.
+//
+// A value that goes between double quotes must not contain a double quote itself: the
+// statement would end the literal there and mean something else. Such a value raises
+// EDatabaseError instead of producing a statement. IDs and counts must be whole numbers.
+namespace Statements {
+
+// The eleven text columns in the order of the insert statements.
+struct SongFields
+{
+    QString artist, title, filename, trackLength, location, genre, album, bitrate, frequency,
+        comment, year;
+};
+
+// ---- Read statements ----
+QString selectAllByArtistTitle();
+QString selectAll(); // base query of a whole-database window
+QString selectAllById();
+QString selectTopPlayed();
+QString selectByIds(const QStringList& ids); // ID="17" form
+QString selectHardDiskSongs();
+// Duplicate test; artist and title in stored form. `location` (medium name + marker) adds the
+// medium condition when not null.
+QString selectDuplicate(const QString& artist, const QString& title, const QString& trackLength,
+                        const QString& location = QString());
+QString selectArtistLike(const QString& pattern);
+QString selectArtistEquals(const QString& artist);
+QString selectById(const QString& id); // ID=17 form
+QString selectArtistsOrdered();
+
+// Load by parameters. A group is the condition text of one kind, made of terms.
+enum class ParameterKind { Artist, Genre, Medium, Album, Year };
+// `value` in stored form; `first` picks the form without the leading " or ".
+QString parameterTerm(ParameterKind kind, const QString& value, bool first);
+// The groups that are not empty, each in parentheses, joined by " and ".
+QString parameterConditions(const QStringList& groups);
+QString selectByParameters(const QString& conditions); // base query + " order by artist, title"
+QString parameterBaseQuery(const QString& conditions); // without the order clause
+
+// FastSearch: one group per case variant, joined by " or ".
+QString fastSearchGroup(const QString& variant);
+QString selectFastSearch(const QStringList& variants);
+
+// Songs of a user list file: one term per file, by drive and file name.
+QString userListFileTerm(const QString& drive, const QString& fileName);
+QString selectUserListFiles(const QList<QPair<QString, QString>>& driveAndName);
+
+// A window's base query with an order clause such as " order by artist asc, title asc".
+QString withOrder(const QString& baseQuery, const QString& orderClause);
+
+QString selectConvertedRemovable();
+
+// ---- Change statements ----
+// Adding a song; artist, title, filename, album and comment in stored form.
+QString insertSong(const SongFields& song);
+QString deleteBadFiles();
+// Tag editor; all text values but the year in stored form.
+QString updateTags(const QString& id, const QString& artist, const QString& title,
+                   const QString& genre, const QString& filename, const QString& album,
+                   const QString& comment, const QString& year);
+// Mass re-tagger: one assignment per changed column, e.g. retagAssignment("artist", v).
+QString retagAssignment(const QString& column, const QString& value);
+QString updateRetag(const QString& id, const QStringList& assignments);
+QString updatePlayed(qint64 played, const QString& id);       // ID=17 form
+QString updatePlayedQuoted(qint64 played, const QString& id); // ID="17" form
+QString deleteByFilename(const QString& filename);
+QString deleteById(const QString& id);
+// Copying rows between tables; values are the stored texts of the row read, unchanged.
+QString insertIntoConverted(const SongFields& row, const QString& played);
+QString insertCopiedRow(const SongFields& row, const QString& played);
+
+} // namespace Statements

@@ -1,0 +1,71 @@
+#include "db/SqlDialect.h"
+#include "platform/Errors.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct DialectCase
+{
+    const char* dialect;
+    const char* sqlite;
+    const char* tables; // comma-separated
+};
+
+const DialectCase dialectCases[] = {
+    {"select * from tamboro where artist=\"title\"", "select * from tamboro where artist='title'",
+     ""},
+    {"select * from tamboro where title=\"Rock'n'Roll\"",
+     "select * from tamboro where title='Rock''n''Roll'", ""},
+    {"update tamboro\nset artist=\"a\",\r\ntitle=\"b\"\nwhere ID=3",
+     "update tamboro set artist='a',  title='b' where ID=3", ""},
+    {"select * from tamboro where location like\"CD%\"",
+     "select * from tamboro where location like'CD%'", ""},
+    // A line break inside a literal belongs to the value.
+    {"select * from tamboro where comment=\"two\nlines\"",
+     "select * from tamboro where comment='two\nlines'", ""},
+    {"insert into converted (artist)values\n(\"x\")",
+     "insert into converted.tamboro (artist)values ('x')", "converted"},
+    {"select * from Converted where location like \"%@\"",
+     "select * from converted.tamboro where location like '%@'", "converted"},
+    {"insert into Tamboro (artist)values (\"x\")", "insert into Tamboro (artist)values ('x')", ""},
+    {"select * from tamboro order by played desc, artist asc, title asc",
+     "select * from tamboro order by played desc, artist COLLATE NOCASE asc, title COLLATE "
+     "NOCASE asc",
+     ""},
+    {"select * from tamboro where artist=\"order by\" order by ID",
+     "select * from tamboro where artist='order by' order by ID", ""},
+    {"select * from tamboro where ID=\"17\";", "select * from tamboro where ID='17'", ""},
+    {"select * from tamboro where title='It''s'", "select * from tamboro where title='It''s'", ""},
+};
+
+class DialectTable : public ::testing::TestWithParam<DialectCase>
+{};
+
+TEST_P(DialectTable, Translates)
+{
+    const DialectCase& c = GetParam();
+    const DialectStatement statement = SqlDialect::translate(QString::fromUtf8(c.dialect));
+    EXPECT_EQ(statement.sql, QString::fromUtf8(c.sqlite));
+    const QString tables = QString::fromLatin1(c.tables);
+    EXPECT_EQ(statement.tables, tables.isEmpty() ? QStringList() : tables.split(QLatin1Char(',')));
+}
+
+INSTANTIATE_TEST_SUITE_P(SqlDialect, DialectTable, ::testing::ValuesIn(dialectCases));
+
+TEST(SqlDialect, RefusesWhatWouldChangeTheStatementsMeaning)
+{
+    const char* refused[] = {
+        "select * from tamboro where title=\"He said \"Hi\"\"", // a value's own double quote
+        "select * from tamboro where location=\"CD\"\"@\"",
+        "select * from tamboro where title=\"open",
+        "select * from tamboro where title='open",
+        "select * from tamboro; delete from tamboro",
+    };
+    for (const char* text : refused) {
+        SCOPED_TRACE(text);
+        EXPECT_THROW(SqlDialect::translate(QString::fromUtf8(text)), EDatabaseError);
+    }
+}
+
+} // namespace

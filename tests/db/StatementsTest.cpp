@@ -1,0 +1,186 @@
+#include "db/Statements.h"
+#include "platform/Errors.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using namespace Statements;
+
+SongFields sampleSong()
+{
+    return SongFields{
+        QStringLiteral("Ar"),      QStringLiteral("Ti"),    QStringLiteral("/m/f.mp3"),
+        QStringLiteral("0:03:45"), QStringLiteral("Disk!"), QStringLiteral("Rock"),
+        QStringLiteral("Al"),      QStringLiteral("128"),   QStringLiteral("44100"),
+        QStringLiteral("Co"),      QStringLiteral("1999")};
+}
+
+struct CatalogueCase
+{
+    const char* name;
+    std::function<QString()> build;
+    const char* expected; // as the catalogue writes it
+};
+
+// Each statement as the catalogue defines it, with sample values put in.
+const CatalogueCase catalogueCases[] = {
+    {"whole database", [] { return selectAllByArtistTitle(); },
+     "select * from tamboro order by artist, title"},
+    {"base query", [] { return selectAll(); }, "select * from tamboro"},
+    {"by ID", [] { return selectAllById(); }, "select * from tamboro order by ID"},
+    {"top played", [] { return selectTopPlayed(); },
+     "select * from tamboro order by played desc, artist asc, title asc"},
+    {"ID list",
+     [] {
+         return selectByIds({QStringLiteral("3"), QStringLiteral("17")});
+     },
+     "select * from tamboro where  ID=\"3\" or  ID=\"17\""},
+    {"hard disk", [] { return selectHardDiskSongs(); },
+     "select * from tamboro where location like \"%!\""},
+    {"duplicate",
+     [] {
+         return selectDuplicate(QStringLiteral("A"), QStringLiteral("T"),
+                                QStringLiteral("0:03:45"));
+     },
+     "select * from tamboro where artist=\"A\" and title=\"T\" and track_length=\"0:03:45\""},
+    {"duplicate on medium",
+     [] {
+         return selectDuplicate(QStringLiteral("A"), QStringLiteral("T"), QStringLiteral("0:03:45"),
+                                QStringLiteral("CD Rock@"));
+     },
+     "select * from tamboro where artist=\"A\" and title=\"T\" and track_length=\"0:03:45\" and "
+     "location = \"CD Rock@\""},
+    {"artist like", [] { return selectArtistLike(QStringLiteral("_ez _uvevo")); },
+     "select * from tamboro where artist like \"_ez _uvevo\""},
+    {"artist equals", [] { return selectArtistEquals(QStringLiteral("Rez Vuvevo")); },
+     "select * from tamboro where artist=\"Rez Vuvevo\""},
+    {"one ID", [] { return selectById(QStringLiteral("17")); },
+     "select * from tamboro where ID=17"},
+    {"parameters",
+     [] {
+         const QString artists = parameterTerm(ParameterKind::Artist, QStringLiteral("A"), true) +
+                                 parameterTerm(ParameterKind::Artist, QStringLiteral("B"), false);
+         const QString mediums = parameterTerm(ParameterKind::Medium, QStringLiteral("CD"), true) +
+                                 parameterTerm(ParameterKind::Medium, QStringLiteral("HD"), false);
+         const QString genres = parameterTerm(ParameterKind::Genre, QStringLiteral("Pop"), true) +
+                                parameterTerm(ParameterKind::Genre, QStringLiteral("Rap"), false);
+         const QString albums = parameterTerm(ParameterKind::Album, QStringLiteral("X"), true) +
+                                parameterTerm(ParameterKind::Album, QStringLiteral("Y"), false);
+         const QString years = parameterTerm(ParameterKind::Year, QStringLiteral("1999"), true) +
+                               parameterTerm(ParameterKind::Year, QStringLiteral("2000"), false);
+         return selectByParameters(parameterConditions({artists, genres, mediums, albums, years}));
+     },
+     "select * from tamboro where (artist=\"A\" or artist=\"B\") and (genre=\"Pop\" or "
+     "genre=\"Rap\") and (location like \"CD%\" or location like\"HD%\") and (album=\"X\" or "
+     "album=\"Y\") and (syear=\"1999\" or syear=\"2000\") order by artist, title"},
+    {"parameters, one kind",
+     [] {
+         return selectByParameters(parameterConditions(
+             {QString(), parameterTerm(ParameterKind::Genre, QStringLiteral("Pop"), true)}));
+     },
+     "select * from tamboro where (genre=\"Pop\") order by artist, title"},
+    {"value lists", [] { return selectArtistsOrdered(); }, "select * from tamboro order by artist"},
+    {"fast search",
+     [] {
+         return selectFastSearch({QStringLiteral("abba"), QStringLiteral("ABBA")});
+     },
+     "select * from tamboro where(Artist like \"%abba%\" or title like \"%abba%\") or (Artist "
+     "like \"%ABBA%\" or title like \"%ABBA%\")"},
+    {"user list file",
+     [] {
+         return selectUserListFiles({{QStringLiteral("D:"), QStringLiteral("a.mp3")},
+                                     {QStringLiteral("E:"), QStringLiteral("b.mp3")}});
+     },
+     "select * from tamboro where  filename like \"D:%\\a.mp3\" or  filename like "
+     "\"E:%\\b.mp3\""},
+    {"re-query",
+     [] { return withOrder(selectAll(), QStringLiteral(" order by artist asc, title asc")); },
+     "select * from tamboro order by artist asc, title asc"},
+    {"import read", [] { return selectConvertedRemovable(); },
+     "select * from converted where location like \"%@\" or location like \"%R\" order by "
+     "artist, title"},
+    {"insert", [] { return insertSong(sampleSong()); },
+     "insert into Tamboro (artist, title, filename, track_length, location, genre, album, "
+     "bitrate, frequency, comment, syear, played)values\n(\"Ar\", \"Ti\", \"/m/f.mp3\", "
+     "\"0:03:45\", \"Disk!\", \"Rock\", \"Al\", \"128\", \"44100\", \"Co\", \"1999\", 0)"},
+    {"bad files", [] { return deleteBadFiles(); },
+     "delete from tamboro where filename=\"BADFILE\""},
+    {"tag editor",
+     [] {
+         return updateTags(QStringLiteral("5"), QStringLiteral("Ar"), QStringLiteral("Ti"),
+                           QStringLiteral("Rock"), QStringLiteral("/f.mp3"), QStringLiteral("Al"),
+                           QStringLiteral("Co"), QStringLiteral("1999"));
+     },
+     "update tamboro\nset artist=\"Ar\",\ntitle=\"Ti\",\ngenre=\"Rock\",\nfilename=\"/f.mp3\",\n"
+     "album=\"Al\",\ncomment=\"Co\",\nsyear=\"1999\"\nwhere ID=5"},
+    {"mass re-tagger",
+     [] {
+         return updateRetag(QStringLiteral("5"),
+                            {retagAssignment(QStringLiteral("artist"), QStringLiteral("Ar")),
+                             retagAssignment(QStringLiteral("syear"), QStringLiteral("1999"))});
+     },
+     "update tamboro\nset \nartist=\"Ar\", syear=\"1999\"\nwhere ID=5"},
+    {"play count", [] { return updatePlayed(4, QStringLiteral("17")); },
+     "update tamboro set Played=4 where ID=17"},
+    {"play count, whole list", [] { return updatePlayedQuoted(4, QStringLiteral("17")); },
+     "update tamboro set Played=4 where ID=\"17\""},
+    {"existence check", [] { return deleteByFilename(QStringLiteral("/m/f.mp3")); },
+     "delete from tamboro where filename = \"/m/f.mp3\""},
+    {"delete entry", [] { return deleteById(QStringLiteral("17")); },
+     "delete from tamboro where ID=17"},
+    {"re-index copy", [] { return insertIntoConverted(sampleSong(), QStringLiteral("7")); },
+     "insert into converted (artist, title, filename, track_length, location, genre, album, "
+     "bitrate, frequency, comment, syear, played)values\n(\"Ar\", \"Ti\", \"/m/f.mp3\", "
+     "\"0:03:45\", \"Disk!\", \"Rock\", \"Al\", \"128\", \"44100\", \"Co\", \"1999\", 7)"},
+    {"import copy", [] { return insertCopiedRow(sampleSong(), QStringLiteral("7")); },
+     "insert into tamboro (artist, title, filename, track_length, location, genre, album, "
+     "bitrate, frequency, comment, syear, played)values\n(\"Ar\", \"Ti\", \"/m/f.mp3\", "
+     "\"0:03:45\", \"Disk!\", \"Rock\", \"Al\", \"128\", \"44100\", \"Co\", \"1999\", 7)"},
+};
+
+class CatalogueTable : public ::testing::TestWithParam<CatalogueCase>
+{};
+
+TEST_P(CatalogueTable, TextIsExact)
+{
+    EXPECT_EQ(GetParam().build().toStdString(), std::string(GetParam().expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Statements, CatalogueTable, ::testing::ValuesIn(catalogueCases),
+                         [](const auto& info) {
+                             std::string name;
+                             for (char c : std::string(info.param.name))
+                                 name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             return name;
+                         });
+
+TEST(Statements, ValuesThatWouldBreakOutOfTheirLiteralAreRefused)
+{
+    const QString quote = QStringLiteral("CD \"Best\"");
+    const QString injection = QStringLiteral("x\" or \"1\"=\"1");
+    const std::function<QString()> builders[] = {
+        [&] {
+            return selectDuplicate(QStringLiteral("A"), QStringLiteral("T"),
+                                   QStringLiteral("0:01:00"), quote);
+        },
+        [&] { return selectArtistEquals(injection); },
+        [&] { return parameterTerm(ParameterKind::Medium, quote, true); },
+        [&] { return fastSearchGroup(injection); },
+        [&] {
+            SongFields song = sampleSong();
+            song.location = quote + QLatin1Char('!');
+            return insertSong(song);
+        },
+        [&] { return deleteByFilename(injection); },
+        [&] { return selectById(QStringLiteral("1 or 1=1")); },
+        [&] { return deleteById(QStringLiteral("")); },
+        [&] { return selectByIds({QStringLiteral("1\"")}); },
+    };
+    for (const auto& build : builders)
+        EXPECT_THROW(build(), EDatabaseError);
+}
+
+} // namespace
