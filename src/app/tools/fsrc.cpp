@@ -57,9 +57,6 @@ void pack(const QString& in, const QString& outPath, bool compress)
     source.setFileName(in);
     source.setCompress(compress);
     source.setStore(true);
-    // Checked before OUT is touched, so a missing input leaves no output behind.
-    if (source.fileName().isEmpty())
-        source.fileData();
     writeOutput(outPath, [&](QIODevice& out) { source.storeFileData(out); });
 }
 
