@@ -19,9 +19,11 @@ namespace {
 
 void TCompressStream::compress(QIODevice& in, QIODevice& out)
 {
-    if (out.isSequential()) {
+    // In append mode the total would land at the end instead of over its placeholder.
+    if (out.isSequential() || out.openMode().testFlag(QIODevice::Append)) {
         throw EInOutError(
-            QStringLiteral("Cannot write a compressed image to %1: it is not seekable")
+            QStringLiteral(
+                "Cannot write a compressed image to %1: it cannot go back to write the total")
                 .arg(DeviceIo::deviceName(out)));
     }
     const qint64 start = out.pos();

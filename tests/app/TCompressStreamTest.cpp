@@ -274,15 +274,19 @@ TEST(TCompressStreamTest, DeviceFailuresAreReported)
     }
 }
 
-TEST(TCompressStreamTest, RefusesAnOutputThatCannotSeek)
+TEST(TCompressStreamTest, RefusesAnOutputThatCannotGoBack)
 {
-    FailDevice out;
-    out.setSequential(true);
-    out.open(QIODevice::WriteOnly);
-    QByteArray source = "abc";
-    QBuffer in(&source);
-    in.open(QIODevice::ReadOnly);
-    EXPECT_THROW(TCompressStream::compress(in, out), EInOutError);
+    for (const bool sequential : {true, false}) {
+        SCOPED_TRACE(sequential ? "sequential" : "append");
+        FailDevice out;
+        out.setSequential(sequential);
+        out.open(sequential ? QIODevice::WriteOnly : QIODevice::WriteOnly | QIODevice::Append);
+        QByteArray source = "abc";
+        QBuffer in(&source);
+        in.open(QIODevice::ReadOnly);
+        EXPECT_THROW(TCompressStream::compress(in, out), EInOutError);
+        EXPECT_EQ(out.data(), QByteArray());
+    }
 }
 
 } // namespace
