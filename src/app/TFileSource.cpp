@@ -55,12 +55,13 @@ QString TFileSource::fileName() const
 
 void TFileSource::setFileName(const QString& path)
 {
-    // Naming the file the container already holds must not delete it.
-    if (path != m_fileName)
-        removeOwnedFile();
+    m_extension = extensionOf(path);
+    // Naming the file the container already holds must neither delete it nor leave it behind.
+    if (path == m_fileName)
+        return;
+    removeOwnedFile();
     m_owned = false;
     m_fileName = path;
-    m_extension = extensionOf(path);
 }
 
 void TFileSource::setCompress(bool compress)

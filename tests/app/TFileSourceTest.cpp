@@ -141,6 +141,18 @@ TEST_F(TFileSourceTest, SettingFileNameReleasesTheTempFile)
     EXPECT_TRUE(QFile::exists(own)) << "a file the container did not write must stay";
 }
 
+TEST_F(TFileSourceTest, NamingTheTempFileAgainKeepsIt)
+{
+    auto source = container("DllContainer", ".dll");
+    source->loadFileData(plainImage("lib"));
+    const QString temp = source->fileName();
+    source->setFileName(temp);
+    EXPECT_EQ(source->fileName(), temp);
+    EXPECT_TRUE(source->owned());
+    source.reset();
+    EXPECT_FALSE(QFile::exists(temp));
+}
+
 TEST_F(TFileSourceTest, ExtensionComesFromTheFileNameOnly)
 {
     TFileSource source(clock, tmp.path());
