@@ -90,26 +90,29 @@ void TCompressStream::decompress(QIODevice& in, QIODevice& out)
     }
 }
 
-QByteArray TCompressStream::compress(const QByteArray& file)
+namespace {
+
+// Runs one of the device forms over in-memory buffers.
+QByteArray throughBuffers(const QByteArray& input, void (*run)(QIODevice&, QIODevice&))
 {
-    QByteArray source = file;
+    QByteArray source = input;
     QBuffer in(&source);
     in.open(QIODevice::ReadOnly);
-    QByteArray image;
-    QBuffer out(&image);
+    QByteArray result;
+    QBuffer out(&result);
     out.open(QIODevice::WriteOnly);
-    compress(in, out);
-    return image;
+    run(in, out);
+    return result;
+}
+
+} // namespace
+
+QByteArray TCompressStream::compress(const QByteArray& file)
+{
+    return throughBuffers(file, &TCompressStream::compress);
 }
 
 QByteArray TCompressStream::decompress(const QByteArray& image)
 {
-    QByteArray source = image;
-    QBuffer in(&source);
-    in.open(QIODevice::ReadOnly);
-    QByteArray file;
-    QBuffer out(&file);
-    out.open(QIODevice::WriteOnly);
-    decompress(in, out);
-    return file;
+    return throughBuffers(image, &TCompressStream::decompress);
 }
