@@ -9,6 +9,7 @@
 
 namespace EmbeddedFiles {
 
+const Definition DllContainer{"DllContainer", ".so", false, ":/embedded/DllContainer.bin"};
 const Definition DatabaseContainer{"DatabaseContainer", ".DB", false,
                                    ":/embedded/DatabaseContainer.bin"};
 

@@ -19,6 +19,8 @@ struct Definition
     const char* resource;  // where the program holds the stored image
 };
 
+// The decoder library, written out as "mpegdll.so" in the home and loaded by the players.
+extern const Definition DllContainer;
 // The empty song table, written out as the user's first "tamboro.db".
 extern const Definition DatabaseContainer;
 

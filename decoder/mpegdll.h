@@ -1,0 +1,110 @@
+/* mpegdll: an MPEG audio decoder and player (MPEG-1, 2 and 2.5, Layers I-III) behind a plain C
+ * interface. One loaded copy of the library is one player: it holds at most one open song and
+ * decodes it on a play thread of its own, to the computer's sound output or to a PCM WAV file.
+ * To have two players, load two copies of the library from two paths.
+ *
+ * Every call but LastError() records its outcome: LastError() returns the code of the last
+ * failure (0 when there was none) and clears it. Times are milliseconds, integers 32-bit.
+ * All calls are made from one thread; the play thread reports back only through the player
+ * mode, the position and the end flag.
+ */
+#ifndef MPEGDLL_H
+#define MPEGDLL_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(MPEGDLL_BUILD)
+#define MPEGDLL_API __attribute__((visibility("default")))
+#else
+#define MPEGDLL_API
+#endif
+
+/* Error codes of LastError(). */
+enum {
+    MPEGDLL_OK = 0,
+    MPEGDLL_ERR_DECODER = 1,      /* internal decoder error */
+    MPEGDLL_ERR_MODE = 2,         /* the call does not fit the player's mode */
+    MPEGDLL_ERR_INPUT = 3,        /* the input is missing, unreadable or not MPEG audio */
+    MPEGDLL_ERR_NOT_SEEKABLE = 4, /* the input cannot seek */
+    MPEGDLL_ERR_OUTPUT = 5        /* the output device or file cannot be opened or written */
+};
+
+/* Player modes of GetPlayerMode(). */
+enum {
+    MPEGDLL_MODE_CLOSED = 0,  /* no song */
+    MPEGDLL_MODE_STOPPED = 1, /* a song is open */
+    MPEGDLL_MODE_ENDED = 2,   /* played to the end (or to the end position) */
+    MPEGDLL_MODE_PLAYING = 3,
+    MPEGDLL_MODE_PAUSED = 4
+};
+
+/* Output devices of SetOutputDevice(). */
+enum {
+    MPEGDLL_DEVICE_SOUND = 0,  /* the computer's sound output */
+    MPEGDLL_DEVICE_PCMFILE = 2 /* a PCM WAV file */
+};
+
+/* Stream mode: the song is read through these callbacks instead of from a file.
+ * open: prepares the stream, nonzero on success. close: releases it. restart: goes back to
+ * the beginning, nonzero on success. read: fills up to size bytes, returns the count, 0 at the
+ * end, -1 on failure. seek: moves to an absolute byte offset, returns it, or -1 when the
+ * stream cannot seek. getsize: the total size in bytes, or -1 when unknown. */
+typedef int (*MpegStreamOpen)(void* context);
+typedef void (*MpegStreamClose)(void* context);
+typedef int (*MpegStreamRestart)(void* context);
+typedef long long (*MpegStreamRead)(void* context, void* buffer, long long size);
+typedef long long (*MpegStreamSeek)(void* context, long long offset);
+typedef long long (*MpegStreamGetSize)(void* context);
+
+/* Prepares the player. Returns nonzero on success; zero with error 2 when this copy of the
+ * library is already initialised. */
+MPEGDLL_API int init(void);
+/* Closes any song and releases the player; init() may be called again afterwards. */
+MPEGDLL_API void deinit(void);
+
+/* Opens a song (closing one that is open): a file name (UTF-8) with streamMode 0 and no
+ * callbacks, or streamMode 1 with the callbacks and their context. The song's length,
+ * bitrate and frequency are known afterwards. Error 3 when it is not readable MPEG audio. */
+MPEGDLL_API void Open(const char* fileName, int streamMode, MpegStreamOpen openStream,
+                      MpegStreamClose closeStream, MpegStreamRestart restartStream,
+                      MpegStreamRead readStream, MpegStreamSeek seekStream,
+                      MpegStreamGetSize getStreamSize, void* context);
+/* 0 pauses, 1 resumes. Error 2 unless playing (to pause) or paused (to resume). */
+MPEGDLL_API void Pause(unsigned char resume);
+/* Plays the open song again from the start position of the last Play(). */
+MPEGDLL_API void Restart(void);
+/* Stops playing; the song stays open (mode 1). */
+MPEGDLL_API void Stop(void);
+/* Priority of the play thread: -15 idle, -2, -1, 0 normal, 1, 2, 15 time-critical. */
+MPEGDLL_API void SetPriority(int priority);
+/* Where the next Play() goes: device 0 or 2; fileName (UTF-8) is the WAV file for device 2. */
+MPEGDLL_API void SetOutputDevice(int device, const char* fileName);
+/* Starts playing from startMs up to endMs (0: to the end). endFlag, when not null, is set to 1
+ * by the play thread when playing reaches the end. Returns 0 on success. */
+MPEGDLL_API int Play(int startMs, int endMs, unsigned char* endFlag);
+/* Stops playing and closes the song (mode 0). */
+MPEGDLL_API void Close(void);
+
+MPEGDLL_API int GetFrequency(void);  /* Hz */
+MPEGDLL_API int GetBitrate(void);    /* average of the stream, kbit/s */
+MPEGDLL_API int GetLayer(void);      /* 1, 2 or 3 */
+MPEGDLL_API int GetPlayerMode(void); /* MPEGDLL_MODE_... */
+MPEGDLL_API int GetCurrentPos(void); /* ms */
+MPEGDLL_API int GetLength(void);     /* ms, exact */
+/* Turns mode 2 (ended) back into 1 (stopped) and clears the end flag. */
+MPEGDLL_API void ResetPlayerMode(void);
+MPEGDLL_API void Seek(int positionMs);
+/* The code of the last failure, 0 for none; reading it clears it. */
+MPEGDLL_API int LastError(void);
+/* Nonzero when the open song can seek. */
+MPEGDLL_API int Seekable(void);
+/* Scales the output volume (1.0 leaves it unchanged). */
+MPEGDLL_API void UseScaleFactor(double factor);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
