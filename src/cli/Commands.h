@@ -4,3 +4,5 @@
 
 // Each command returns the process exit status.
 int runTagCommand(CliContext& context, const QStringList& args);
+int runProbeCommand(CliContext& context, const QStringList& args);
+int runDecodeCommand(CliContext& context, const QStringList& args);

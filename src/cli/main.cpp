@@ -14,6 +14,9 @@ Commands:
   tag show [--json] FILE...        print the ID3v1 tag of each file
   tag set FILE [--title T] [--artist A] [--album B] [--year Y] [--comment C] [--genre-id N]
                                    change the ID3v1 tag of a file that has one
+  probe [--json] FILE...           print the play length, bitrate and sampling frequency of
+                                   each MPEG audio file
+  decode FILE OUT.wav              play an MPEG audio file to its end into a WAV file
 
 The home is DIR, else $TAMBORO_HOME, else the per-user data folder.
 )";
@@ -26,6 +29,8 @@ struct Command
 
 const Command commands[] = {
     {"tag", runTagCommand},
+    {"probe", runProbeCommand},
+    {"decode", runDecodeCommand},
 };
 
 } // namespace
