@@ -1,0 +1,118 @@
+#include "BlockReader.h"
+
+#include "ByteSource.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace mpegdll {
+
+BlockReader::BlockReader(ByteSource& source, size_t blockSize)
+    : m_source(source)
+    , m_block(blockSize)
+{}
+
+void BlockReader::setWindow(long long begin, long long end)
+{
+    m_begin = begin;
+    m_end = end;
+    m_position = begin;
+}
+
+bool BlockReader::fill(long long offset)
+{
+    if (offset != m_sourcePosition) {
+        if (!m_source.seek(offset))
+            return false;
+        m_sourcePosition = offset;
+    }
+    m_blockOffset = offset;
+    m_blockFill = 0;
+    m_sourceAtEnd = false;
+    // One read per block: a stream that delivers in small pieces is not waited on for more.
+    const long long n = m_source.read(m_block.data(), static_cast<long long>(m_block.size()));
+    if (n < 0) {
+        m_sourcePosition = -1; // unknown: seek before the next read
+        return false;
+    }
+    m_blockFill = static_cast<size_t>(n);
+    m_sourcePosition += n;
+    m_sourceAtEnd = n == 0;
+    return true;
+}
+
+long long BlockReader::readAt(long long offset, void* buffer, size_t size)
+{
+    if (offset < 0)
+        return -1;
+    auto* out = static_cast<unsigned char*>(buffer);
+    size_t done = 0;
+    while (done < size) {
+        const long long at = offset + static_cast<long long>(done);
+        const bool inBlock =
+            at >= m_blockOffset && at < m_blockOffset + static_cast<long long>(m_blockFill);
+        if (!inBlock) {
+            // At the end of what the source holds there is nothing more to fetch.
+            if (m_sourceAtEnd && at == m_blockOffset + static_cast<long long>(m_blockFill))
+                break;
+            if (!fill(at))
+                return done > 0 ? static_cast<long long>(done) : -1;
+            if (m_blockFill == 0)
+                break;
+        }
+        const size_t from = static_cast<size_t>(at - m_blockOffset);
+        const size_t n = std::min(size - done, m_blockFill - from);
+        std::memcpy(out + done, m_block.data() + from, n);
+        done += n;
+    }
+    return static_cast<long long>(done);
+}
+
+long long BlockReader::read(void* buffer, size_t size)
+{
+    if (m_end >= 0)
+        size = static_cast<size_t>(
+            std::min<long long>(static_cast<long long>(size), std::max(0LL, m_end - m_position)));
+    if (size == 0)
+        return 0;
+    const long long n = readAt(m_position, buffer, size);
+    if (n > 0)
+        m_position += n;
+    return n;
+}
+
+long long BlockReader::seek(long long offset, int whence)
+{
+    long long target = 0;
+    switch (whence) {
+    case SEEK_SET:
+        target = m_begin + offset;
+        break;
+    case SEEK_CUR:
+        target = m_position + offset;
+        break;
+    case SEEK_END: {
+        long long end = m_end;
+        if (end < 0)
+            end = m_source.size();
+        if (end < 0)
+            return -1;
+        target = end + offset;
+        break;
+    }
+    default:
+        return -1;
+    }
+    if (target < m_begin)
+        return -1;
+    // A source that cannot seek still serves positions inside the block it holds.
+    const bool buffered =
+        target >= m_blockOffset && target <= m_blockOffset + static_cast<long long>(m_blockFill);
+    if (!m_source.seekable() && target != m_position && !buffered)
+        return -1;
+    m_position = target;
+    return m_position - m_begin;
+}
+
+} // namespace mpegdll

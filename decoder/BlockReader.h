@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+namespace mpegdll {
+
+class ByteSource;
+
+// Reads a byte source in large blocks and hands out the small pieces the decoder asks for:
+// scanning a file through frame-sized reads costs many times the time of reading it through
+// a big buffer. The decoder sees only a window of the source, [begin, end), which hides tags
+// and junk around the audio; its offsets are relative to the window.
+class BlockReader
+{
+public:
+    explicit BlockReader(ByteSource& source, size_t blockSize = 1 << 20);
+
+    // end -1: up to the end of the source, wherever it is.
+    void setWindow(long long begin, long long end);
+    long long windowBegin() const { return m_begin; }
+    long long windowEnd() const { return m_end; }
+
+    // Decoder side, relative to the window: like POSIX read and lseek (-1 on failure).
+    long long read(void* buffer, size_t size);
+    long long seek(long long offset, int whence);
+
+    // Copies up to size bytes at an absolute offset of the source, whatever the window;
+    // returns the count (short at the end of the source), -1 on failure.
+    long long readAt(long long offset, void* buffer, size_t size);
+
+private:
+    bool fill(long long offset);
+
+    ByteSource& m_source;
+    std::vector<unsigned char> m_block;
+    long long m_blockOffset = 0; // absolute offset of m_block[0]
+    size_t m_blockFill = 0;
+    long long m_sourcePosition = 0;
+    bool m_sourceAtEnd = false; // the last fill reached the end of the source
+    long long m_begin = 0;
+    long long m_end = -1;
+    long long m_position = 0; // absolute
+};
+
+} // namespace mpegdll

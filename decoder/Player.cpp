@@ -1,0 +1,616 @@
+#include "Player.h"
+
+#include "BlockReader.h"
+#include "FileByteSource.h"
+#include "StreamProbe.h"
+#include "mpegdll.h"
+
+#include <mpg123.h>
+#include <out123.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
+
+namespace mpegdll {
+
+namespace {
+
+// Sound output: named drivers only. out123's default list ends in OpenAL, which on a machine
+// without sound opens "successfully" and then never finishes draining.
+constexpr const char* SoundDrivers = "pulse,alsa";
+
+// Decoding to a file runs as fast as it can: big chunks. The sound output gets small ones, so
+// that Stop and Pause take effect within a fraction of a second.
+constexpr size_t FileChunkBytes = 1 << 20;
+constexpr size_t SoundChunkBytes = 16 << 10;
+
+mpg123_ssize_t readCallback(void* handle, void* buffer, size_t size)
+{
+    return static_cast<mpg123_ssize_t>(static_cast<BlockReader*>(handle)->read(buffer, size));
+}
+
+off_t seekCallback(void* handle, off_t offset, int whence)
+{
+    return static_cast<off_t>(static_cast<BlockReader*>(handle)->seek(offset, whence));
+}
+
+// Nice value of the play thread for the priorities the caller knows.
+int niceFor(int priority)
+{
+    switch (priority) {
+    case -15:
+        return 19;
+    case -2:
+        return 10;
+    case -1:
+        return 5;
+    case 1:
+        return -5;
+    case 2:
+        return -10;
+    case 15:
+        return -20;
+    default:
+        return 0;
+    }
+}
+
+enum class LengthPlan { TrustHeader, Scan, CutShort };
+
+// Decides whether the length header of the first frame can be believed. It can when the byte
+// count it gives agrees, within a frame, with the audio bytes actually there: then its frame
+// count is the stream's. A header that promises more bytes than the file holds belongs to a
+// file that was cut short. Anything else (no header, a VBRI header, which libmpg123 does not
+// read, or a header covering only the first of several glued files) needs a scan.
+LengthPlan planLength(const StreamLayout& layout, bool seekable)
+{
+    const long long audioBytes = layout.audioEnd >= 0 ? layout.audioEnd - layout.audioStart : -1;
+    const bool xingFrames = layout.header == LengthHeader::Xing && layout.headerFrames > 0;
+    if (layout.headerBytes >= 0 && audioBytes >= 0) {
+        const long long slack = layout.first.maxFrameBytes();
+        const long long promised = layout.headerBytes;
+        // Encoders differ on whether the count includes an ID3v2 tag in front.
+        if (promised > audioBytes + layout.id3v2Bytes + slack)
+            return LengthPlan::CutShort;
+        const bool agrees = std::llabs(audioBytes - promised) <= slack ||
+                            std::llabs(audioBytes + layout.id3v2Bytes - promised) <= slack;
+        if (agrees && xingFrames)
+            return LengthPlan::TrustHeader;
+    } else if (audioBytes < 0 && xingFrames) {
+        return LengthPlan::TrustHeader; // a stream of unknown size: nothing to check against
+    }
+    // A stream that cannot go back after a scan keeps libmpg123's estimate.
+    return seekable ? LengthPlan::Scan : LengthPlan::TrustHeader;
+}
+
+} // namespace
+
+Player::Player() = default;
+
+Player::~Player()
+{
+    closeSong();
+}
+
+void Player::record(int code)
+{
+    m_lastError.store(code != MPEGDLL_OK ? code : m_pendingError.exchange(MPEGDLL_OK));
+}
+
+bool Player::requireSong()
+{
+    if (m_decoder != nullptr)
+        return true;
+    record(MPEGDLL_ERR_MODE);
+    return false;
+}
+
+long long Player::msToSamples(long long ms) const
+{
+    return ms * m_rate / 1000;
+}
+
+int Player::samplesToMs(long long samples) const
+{
+    // Rounded to the nearest millisecond.
+    return m_rate > 0 ? static_cast<int>((samples * 1000 + m_rate / 2) / m_rate) : 0;
+}
+
+bool Player::init()
+{
+    if (m_initialized) {
+        record(MPEGDLL_ERR_MODE);
+        return false;
+    }
+    if (mpg123_init() != MPG123_OK) {
+        record(MPEGDLL_ERR_DECODER);
+        return false;
+    }
+    m_initialized = true;
+    record(MPEGDLL_OK);
+    return true;
+}
+
+void Player::deinit()
+{
+    closeSong();
+    m_initialized = false;
+    m_device = MPEGDLL_DEVICE_SOUND;
+    m_outputFile.clear();
+    m_scale = 1.0;
+    m_nice = 0;
+    record(MPEGDLL_OK);
+}
+
+void Player::open(const char* fileName, int streamMode, const CallbackByteSource::Callbacks& stream)
+{
+    closeSong();
+    if (!m_initialized) {
+        record(MPEGDLL_ERR_MODE);
+        return;
+    }
+    std::unique_ptr<ByteSource> source;
+    if (streamMode == 0)
+        source = FileByteSource::open(fileName);
+    else if (streamMode == 1)
+        source = CallbackByteSource::open(stream);
+    if (!source) {
+        record(MPEGDLL_ERR_INPUT);
+        return;
+    }
+    auto reader = std::make_unique<BlockReader>(*source);
+    const std::optional<StreamLayout> layout = StreamProbe::probe(*reader, source->size());
+    if (!layout) {
+        record(MPEGDLL_ERR_INPUT);
+        return;
+    }
+    const LengthPlan plan = planLength(*layout, source->seekable());
+    if (plan == LengthPlan::CutShort) {
+        record(MPEGDLL_ERR_INPUT);
+        return;
+    }
+    reader->setWindow(layout->audioStart, layout->audioEnd);
+
+    int status = MPG123_OK;
+    mpg123_handle* decoder = mpg123_new(nullptr, &status);
+    if (decoder == nullptr) {
+        record(MPEGDLL_ERR_DECODER);
+        return;
+    }
+    // One output format for the whole stream, the first frame's: glued files with another
+    // rate or channel count are converted rather than switching formats midway.
+    const MpegFrameHeader& first = layout->first;
+    bool ok =
+        mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0) == MPG123_OK &&
+        mpg123_format_none(decoder) == MPG123_OK &&
+        mpg123_format(decoder, first.sampleRate, first.channels == 1 ? MPG123_MONO : MPG123_STEREO,
+                      MPG123_ENC_SIGNED_16) == MPG123_OK &&
+        mpg123_replace_reader_handle(decoder, readCallback, seekCallback, nullptr) == MPG123_OK;
+    if (!ok) {
+        mpg123_delete(decoder);
+        record(MPEGDLL_ERR_DECODER);
+        return;
+    }
+    long rate = 0;
+    int channels = 0;
+    int encoding = 0;
+    ok = mpg123_open_handle(decoder, reader.get()) == MPG123_OK &&
+         mpg123_getformat(decoder, &rate, &channels, &encoding) == MPG123_OK &&
+         rate == first.sampleRate &&
+         (plan != LengthPlan::Scan || mpg123_scan(decoder) == MPG123_OK);
+    const long long samples = ok ? static_cast<long long>(mpg123_length(decoder)) : -1;
+    const long long frames = ok ? static_cast<long long>(mpg123_framelength(decoder)) : -1;
+    if (samples <= 0 || frames <= 0) {
+        mpg123_delete(decoder);
+        record(MPEGDLL_ERR_INPUT);
+        return;
+    }
+
+    // Average bitrate over the untrimmed frames. libmpg123 skips a Xing/Info frame but decodes
+    // a VBRI frame as audio, so only the former is left out of both counts. An average outside
+    // what MPEG allows means the "frames" are noise that happened to look like frames.
+    int kbps = 0;
+    if (layout->audioEnd >= 0) {
+        long long bytes = layout->audioEnd - layout->audioStart;
+        if (layout->header == LengthHeader::Xing)
+            bytes -= first.frameBytes;
+        const double seconds = static_cast<double>(frames) * first.samplesPerFrame / rate;
+        const double average = static_cast<double>(bytes) * 8.0 / seconds / 1000.0;
+        if (average > first.maxBitrateKbps() * 1.1 + 1.0 ||
+            average < first.minBitrateKbps() * 0.9 - 1.0) {
+            mpg123_delete(decoder);
+            record(MPEGDLL_ERR_INPUT);
+            return;
+        }
+        kbps = static_cast<int>(std::lround(average));
+    } else {
+        mpg123_frameinfo info = {};
+        if (mpg123_info(decoder, &info) == MPG123_OK)
+            kbps = info.bitrate;
+    }
+    mpg123_volume(decoder, m_scale);
+
+    m_source = std::move(source);
+    m_reader = std::move(reader);
+    m_decoder = decoder;
+    m_rate = static_cast<int>(rate);
+    m_channels = channels;
+    m_layer = first.layer;
+    m_bitrate = kbps;
+    m_lengthSamples = samples;
+    m_seekable = m_source->seekable();
+    m_position = 0;
+    m_mode = MPEGDLL_MODE_STOPPED;
+    record(MPEGDLL_OK);
+}
+
+void Player::closeSong()
+{
+    stopPlayback();
+    if (m_decoder != nullptr) {
+        mpg123_delete(m_decoder);
+        m_decoder = nullptr;
+    }
+    m_reader.reset();
+    m_source.reset();
+    m_rate = m_channels = m_layer = m_bitrate = 0;
+    m_lengthSamples = 0;
+    m_seekable = false;
+    m_lastStartMs = m_lastEndMs = 0;
+    m_endFlag = nullptr;
+    m_position = 0;
+    m_mode = MPEGDLL_MODE_CLOSED;
+    m_pendingError = MPEGDLL_OK; // a failure of the song just closed concerns nobody now
+}
+
+void Player::close()
+{
+    closeSong();
+    record(MPEGDLL_OK);
+}
+
+out123_handle* Player::openOutput() const
+{
+    out123_handle* output = out123_new();
+    if (output == nullptr)
+        return nullptr;
+    out123_param_int(output, OUT123_FLAGS, OUT123_QUIET);
+    int status = -1;
+    if (m_device == MPEGDLL_DEVICE_PCMFILE) {
+        // The wav writer takes "-" for standard output; a file of that name is meant here.
+        const std::string path = m_outputFile == "-" ? "./-" : m_outputFile;
+        if (!path.empty())
+            status = out123_open(output, "wav", path.c_str());
+    } else {
+        status = out123_open(output, SoundDrivers, nullptr);
+    }
+    if (status != 0 || out123_start(output, m_rate, m_channels, MPG123_ENC_SIGNED_16) != 0) {
+        out123_del(output);
+        return nullptr;
+    }
+    return output;
+}
+
+int Player::play(int startMs, int endMs, unsigned char* endFlag)
+{
+    if (!requireSong())
+        return MPEGDLL_ERR_MODE;
+    stopPlayback();
+    m_mode = MPEGDLL_MODE_STOPPED;
+    const int result = startPlayback(startMs, endMs, endFlag);
+    record(result);
+    return result;
+}
+
+int Player::startPlayback(int startMs, int endMs, unsigned char* endFlag)
+{
+    m_lastStartMs = startMs;
+    m_lastEndMs = endMs;
+    m_endFlag = endFlag;
+    if (endFlag != nullptr)
+        std::atomic_ref<unsigned char>(*endFlag).store(0);
+
+    out123_handle* output = openOutput();
+    if (output == nullptr)
+        return MPEGDLL_ERR_OUTPUT;
+    const long long start = std::clamp(msToSamples(startMs), 0LL, m_lengthSamples);
+    {
+        std::lock_guard lock(m_decoderLock);
+        if (static_cast<long long>(mpg123_tell(m_decoder)) != start) {
+            const off_t at = mpg123_seek(m_decoder, static_cast<off_t>(start), SEEK_SET);
+            if (at < 0) {
+                out123_del(output);
+                return m_seekable ? MPEGDLL_ERR_INPUT : MPEGDLL_ERR_NOT_SEEKABLE;
+            }
+        }
+        m_position = start;
+    }
+    m_endSample = endMs > 0 ? std::min(msToSamples(endMs), m_lengthSamples) : -1;
+    m_chunkBytes = m_device == MPEGDLL_DEVICE_PCMFILE ? FileChunkBytes : SoundChunkBytes;
+    m_output = output;
+    {
+        std::lock_guard lock(m_control);
+        m_stopRequested = false;
+        m_pauseRequested = false;
+    }
+    m_mode = MPEGDLL_MODE_PLAYING;
+    m_thread = std::thread([this] { run(); });
+    return MPEGDLL_OK;
+}
+
+void Player::stopPlayback()
+{
+    if (m_thread.joinable()) {
+        {
+            std::lock_guard lock(m_control);
+            m_stopRequested = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+    if (m_output != nullptr) {
+        out123_drop(m_output);
+        out123_del(m_output); // closes the device; a WAV file gets its final header
+        m_output = nullptr;
+    }
+}
+
+bool Player::writeAll(unsigned char* data, size_t bytes)
+{
+    // The output takes a piece at a time (the wav writer 16 KiB); no progress means failure.
+    while (bytes > 0) {
+        const size_t written = out123_play(m_output, data, bytes);
+        if (written == 0)
+            return false;
+        data += written;
+        bytes -= written;
+    }
+    return true;
+}
+
+void Player::run()
+{
+    const pid_t self = ::gettid();
+    m_threadId = self;
+    applyPriority(self);
+
+    const size_t frameBytes = static_cast<size_t>(m_channels) * 2;
+    std::vector<unsigned char> buffer(m_chunkBytes - m_chunkBytes % frameBytes);
+    int failure = MPEGDLL_OK;
+    bool finished = false;
+    while (!finished) {
+        {
+            std::unique_lock lock(m_control);
+            if (m_pauseRequested && !m_stopRequested) {
+                out123_pause(m_output);
+                m_wake.wait(lock, [this] { return !m_pauseRequested || m_stopRequested; });
+                if (!m_stopRequested)
+                    out123_continue(m_output);
+            }
+            if (m_stopRequested)
+                break;
+        }
+        size_t bytes = 0;
+        int status = MPG123_OK;
+        {
+            std::lock_guard lock(m_decoderLock);
+            status = mpg123_read(m_decoder, buffer.data(), buffer.size(), &bytes);
+            const long long after = static_cast<long long>(mpg123_tell(m_decoder));
+            if (m_endSample >= 0 && after >= m_endSample) {
+                const long long first = after - static_cast<long long>(bytes / frameBytes);
+                const long long keep = std::max(0LL, m_endSample - first);
+                bytes = std::min(bytes, static_cast<size_t>(keep) * frameBytes);
+                m_position = m_endSample;
+                finished = true;
+            } else {
+                m_position = std::max(0LL, after);
+            }
+        }
+        if (status == MPG123_DONE) {
+            finished = true;
+        } else if (status != MPG123_OK && status != MPG123_NEW_FORMAT) {
+            failure = MPEGDLL_ERR_INPUT;
+            finished = true;
+        }
+        if (!writeAll(buffer.data(), bytes)) {
+            failure = MPEGDLL_ERR_OUTPUT;
+            finished = true;
+        }
+    }
+
+    bool stopped = false;
+    {
+        std::lock_guard lock(m_control);
+        stopped = m_stopRequested;
+    }
+    if (!stopped) {
+        // Plays out what the device holds and closes it, which completes a WAV file, before
+        // anybody can see the end.
+        out123_stop(m_output);
+        std::lock_guard lock(m_control);
+        if (failure == MPEGDLL_ERR_OUTPUT) {
+            m_pendingError = failure;
+            m_mode = MPEGDLL_MODE_STOPPED;
+        } else {
+            if (failure != MPEGDLL_OK)
+                m_pendingError = failure;
+            m_mode = MPEGDLL_MODE_ENDED;
+            if (m_endFlag != nullptr)
+                std::atomic_ref<unsigned char>(*m_endFlag).store(1);
+        }
+    }
+    m_threadId = 0;
+}
+
+void Player::pause(bool resume)
+{
+    if (!requireSong())
+        return;
+    std::unique_lock lock(m_control);
+    if (!resume && m_mode == MPEGDLL_MODE_PLAYING) {
+        m_pauseRequested = true;
+        m_mode = MPEGDLL_MODE_PAUSED;
+    } else if (resume && m_mode == MPEGDLL_MODE_PAUSED) {
+        m_pauseRequested = false;
+        m_mode = MPEGDLL_MODE_PLAYING;
+        lock.unlock();
+        m_wake.notify_all();
+    } else {
+        record(MPEGDLL_ERR_MODE);
+        return;
+    }
+    record(MPEGDLL_OK);
+}
+
+void Player::restart()
+{
+    if (!requireSong())
+        return;
+    stopPlayback();
+    m_mode = MPEGDLL_MODE_STOPPED;
+    record(startPlayback(m_lastStartMs, m_lastEndMs, m_endFlag));
+}
+
+void Player::stop()
+{
+    if (!requireSong())
+        return;
+    stopPlayback();
+    m_mode = MPEGDLL_MODE_STOPPED;
+    record(MPEGDLL_OK);
+}
+
+void Player::seek(int positionMs)
+{
+    if (!requireSong())
+        return;
+    if (!m_seekable) {
+        record(MPEGDLL_ERR_NOT_SEEKABLE);
+        return;
+    }
+    const long long target = std::clamp(msToSamples(positionMs), 0LL, m_lengthSamples);
+    std::lock_guard lock(m_decoderLock);
+    const off_t at = mpg123_seek(m_decoder, static_cast<off_t>(target), SEEK_SET);
+    if (at < 0) {
+        record(MPEGDLL_ERR_INPUT);
+        return;
+    }
+    m_position = static_cast<long long>(at);
+    record(MPEGDLL_OK);
+}
+
+void Player::resetMode()
+{
+    if (!requireSong())
+        return;
+    if (m_mode == MPEGDLL_MODE_ENDED) {
+        stopPlayback();
+        m_mode = MPEGDLL_MODE_STOPPED;
+        if (m_endFlag != nullptr)
+            std::atomic_ref<unsigned char>(*m_endFlag).store(0);
+    }
+    record(MPEGDLL_OK);
+}
+
+void Player::applyPriority(pid_t thread) const
+{
+    // Raising the priority needs privileges; without them the thread keeps its priority.
+    if (thread != 0)
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(thread), m_nice.load());
+}
+
+void Player::setPriority(int priority)
+{
+    m_nice = niceFor(priority);
+    applyPriority(m_threadId.load());
+    record(MPEGDLL_OK);
+}
+
+void Player::setOutputDevice(int device, const char* fileName)
+{
+    if (device != MPEGDLL_DEVICE_SOUND && device != MPEGDLL_DEVICE_PCMFILE) {
+        record(MPEGDLL_ERR_OUTPUT);
+        return;
+    }
+    m_device = device;
+    m_outputFile = fileName != nullptr ? fileName : "";
+    record(MPEGDLL_OK);
+}
+
+void Player::setScaleFactor(double factor)
+{
+    if (!std::isfinite(factor) || factor < 0.0) {
+        record(MPEGDLL_ERR_DECODER);
+        return;
+    }
+    m_scale = factor;
+    if (m_decoder != nullptr) {
+        std::lock_guard lock(m_decoderLock);
+        mpg123_volume(m_decoder, factor);
+    }
+    record(MPEGDLL_OK);
+}
+
+int Player::frequency()
+{
+    if (!requireSong())
+        return 0;
+    record(MPEGDLL_OK);
+    return m_rate;
+}
+
+int Player::bitrate()
+{
+    if (!requireSong())
+        return 0;
+    record(MPEGDLL_OK);
+    return m_bitrate;
+}
+
+int Player::layer()
+{
+    if (!requireSong())
+        return 0;
+    record(MPEGDLL_OK);
+    return m_layer;
+}
+
+int Player::mode()
+{
+    record(MPEGDLL_OK);
+    return m_mode.load();
+}
+
+int Player::currentPosition()
+{
+    if (!requireSong())
+        return 0;
+    record(MPEGDLL_OK);
+    return samplesToMs(m_position.load());
+}
+
+int Player::length()
+{
+    if (!requireSong())
+        return 0;
+    record(MPEGDLL_OK);
+    return samplesToMs(m_lengthSamples);
+}
+
+int Player::seekable()
+{
+    record(MPEGDLL_OK);
+    return m_decoder != nullptr && m_seekable ? 1 : 0;
+}
+
+int Player::takeLastError()
+{
+    const int code = m_lastError.exchange(MPEGDLL_OK);
+    return code != MPEGDLL_OK ? code : m_pendingError.exchange(MPEGDLL_OK);
+}
+
+} // namespace mpegdll

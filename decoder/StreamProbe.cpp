@@ -1,0 +1,240 @@
+#include "StreamProbe.h"
+
+#include "BlockReader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace mpegdll {
+
+namespace {
+
+// kbit/s by [MPEG-1 or not][layer - 1][bitrate index]; index 0 (free format) and 15 are invalid.
+constexpr int Bitrates[2][3][16] = {
+    {{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0},
+     {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0},
+     {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0}},
+    {{0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0},
+     {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},
+     {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0}}};
+
+constexpr int SampleRates[3][3] = {
+    {44100, 48000, 32000}, {22050, 24000, 16000}, {11025, 12000, 8000}};
+
+// The largest frame of any kind: Layer II at 160 kbit/s and 8 kHz.
+constexpr long long LargestFrame = 2881;
+
+int frameBytesFor(int version, int layer, int kbps, int rate, int padding)
+{
+    if (layer == 1)
+        return (12 * kbps * 1000 / rate + padding) * 4;
+    const int factor = (layer == 3 && version != 1) ? 72 : 144;
+    return factor * kbps * 1000 / rate + padding;
+}
+
+const int* bitrateRow(int version, int layer)
+{
+    return Bitrates[version == 1 ? 0 : 1][layer - 1];
+}
+
+unsigned long bigEndian32(const unsigned char* p)
+{
+    return (static_cast<unsigned long>(p[0]) << 24) | (static_cast<unsigned long>(p[1]) << 16) |
+           (static_cast<unsigned long>(p[2]) << 8) | static_cast<unsigned long>(p[3]);
+}
+
+unsigned long littleEndian32(const unsigned char* p)
+{
+    return (static_cast<unsigned long>(p[3]) << 24) | (static_cast<unsigned long>(p[2]) << 16) |
+           (static_cast<unsigned long>(p[1]) << 8) | static_cast<unsigned long>(p[0]);
+}
+
+// Total size of the ID3v2 tags at the start of the source (several may follow each other).
+long long skipId3v2(BlockReader& reader, long long size)
+{
+    long long position = 0;
+    for (;;) {
+        unsigned char h[10];
+        if (reader.readAt(position, h, sizeof h) != static_cast<long long>(sizeof h))
+            break;
+        if (std::memcmp(h, "ID3", 3) != 0 || h[3] == 0xFF || h[4] == 0xFF ||
+            ((h[6] | h[7] | h[8] | h[9]) & 0x80) != 0)
+            break;
+        const long long body =
+            (static_cast<long long>(h[6]) << 21) | (h[7] << 14) | (h[8] << 7) | h[9];
+        const long long total = 10 + body + ((h[5] & 0x10) ? 10 : 0);
+        if (size >= 0 && position + total > size)
+            break;
+        position += total;
+    }
+    return position;
+}
+
+// End of the audio: before a trailing ID3v1 tag and an APEv2 tag in front of it.
+long long trimTrailingTags(BlockReader& reader, long long start, long long end)
+{
+    unsigned char tag[32];
+    if (end - start >= 128 && reader.readAt(end - 128, tag, 3) == 3 &&
+        std::memcmp(tag, "TAG", 3) == 0)
+        end -= 128;
+    if (end - start >= 32 && reader.readAt(end - 32, tag, 32) == 32 &&
+        std::memcmp(tag, "APETAGEX", 8) == 0) {
+        const long long tagSize = static_cast<long long>(littleEndian32(tag + 12));
+        const bool hasHeader = (littleEndian32(tag + 20) & 0x80000000UL) != 0;
+        const long long total = tagSize + (hasHeader ? 32 : 0);
+        if (tagSize >= 32 && total <= end - start)
+            end -= total;
+    }
+    return end;
+}
+
+// True when frames follow the one at offset at the places their headers say, up to
+// ChainLength of them or to the end of the data. dataEnd is relative to data, -1 unknown.
+bool chainHolds(const std::vector<unsigned char>& data, size_t offset, const MpegFrameHeader& first,
+                long long dataEnd)
+{
+    long long at = static_cast<long long>(offset);
+    MpegFrameHeader current = first;
+    const long long loaded = static_cast<long long>(data.size());
+    for (int k = 0; k < StreamProbe::ChainLength; ++k) {
+        const long long next = at + current.frameBytes;
+        if (dataEnd >= 0 && next > dataEnd)
+            return k >= 1; // this frame is cut by the end; the ones before it are whole
+        if (dataEnd >= 0 && next + 4 > dataEnd)
+            return true; // a whole frame, then the end (or a few stray bytes)
+        if (next + 4 > loaded)
+            return k >= 1;
+        const auto header = MpegFrameHeader::parse(data.data() + next);
+        if (!header || !header->sameStream(first))
+            return false;
+        at = next;
+        current = *header;
+    }
+    return true;
+}
+
+// Reads a Xing/Info or VBRI header in the first frame, which starts at data[offset].
+void readLengthHeader(const std::vector<unsigned char>& data, size_t offset, StreamLayout& layout)
+{
+    const MpegFrameHeader& h = layout.first;
+    if (h.layer != 3)
+        return;
+    const size_t frameEnd = std::min(data.size(), offset + static_cast<size_t>(h.frameBytes));
+    const bool mono = h.channels == 1;
+    const size_t sideInfo = h.version == 1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
+    // Some encoders count the CRC word in front of the side information, some do not.
+    for (const size_t crc : {size_t(h.crc ? 2 : 0), size_t(0)}) {
+        const size_t at = offset + 4 + crc + sideInfo;
+        if (at + 8 > frameEnd)
+            continue;
+        const unsigned char* p = data.data() + at;
+        if (std::memcmp(p, "Xing", 4) != 0 && std::memcmp(p, "Info", 4) != 0)
+            continue;
+        const unsigned long flags = bigEndian32(p + 4);
+        size_t field = at + 8;
+        layout.header = LengthHeader::Xing;
+        if ((flags & 1) != 0 && field + 4 <= frameEnd) {
+            layout.headerFrames = static_cast<long long>(bigEndian32(data.data() + field));
+            field += 4;
+        }
+        if ((flags & 2) != 0 && field + 4 <= frameEnd)
+            layout.headerBytes = static_cast<long long>(bigEndian32(data.data() + field));
+        return;
+    }
+    const size_t vbri = offset + 4 + 32;
+    if (vbri + 18 <= frameEnd && std::memcmp(data.data() + vbri, "VBRI", 4) == 0) {
+        layout.header = LengthHeader::Vbri;
+        layout.headerBytes = static_cast<long long>(bigEndian32(data.data() + vbri + 10));
+        layout.headerFrames = static_cast<long long>(bigEndian32(data.data() + vbri + 14));
+    }
+}
+
+} // namespace
+
+std::optional<MpegFrameHeader> MpegFrameHeader::parse(const unsigned char* b)
+{
+    if (b[0] != 0xFF || (b[1] & 0xE0) != 0xE0)
+        return std::nullopt;
+    const int versionBits = (b[1] >> 3) & 3;
+    const int layerBits = (b[1] >> 1) & 3;
+    const int bitrateIndex = b[2] >> 4;
+    const int rateIndex = (b[2] >> 2) & 3;
+    if (versionBits == 1 || layerBits == 0 || bitrateIndex == 0 || bitrateIndex == 15 ||
+        rateIndex == 3 || (b[3] & 3) == 2)
+        return std::nullopt;
+    MpegFrameHeader h;
+    h.version = versionBits == 3 ? 1 : versionBits == 2 ? 2 : 25;
+    h.layer = 4 - layerBits;
+    h.crc = (b[1] & 1) == 0;
+    h.sampleRate = SampleRates[h.version == 1 ? 0 : h.version == 2 ? 1 : 2][rateIndex];
+    h.channels = (b[3] >> 6) == 3 ? 1 : 2;
+    h.bitrateKbps = bitrateRow(h.version, h.layer)[bitrateIndex];
+    h.frameBytes = frameBytesFor(h.version, h.layer, h.bitrateKbps, h.sampleRate, (b[2] >> 1) & 1);
+    h.samplesPerFrame = h.layer == 1 ? 384 : (h.layer == 3 && h.version != 1) ? 576 : 1152;
+    return h;
+}
+
+bool MpegFrameHeader::sameStream(const MpegFrameHeader& other) const
+{
+    return version == other.version && layer == other.layer && sampleRate == other.sampleRate &&
+           (channels == 1) == (other.channels == 1);
+}
+
+int MpegFrameHeader::maxFrameBytes() const
+{
+    return frameBytesFor(version, layer, maxBitrateKbps(), sampleRate, 1);
+}
+
+int MpegFrameHeader::minBitrateKbps() const
+{
+    return bitrateRow(version, layer)[1];
+}
+
+int MpegFrameHeader::maxBitrateKbps() const
+{
+    return bitrateRow(version, layer)[14];
+}
+
+std::optional<StreamLayout> StreamProbe::probe(BlockReader& reader, long long size)
+{
+    StreamLayout layout;
+    const long long start = skipId3v2(reader, size);
+    layout.id3v2Bytes = start;
+    layout.audioEnd = size >= 0 ? trimTrailingTags(reader, start, size) : -1;
+
+    const long long want = SearchLimit + ChainLength * LargestFrame + 4;
+    long long limit = start + want;
+    if (layout.audioEnd >= 0)
+        limit = std::min(limit, layout.audioEnd);
+    if (limit <= start)
+        return std::nullopt;
+    std::vector<unsigned char> data(static_cast<size_t>(limit - start));
+    const long long got = reader.readAt(start, data.data(), data.size());
+    if (got <= 0)
+        return std::nullopt;
+    data.resize(static_cast<size_t>(got));
+    long long dataEnd = -1; // relative to data
+    if (layout.audioEnd >= 0)
+        dataEnd = std::min(layout.audioEnd - start, got);
+    else if (got < want)
+        dataEnd = got; // the stream ended within the first block
+    if (dataEnd >= 0 && dataEnd < want && layout.audioEnd < 0)
+        layout.audioEnd = start + dataEnd;
+
+    const size_t searchEnd = std::min(data.size(), static_cast<size_t>(SearchLimit));
+    for (size_t offset = 0; offset < searchEnd && offset + 4 <= data.size(); ++offset) {
+        if (data[offset] != 0xFF)
+            continue;
+        const auto header = MpegFrameHeader::parse(data.data() + offset);
+        if (!header || !chainHolds(data, offset, *header, dataEnd))
+            continue;
+        layout.audioStart = start + static_cast<long long>(offset);
+        layout.first = *header;
+        readLengthHeader(data, offset, layout);
+        return layout;
+    }
+    return std::nullopt;
+}
+
+} // namespace mpegdll

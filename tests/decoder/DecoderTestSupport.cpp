@@ -1,0 +1,206 @@
+#include "DecoderTestSupport.h"
+
+#include "testsupport/TempHome.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+std::string mpegFixture(const std::string& name)
+{
+    return testDataPath(QStringLiteral("mpeg/") + QString::fromStdString(name)).toStdString();
+}
+
+std::vector<char> readBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const std::string& path, const std::vector<char>& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+long long samplesToMs(long long samples, int rate)
+{
+    return (samples * 1000 + rate / 2) / rate;
+}
+
+namespace {
+
+unsigned le32(const unsigned char* p)
+{
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<unsigned>(p[3]) << 24);
+}
+
+unsigned le16(const unsigned char* p)
+{
+    return p[0] | (p[1] << 8);
+}
+
+} // namespace
+
+WavInfo readWav(const std::string& path)
+{
+    WavInfo info;
+    const std::vector<char> bytes = readBytes(path);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    if (bytes.size() < 12 || std::memcmp(p, "RIFF", 4) != 0 || std::memcmp(p + 8, "WAVE", 4) != 0)
+        return info;
+    size_t at = 12;
+    bool haveFormat = false;
+    while (at + 8 <= bytes.size()) {
+        const unsigned size = le32(p + at + 4);
+        if (std::memcmp(p + at, "fmt ", 4) == 0 && at + 8 + 16 <= bytes.size()) {
+            info.channels = static_cast<int>(le16(p + at + 10));
+            info.rate = static_cast<int>(le32(p + at + 12));
+            info.bits = static_cast<int>(le16(p + at + 22));
+            haveFormat = le16(p + at + 8) == 1; // PCM
+        } else if (std::memcmp(p + at, "data", 4) == 0) {
+            info.dataBytes = size;
+            // The header must tell the truth about the data that follows it.
+            info.valid = haveFormat && at + 8 + size == bytes.size();
+            return info;
+        }
+        at += 8 + size + (size & 1);
+    }
+    return info;
+}
+
+void DecoderTest::SetUp()
+{
+    ASSERT_TRUE(m_dir.isValid());
+    ASSERT_NE(init(), 0);
+    ASSERT_EQ(LastError(), MPEGDLL_OK);
+}
+
+void DecoderTest::TearDown()
+{
+    deinit();
+    LastError();
+}
+
+std::string DecoderTest::tempPath(const std::string& name) const
+{
+    return QDir(m_dir.path()).filePath(QString::fromStdString(name)).toStdString();
+}
+
+void DecoderTest::openFile(const std::string& path)
+{
+    Open(path.c_str(), 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_EQ(LastError(), MPEGDLL_OK) << path;
+    ASSERT_EQ(GetPlayerMode(), MPEGDLL_MODE_STOPPED);
+}
+
+WavInfo DecoderTest::decodeToWav(int startMs, int endMs)
+{
+    const std::string wav = tempPath("out.wav");
+    SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, wav.c_str());
+    unsigned char ended = 0;
+    EXPECT_EQ(Play(startMs, endMs, &ended), 0);
+    EXPECT_EQ(LastError(), MPEGDLL_OK);
+    EXPECT_TRUE(waitForEnd());
+    EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_ENDED);
+    EXPECT_EQ(ended, 1);
+    return readWav(wav);
+}
+
+bool waitForEnd()
+{
+    using namespace std::chrono;
+    const auto cap = steady_clock::now() + seconds(60);
+    for (;;) {
+        const int mode = GetPlayerMode();
+        if (mode != MPEGDLL_MODE_PLAYING && mode != MPEGDLL_MODE_PAUSED)
+            return true;
+        if (steady_clock::now() > cap)
+            return false;
+        std::this_thread::sleep_for(milliseconds(2));
+    }
+}
+
+GatedStream::GatedStream(std::vector<char> data, bool seekable)
+    : m_data(std::move(data))
+    , m_seekable(seekable)
+{}
+
+GatedStream::~GatedStream()
+{
+    release();
+}
+
+void GatedStream::open()
+{
+    Open(nullptr, 1, &GatedStream::onOpen, &GatedStream::onClose, &GatedStream::onRestart,
+         &GatedStream::onRead, m_seekable ? &GatedStream::onSeek : nullptr, &GatedStream::onGetSize,
+         this);
+}
+
+void GatedStream::arm()
+{
+    std::lock_guard lock(m_mutex);
+    m_armed = true;
+    m_released = false;
+}
+
+void GatedStream::release()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_released = true;
+    }
+    m_changed.notify_all();
+}
+
+int GatedStream::onOpen(void* context)
+{
+    auto* self = static_cast<GatedStream*>(context);
+    ++self->m_opened;
+    self->m_position = 0;
+    return 1;
+}
+
+void GatedStream::onClose(void* context)
+{
+    ++static_cast<GatedStream*>(context)->m_closed;
+}
+
+int GatedStream::onRestart(void* context)
+{
+    static_cast<GatedStream*>(context)->m_position = 0;
+    return 1;
+}
+
+long long GatedStream::onRead(void* context, void* buffer, long long size)
+{
+    auto* self = static_cast<GatedStream*>(context);
+    std::unique_lock lock(self->m_mutex);
+    self->m_changed.wait(lock, [self] { return !self->m_armed || self->m_released; });
+    // Small pieces, as a network stream would deliver them.
+    const long long left = static_cast<long long>(self->m_data.size()) - self->m_position;
+    const long long n = std::max(0LL, std::min({size, left, 4096LL}));
+    std::memcpy(buffer, self->m_data.data() + self->m_position, static_cast<size_t>(n));
+    self->m_position += n;
+    return n;
+}
+
+long long GatedStream::onSeek(void* context, long long offset)
+{
+    auto* self = static_cast<GatedStream*>(context);
+    if (offset < 0 || offset > static_cast<long long>(self->m_data.size()))
+        return -1;
+    self->m_position = offset;
+    return offset;
+}
+
+long long GatedStream::onGetSize(void* context)
+{
+    return static_cast<long long>(static_cast<GatedStream*>(context)->m_data.size());
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "mpegdll.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// Path of a committed fixture under tests/data/mpeg.
+std::string mpegFixture(const std::string& name);
+std::vector<char> readBytes(const std::string& path);
+void writeBytes(const std::string& path, const std::vector<char>& bytes);
+
+// Milliseconds as the library gives them: samples * 1000 / rate, rounded to the nearest.
+long long samplesToMs(long long samples, int rate);
+
+// The format and size of a PCM WAV file, from its header chunks.
+struct WavInfo
+{
+    bool valid = false;
+    int channels = 0;
+    int rate = 0;
+    int bits = 0;
+    long long dataBytes = 0;
+    long long samples() const { return channels > 0 ? dataBytes / (channels * bits / 8) : 0; }
+};
+WavInfo readWav(const std::string& path);
+
+// Each test gets the library freshly initialised and a temporary folder; tear-down deinitialises
+// it again, so that no song, thread or output survives a test.
+class DecoderTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::string tempPath(const std::string& name) const;
+    // Opens a file and expects success.
+    void openFile(const std::string& path);
+    // Plays the open song into a WAV file and waits for the end; returns the WAV's header data.
+    WavInfo decodeToWav(int startMs = 0, int endMs = 0);
+
+    QTemporaryDir m_dir;
+};
+
+// Polls the player until it leaves the playing and paused modes. The cap only turns a hang into
+// a failure; nothing is asserted about the time taken.
+bool waitForEnd();
+
+// An in-memory song behind the stream callbacks. Once armed, every read waits until the gate is
+// released, which holds the play thread inside a read for as long as a test needs it there.
+class GatedStream
+{
+public:
+    explicit GatedStream(std::vector<char> data, bool seekable = true);
+    ~GatedStream();
+
+    // Opens the song in stream mode.
+    void open();
+    void arm();
+    void release();
+    int opened() const { return m_opened; }
+    int closed() const { return m_closed; }
+
+private:
+    static int onOpen(void* context);
+    static void onClose(void* context);
+    static int onRestart(void* context);
+    static long long onRead(void* context, void* buffer, long long size);
+    static long long onSeek(void* context, long long offset);
+    static long long onGetSize(void* context);
+
+    std::vector<char> m_data;
+    bool m_seekable;
+    long long m_position = 0;
+    int m_opened = 0;
+    int m_closed = 0;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_armed = false;
+    bool m_released = false;
+};

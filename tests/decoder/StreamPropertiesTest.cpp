@@ -1,0 +1,174 @@
+// Length, bitrate, frequency and layer of every kind of stream, and the exact sample count of a
+// full decode. The sample counts are libmpg123's own after a scan of the whole file (see
+// tests/data/mpeg/README); the length must match them for every kind, including those where
+// libmpg123 without a scan guesses wrong (no header, glued files).
+#include "DecoderTestSupport.h"
+
+#include <cstring>
+
+namespace {
+
+struct StreamCase
+{
+    const char* file;
+    long long samples; // per channel, gapless, after a full scan
+    int rate;
+    int channels;
+    int layer;
+    int kbps;     // average bitrate: audio bytes without a Xing frame over the frames' duration
+    int sourceMs; // length of the audio that was encoded
+};
+
+void PrintTo(const StreamCase& c, std::ostream* os)
+{
+    *os << c.file;
+}
+
+const StreamCase Streams[] = {
+    {"cbr128.mp3", 132300, 44100, 2, 3, 128, 3000},
+    {"vbr_xing.mp3", 132300, 44100, 2, 3, 56, 3000},
+    {"vbr_noheader.mp3", 133632, 44100, 2, 3, 56, 3000},
+    {"vbr_xing_id3.mp3", 132300, 44100, 2, 3, 56, 3000},
+    {"mpeg2_mono_22k.mp3", 66150, 22050, 1, 3, 21, 3000},
+    {"mpeg25_8k.mp3", 24000, 8000, 1, 3, 24, 3000},
+    {"layer2.mp2", 132480, 44100, 2, 2, 128, 3000},
+    {"concatenated.mp3", 179208, 44100, 2, 3, 78, 4000},
+};
+
+class StreamProperties : public DecoderTest, public ::testing::WithParamInterface<StreamCase>
+{};
+
+TEST_P(StreamProperties, LengthIsTheScannedSampleCount)
+{
+    const StreamCase& c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(openFile(mpegFixture(c.file)));
+    const int length = GetLength();
+    EXPECT_EQ(LastError(), MPEGDLL_OK);
+    EXPECT_EQ(length, samplesToMs(c.samples, c.rate));
+    // Encoder delay and padding of a file without gapless information stay within a few frames.
+    EXPECT_NEAR(length, c.sourceMs, 70);
+    EXPECT_EQ(GetFrequency(), c.rate);
+    EXPECT_EQ(GetLayer(), c.layer);
+    EXPECT_EQ(GetBitrate(), c.kbps);
+    EXPECT_EQ(Seekable(), 1);
+    EXPECT_EQ(GetCurrentPos(), 0);
+    EXPECT_EQ(LastError(), MPEGDLL_OK);
+}
+
+TEST_P(StreamProperties, DecodesExactlyTheScannedSampleCount)
+{
+    const StreamCase& c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(openFile(mpegFixture(c.file)));
+    const WavInfo wav = decodeToWav();
+    ASSERT_TRUE(wav.valid);
+    EXPECT_EQ(wav.rate, c.rate);
+    EXPECT_EQ(wav.channels, c.channels);
+    EXPECT_EQ(wav.bits, 16);
+    EXPECT_EQ(wav.samples(), c.samples);
+    EXPECT_EQ(GetCurrentPos(), samplesToMs(c.samples, c.rate));
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, StreamProperties, ::testing::ValuesIn(Streams));
+
+// Files made at test time from the fixtures, with the samples libmpg123 finds in them.
+struct DerivedCase
+{
+    const char* name;
+    std::vector<char> (*make)();
+    long long samples;
+};
+
+void PrintTo(const DerivedCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+std::vector<char> withApeAndId3v1Tags()
+{
+    std::vector<char> bytes = readBytes(mpegFixture("vbr_xing.mp3"));
+    // APEv2 tag: one item, with header and footer; then an ID3v1 tag.
+    const char item[] = "\x05\x00\x00\x00\x00\x00\x00\x00Title\0Hello";
+    std::vector<char> ape;
+    auto block = [&](bool header) {
+        const unsigned size = 32 + sizeof item - 1;
+        const unsigned flags = 0x80000000u | (header ? 0x20000000u : 0);
+        ape.insert(ape.end(), {'A', 'P', 'E', 'T', 'A', 'G', 'E', 'X'});
+        for (unsigned v : {2000u, size, 1u, flags})
+            for (int i = 0; i < 4; ++i)
+                ape.push_back(static_cast<char>(v >> (8 * i)));
+        ape.insert(ape.end(), 8, '\0');
+    };
+    block(true);
+    ape.insert(ape.end(), item, item + sizeof item - 1);
+    block(false);
+    bytes.insert(bytes.end(), ape.begin(), ape.end());
+    std::vector<char> id3v1(128, '\0');
+    std::memcpy(id3v1.data(), "TAGSong", 7);
+    bytes.insert(bytes.end(), id3v1.begin(), id3v1.end());
+    return bytes;
+}
+
+// The last frame of a file without a header, cut in the middle: the whole frames still play.
+std::vector<char> headerlessWithCutLastFrame()
+{
+    std::vector<char> bytes = readBytes(mpegFixture("vbr_noheader.mp3"));
+    bytes.resize(bytes.size() - 20);
+    return bytes;
+}
+
+// A VBRI header frame (all-zero audio, which libmpg123 decodes as one more frame of silence)
+// in front of the header-less file. promisedFactor scales the byte count it states.
+std::vector<char> withVbriHeader(long long promisedFactor)
+{
+    const std::vector<char> audio = readBytes(mpegFixture("vbr_noheader.mp3"));
+    std::vector<char> frame(417, '\0'); // MPEG-1 Layer III, 128 kbit/s, 44.1 kHz, joint stereo
+    const unsigned char header[] = {0xFF, 0xFB, 0x90, 0x64};
+    std::memcpy(frame.data(), header, 4);
+    std::memcpy(frame.data() + 36, "VBRI", 4);
+    frame[36 + 5] = 1; // version 1
+    const unsigned bytes = static_cast<unsigned>((frame.size() + audio.size()) * promisedFactor);
+    const unsigned frames = 117;
+    for (int i = 0; i < 4; ++i) {
+        frame[36 + 10 + i] = static_cast<char>(bytes >> (24 - 8 * i));
+        frame[36 + 14 + i] = static_cast<char>(frames >> (24 - 8 * i));
+    }
+    std::vector<char> out = frame;
+    out.insert(out.end(), audio.begin(), audio.end());
+    return out;
+}
+
+const DerivedCase Derived[] = {
+    {"ApeAndId3v1Tags", withApeAndId3v1Tags, 132300},
+    {"CutLastFrame", headerlessWithCutLastFrame, 115 * 1152},
+    {"VbriHeader", [] { return withVbriHeader(1); }, 117 * 1152},
+};
+
+class DerivedStreams : public DecoderTest, public ::testing::WithParamInterface<DerivedCase>
+{};
+
+TEST_P(DerivedStreams, LengthAndDecodeAgree)
+{
+    const DerivedCase& c = GetParam();
+    const std::string path = tempPath("derived.mp3");
+    writeBytes(path, c.make());
+    ASSERT_NO_FATAL_FAILURE(openFile(path));
+    EXPECT_EQ(GetLength(), samplesToMs(c.samples, 44100));
+    const WavInfo wav = decodeToWav();
+    ASSERT_TRUE(wav.valid);
+    EXPECT_EQ(wav.samples(), c.samples);
+}
+
+INSTANTIATE_TEST_SUITE_P(Variants, DerivedStreams, ::testing::ValuesIn(Derived),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A VBRI header that promises twice the bytes the file holds belongs to a file cut short.
+TEST_F(DecoderTest, VbriHeaderPromisingMoreThanTheFileIsCutShort)
+{
+    const std::string path = tempPath("cut.mp3");
+    writeBytes(path, withVbriHeader(2));
+    Open(path.c_str(), 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(LastError(), MPEGDLL_ERR_INPUT);
+    EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_CLOSED);
+}
+
+} // namespace
