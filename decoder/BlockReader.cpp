@@ -22,21 +22,28 @@ void BlockReader::setWindow(long long begin, long long end)
 
 bool BlockReader::fill(long long offset)
 {
-    if (offset != m_sourcePosition) {
-        if (!m_source.seek(offset))
-            return false;
-        m_sourcePosition = offset;
+    // Reading on where the block ends adds to the block while it has room: the beginning of a
+    // stream that cannot seek stays at hand after the search for its first frame.
+    const long long blockEnd = m_blockOffset + static_cast<long long>(m_blockFill);
+    const bool append =
+        offset == blockEnd && offset == m_sourcePosition && m_blockFill < m_block.size();
+    if (!append) {
+        if (offset != m_sourcePosition) {
+            if (!m_source.seek(offset))
+                return false;
+            m_sourcePosition = offset;
+        }
+        m_blockOffset = offset;
+        m_blockFill = 0;
     }
-    m_blockOffset = offset;
-    m_blockFill = 0;
-    m_sourceAtEnd = false;
-    // One read per block: a stream that delivers in small pieces is not waited on for more.
-    const long long n = m_source.read(m_block.data(), static_cast<long long>(m_block.size()));
+    // One read per call: a stream that delivers in small pieces is not waited on for more.
+    const long long n = m_source.read(m_block.data() + m_blockFill,
+                                      static_cast<long long>(m_block.size() - m_blockFill));
     if (n < 0) {
         m_sourcePosition = -1; // unknown: seek before the next read
         return false;
     }
-    m_blockFill = static_cast<size_t>(n);
+    m_blockFill += static_cast<size_t>(n);
     m_sourcePosition += n;
     m_sourceAtEnd = n == 0;
     return true;
@@ -56,10 +63,13 @@ long long BlockReader::readAt(long long offset, void* buffer, size_t size)
             // At the end of what the source holds there is nothing more to fetch.
             if (m_sourceAtEnd && at == m_blockOffset + static_cast<long long>(m_blockFill))
                 break;
+            const size_t before = m_blockFill;
             if (!fill(at))
                 return done > 0 ? static_cast<long long>(done) : -1;
-            if (m_blockFill == 0)
+            if (m_blockFill == before && m_sourceAtEnd)
                 break;
+            if (at < m_blockOffset || at >= m_blockOffset + static_cast<long long>(m_blockFill))
+                continue;
         }
         const size_t from = static_cast<size_t>(at - m_blockOffset);
         const size_t n = std::min(size - done, m_blockFill - from);

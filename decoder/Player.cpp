@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <future>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
@@ -98,7 +99,12 @@ Player::~Player()
 
 void Player::record(int code)
 {
-    m_lastError.store(code != MPEGDLL_OK ? code : m_pendingError.exchange(MPEGDLL_OK));
+    // A failure stays until LastError() reads it; a success reports a failure of the play
+    // thread that nobody has been told of yet.
+    if (code == MPEGDLL_OK)
+        code = m_pendingError.exchange(MPEGDLL_OK);
+    if (code != MPEGDLL_OK)
+        m_lastError = code;
 }
 
 bool Player::requireSong()
@@ -338,7 +344,17 @@ int Player::startPlayback(int startMs, int endMs, unsigned char* endFlag)
         m_pauseRequested = false;
     }
     m_mode = MPEGDLL_MODE_PLAYING;
-    m_thread = std::thread([this] { run(); });
+    // Play returns once the thread runs at its priority, so that the priority is in force
+    // from the first sample on.
+    std::promise<void> started;
+    std::future<void> running = started.get_future();
+    m_thread = std::thread([this, &started] {
+        m_threadId = static_cast<pid_t>(::gettid());
+        applyPriority(m_threadId);
+        started.set_value();
+        run();
+    });
+    running.wait();
     return MPEGDLL_OK;
 }
 
@@ -374,10 +390,6 @@ bool Player::writeAll(unsigned char* data, size_t bytes)
 
 void Player::run()
 {
-    const pid_t self = ::gettid();
-    m_threadId = self;
-    applyPriority(self);
-
     const size_t frameBytes = static_cast<size_t>(m_channels) * 2;
     std::vector<unsigned char> buffer(m_chunkBytes - m_chunkBytes % frameBytes);
     int failure = MPEGDLL_OK;
