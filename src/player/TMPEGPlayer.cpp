@@ -4,7 +4,10 @@
 
 #include "mpegdll.h"
 
+#include <QHash>
+#include <QLibrary>
 #include <QMetaMethod>
+#include <QMutex>
 
 #include <array>
 #include <atomic>
@@ -77,6 +80,56 @@ void clearFlag(unsigned char& flag)
     std::atomic_ref<unsigned char>(flag).store(0);
 }
 
+// The loaded library files of the process, one QLibrary per path, counted by the components
+// that hold them. A component refused by the copy's init releases its hold without unloading a
+// copy that another component plays from; QLibrary alone cannot promise that, as some Qt
+// versions let any one of several QLibrary objects on one file unload it for all. The table is
+// never destroyed: a library its holders did not release stays loaded until the process ends.
+class LoadedLibraries
+{
+public:
+    static LoadedLibraries& instance()
+    {
+        static LoadedLibraries* const libraries = new LoadedLibraries;
+        return *libraries;
+    }
+
+    // The loaded library at `path`, or null when it cannot be loaded.
+    QLibrary* acquire(const QString& path)
+    {
+        QMutexLocker locker(&m_mutex);
+        Entry& entry = m_entries[path];
+        if (!entry.library) {
+            entry.library = std::make_shared<QLibrary>(path);
+            if (!entry.library->load()) {
+                m_entries.remove(path);
+                return nullptr;
+            }
+        }
+        ++entry.holders;
+        return entry.library.get();
+    }
+
+    void release(const QString& path)
+    {
+        QMutexLocker locker(&m_mutex);
+        const auto it = m_entries.find(path);
+        if (it == m_entries.end() || --it->holders > 0)
+            return;
+        it->library->unload();
+        m_entries.erase(it);
+    }
+
+private:
+    struct Entry
+    {
+        std::shared_ptr<QLibrary> library;
+        int holders = 0;
+    };
+    QMutex m_mutex;
+    QHash<QString, Entry> m_entries;
+};
+
 } // namespace
 
 TMPEGPlayer::TMPEGPlayer(QObject* parent)
@@ -90,7 +143,7 @@ TMPEGPlayer::~TMPEGPlayer()
 {
     m_timer.stop();
     closeForDestruction();
-    // m_library goes without unload(): the library stays loaded, as owners unload explicitly.
+    // The hold on the library is not released: it stays loaded, as owners unload explicitly.
 }
 
 void TMPEGPlayer::closeForDestruction() noexcept
@@ -176,15 +229,16 @@ void TMPEGPlayer::loadLibrary()
     if (loaded())
         throw TMPEGError(TMPEGError::IncorrectMode);
 
-    auto library = std::make_unique<QLibrary>(libraryPath(m_pathToDLL));
-    if (!library->load())
+    const QString path = libraryPath(m_pathToDLL);
+    QLibrary* const library = LoadedLibraries::instance().acquire(path);
+    if (!library)
         throw TMPEGError::cantLoadLibrary();
 
     std::array<QFunctionPointer, entryNames.size()> functions{};
     for (std::size_t i = 0; i < entryNames.size(); ++i) {
         functions[i] = library->resolve(entryNames[i]);
         if (!functions[i]) {
-            library->unload();
+            LoadedLibraries::instance().release(path);
             throw TMPEGError(TMPEGError::NotLoaded);
         }
     }
@@ -213,12 +267,13 @@ void TMPEGPlayer::loadLibrary()
     if (!entries->init()) {
         m_lastError = entries->lastError();
         // The copy may be the one another component has initialised and plays from: drop only
-        // this component's reference to it, never deinit it.
-        library->unload();
+        // this component's hold on it, never deinit it.
+        LoadedLibraries::instance().release(path);
         throw TMPEGError::fromLibraryCode(m_lastError);
     }
 
-    m_library = std::move(library);
+    m_library = library;
+    m_libraryPath = path;
     m_entries = std::move(entries);
     m_timer.stop();
     updateTimerInterval();
@@ -233,8 +288,9 @@ void TMPEGPlayer::unloadLibrary()
         close();
     m_entries->deinit();
     m_entries.reset();
-    m_library->unload();
-    m_library.reset();
+    m_library = nullptr;
+    LoadedLibraries::instance().release(m_libraryPath);
+    m_libraryPath.clear();
     m_opened = m_playing = m_paused = false;
     m_playedXTimes = 0;
 }

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QLibrary>
 #include <QObject>
 #include <QString>
 #include <QTimer>
+
+class QLibrary;
 
 #include <functional>
 #include <memory>
@@ -11,7 +12,8 @@
 // Plays one MPEG audio file at a time and reports its stream properties through the decoder
 // library "mpegdll.so", loaded at run time from PathToDLL. Every library error is raised as a
 // TMPEGError. One loaded copy of the library serves one player: two players need two copies
-// at two paths; a second player loading the same copy fails with "Incorrect mode".
+// at two paths; a second player loading the same copy fails with "Incorrect mode" and leaves
+// the copy to the first (components share one QLibrary per path and count their holds).
 //
 // All calls come from the thread that owns the component. The library plays on a thread of
 // its own and reports back through its mode, its position and the end flag byte, which the
@@ -207,8 +209,10 @@ private:
     SeekStreamEvent m_onSeekStream;
     ReadStreamEvent m_onReadStream;
 
-    // Loaded: the library and its bound entry points; null when not loaded.
-    std::unique_ptr<QLibrary> m_library;
+    // Loaded: the library (held in a process-wide table) and its bound entry points; null
+    // when not loaded.
+    QLibrary* m_library = nullptr;
+    QString m_libraryPath;
     std::unique_ptr<Entries> m_entries;
 
     bool m_opened = false;
