@@ -1,0 +1,170 @@
+#include "testsupport/TempHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class PlayerCommandTest : public ::testing::Test
+{
+protected:
+    struct Run
+    {
+        int exitCode = -1;
+        QByteArray out;
+        QByteArray err;
+    };
+
+    Run run(const QString& home, const QStringList& args)
+    {
+        QProcess process;
+        process.start(QStringLiteral(T3_BINARY_DIR "/bin/tamboro3-cli"),
+                      QStringList{QStringLiteral("--home"), home} + args);
+        EXPECT_TRUE(process.waitForFinished(60000)) << process.errorString().toStdString();
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        return {process.exitCode(), process.readAllStandardOutput(),
+                process.readAllStandardError()};
+    }
+
+    static QString fixture(const QString& name)
+    {
+        return testDataPath(QStringLiteral("mpeg/") + name);
+    }
+
+    static QByteArray bytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static QList<QJsonObject> records(const QByteArray& out)
+    {
+        QList<QJsonObject> result;
+        for (const QByteArray& line : out.split('\n')) {
+            if (line.isEmpty())
+                continue;
+            QJsonParseError error;
+            const QJsonDocument doc = QJsonDocument::fromJson(line, &error);
+            EXPECT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
+            result << doc.object();
+        }
+        return result;
+    }
+
+    // The audio length of a 16-bit PCM WAV file, from its format and data chunks.
+    static double wavMilliseconds(const QByteArray& wav)
+    {
+        const auto u32 = [&](qsizetype at) {
+            return qint64(quint8(wav[at])) | qint64(quint8(wav[at + 1])) << 8 |
+                   qint64(quint8(wav[at + 2])) << 16 | qint64(quint8(wav[at + 3])) << 24;
+        };
+        int channels = 0;
+        qint64 rate = 0;
+        for (qsizetype at = 12; at + 8 <= wav.size();) {
+            const QByteArray id = wav.mid(at, 4);
+            const qint64 size = u32(at + 4);
+            if (id == "fmt " && at + 24 <= wav.size()) {
+                channels = quint8(wav[at + 10]);
+                rate = u32(at + 12);
+            } else if (id == "data") {
+                return channels && rate ? double(size) / (2 * channels) * 1000.0 / rate : -1;
+            }
+            at += 8 + size + (size & 1);
+        }
+        return -1;
+    }
+
+    TempHome home;
+    QTemporaryDir dir;
+};
+
+TEST_F(PlayerCommandTest, ProbeGivesPropertiesOrTheError)
+{
+    const Run result = run(home.path(), {"probe", "--json", fixture("cbr128.mp3"),
+                                         fixture("random.mp3"), fixture("mpeg25_8k.mp3")});
+    EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
+    const QList<QJsonObject> out = records(result.out);
+    ASSERT_EQ(out.size(), 3) << result.out.toStdString();
+
+    EXPECT_EQ(out[0].keys(),
+              (QStringList{"bitrate", "file", "frequency", "length_ms", "track_length"}));
+    EXPECT_EQ(out[0]["file"].toString(), fixture("cbr128.mp3"));
+    EXPECT_NEAR(out[0]["length_ms"].toInt(), 3000, 30);
+    EXPECT_EQ(out[0]["bitrate"].toInt(), 128);
+    EXPECT_EQ(out[0]["frequency"].toInt(), 44100);
+    EXPECT_EQ(out[0]["track_length"].toString(), "0:00:02"); // half a second is taken off
+
+    EXPECT_EQ(out[1].keys(), (QStringList{"error", "file"}));
+    EXPECT_EQ(out[1]["file"].toString(), fixture("random.mp3"));
+    EXPECT_EQ(out[1]["error"].toString(), "Input stream error");
+
+    // The failure did not stop the run.
+    EXPECT_EQ(out[2]["frequency"].toInt(), 8000);
+
+    const Run good = run(home.path(), {"probe", fixture("vbr_xing.mp3")});
+    EXPECT_EQ(good.exitCode, 0) << good.err.toStdString();
+    EXPECT_TRUE(good.out.contains("track_length: 0:00:02")) << good.out.toStdString();
+}
+
+TEST_F(PlayerCommandTest, ProbeWritesTheLibraryIntoAnEmptyHome)
+{
+    const QString newHome = dir.filePath("new/home");
+    const Run result = run(newHome, {"probe", fixture("cbr128.mp3")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QByteArray written = bytes(newHome + "/mpegdll.so");
+    EXPECT_FALSE(written.isEmpty());
+    EXPECT_EQ(written, bytes(T3_BINARY_DIR "/lib/mpegdll.so"));
+    EXPECT_EQ(QDir(newHome).entryList(QDir::Files), QStringList{"mpegdll.so"}); // no leftovers
+}
+
+TEST_F(PlayerCommandTest, ProbeNeverReplacesTheHomesLibrary)
+{
+    const QByteArray marker = "not the decoder library\n";
+    QFile file(home.file("mpegdll.so"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(marker);
+    file.close();
+
+    const Run result = run(home.path(), {"probe", "--json", fixture("cbr128.mp3")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err.trimmed(), "Can't load MPEG library");
+    EXPECT_TRUE(result.out.isEmpty()) << result.out.toStdString();
+    EXPECT_EQ(bytes(home.file("mpegdll.so")), marker);
+}
+
+TEST_F(PlayerCommandTest, DecodeWritesTheWholeSong)
+{
+    for (const char* name : {"vbr_noheader.mp3", "concatenated.mp3"}) {
+        SCOPED_TRACE(name);
+        const Run probe = run(home.path(), {"probe", "--json", fixture(name)});
+        ASSERT_EQ(probe.exitCode, 0) << probe.err.toStdString();
+        const int length = records(probe.out).value(0)["length_ms"].toInt();
+
+        const QString wav = dir.filePath(QString::fromLatin1(name) + ".wav");
+        const Run decode = run(home.path(), {"decode", fixture(name), wav});
+        EXPECT_EQ(decode.exitCode, 0) << decode.err.toStdString();
+        EXPECT_NEAR(wavMilliseconds(bytes(wav)), length, 30);
+    }
+}
+
+TEST_F(PlayerCommandTest, DecodeFailuresExitOneWithTheMessage)
+{
+    const Run bad = run(home.path(), {"decode", fixture("wma.mp3"), dir.filePath("bad.wav")});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_EQ(bad.err.trimmed(), "Input stream error");
+
+    const Run unwritable =
+        run(home.path(), {"decode", fixture("cbr128.mp3"), dir.filePath("no/such/folder/out.wav")});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_EQ(unwritable.err.trimmed(), "Output device failure");
+
+    const Run usage = run(home.path(), {"decode", fixture("cbr128.mp3")});
+    EXPECT_EQ(usage.exitCode, 2);
+}
+
+} // namespace
