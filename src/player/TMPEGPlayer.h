@@ -4,10 +4,10 @@
 #include <QString>
 #include <QTimer>
 
-class QLibrary;
-
 #include <functional>
 #include <memory>
+
+class QLibrary;
 
 // Plays one MPEG audio file at a time and reports its stream properties through the decoder
 // library "mpegdll.so", loaded at run time from PathToDLL. Every library error is raised as a
