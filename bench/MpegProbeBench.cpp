@@ -218,10 +218,9 @@ int main(int argc, char** argv)
         return 2;
 
     const std::vector<CorpusFile> files = listCorpus(options.corpus);
-    std::vector<CorpusFile> headerless;
+    std::vector<CorpusFile> headerless, withHeader;
     for (const CorpusFile& f : files)
-        if (f.headerless)
-            headerless.push_back(f);
+        (f.headerless ? headerless : withHeader).push_back(f);
     if (files.empty() || headerless.empty()) {
         std::fprintf(stderr,
                      "No corpus in %s (or no header-less files in it): run "
@@ -242,7 +241,7 @@ int main(int argc, char** argv)
 
     std::vector<Properties> ours(files.size());
     std::vector<Properties> taglib(files.size());
-    PassResult component, componentHeaderless;
+    PassResult component, componentHeaderless, componentWithHeader;
     {
         TMPEGPlayer player;
         player.setPathToDLL(staged.folder());
@@ -256,6 +255,7 @@ int main(int argc, char** argv)
         const Prober prober = [&player](const QString& p) { return probeWithComponent(player, p); };
         component = timePasses(files, prober, &ours);
         componentHeaderless = timePasses(headerless, prober);
+        componentWithHeader = timePasses(withHeader, prober);
         player.unloadLibrary();
     }
     PassResult direct;
@@ -281,6 +281,7 @@ int main(int argc, char** argv)
     printRow("probe, TMPEGPlayer (open/length/bitrate/freq)", files.size(), component);
     printRow("probe, library C calls bound directly", files.size(), direct);
     printRow("TagLib FileRef, average audio properties", files.size(), tag);
+    printRow("CBR and Xing VBR only: probe, TMPEGPlayer", withHeader.size(), componentWithHeader);
     printRow("header-less VBR only: probe, TMPEGPlayer", headerless.size(), componentHeaderless,
              headerlessMegabytes);
     printRow("header-less VBR only: read every byte", headerless.size(), readAll,
