@@ -135,9 +135,15 @@ TEST_F(TMPEGPlayerPlayTest, PlayAfterStopRestartsTheSong)
     player.pause(true);
     EXPECT_TRUE(player.paused());
     EXPECT_EQ(player.mode(), TMPEGPlayer::ModePaused);
-    const int pausedAt = player.position();
-    QTest::qWait(20);
-    EXPECT_EQ(player.position(), pausedAt);
+    // The play thread stops at its next block: the position then stands still, far from the end.
+    int pausedAt = -1;
+    EXPECT_TRUE(waitUntil([&] {
+        const int before = player.position();
+        QTest::qWait(20);
+        pausedAt = player.position();
+        return pausedAt == before;
+    }));
+    EXPECT_LT(pausedAt, player.storedLength() / 2);
     player.play(); // resumes: no new start
     EXPECT_FALSE(player.paused());
     EXPECT_EQ(player.playedXTimes(), 2);
@@ -220,8 +226,10 @@ TEST_F(TMPEGPlayerPlayTest, TimerReportsPositionsAndTheEndOnce)
         EXPECT_EQ(update.at(1).toInt(), player.storedLength());
         EXPECT_GE(position, 0);
         EXPECT_LE(position, player.storedLength());
-        EXPECT_GE(position, previous);
-        previous = position;
+        if (position > 0) { // a position past the length reads as 0
+            EXPECT_GE(position, previous);
+            previous = position;
+        }
     }
     QTest::qWait(20);
     EXPECT_EQ(positions.count(), count); // the timer is off
@@ -245,7 +253,6 @@ TEST_F(TMPEGPlayerPlayTest, TimerWithoutEndHandlerLeavesTheFlag)
     QFile::remove(wav);
     player.play();
     EXPECT_EQ(player.playedXTimes(), 3);
-    EXPECT_FALSE(player.ended());
     ASSERT_TRUE(waitUntil([&] { return !player.playing(); }));
     EXPECT_EQ(player.mode(), TMPEGPlayer::ModeEnded);
     EXPECT_NEAR(readWav(wav).milliseconds(), player.storedLength(), 30);
@@ -266,15 +273,15 @@ TEST_F(TMPEGPlayerPlayTest, ErrorInATickStopsTheTimer)
         }
     });
 
-    openFixture(QStringLiteral("cbr128.mp3"));
+    player.setStreamName(longSong());
+    player.open();
     player.play();
-    if (!player.playing())
-        GTEST_SKIP() << "the song ended at the first tick";
+    ASSERT_TRUE(player.playing());
     armed = true;
-    QTest::qWait(100);
+    QTest::qWait(50);
     EXPECT_EQ(raised, 1);
     EXPECT_TRUE(player.playing()); // the failed tick changed nothing
-    EXPECT_TRUE(waitForMode(player, TMPEGPlayer::ModeEnded));
+    player.close();
 }
 
 TEST_F(TMPEGPlayerPlayTest, NoSoundOutputIsAnOutputDeviceFailure)
