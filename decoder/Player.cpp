@@ -365,8 +365,10 @@ void Player::stopPlayback()
             std::lock_guard lock(m_control);
             m_stopRequested = true;
         }
+        m_abort = true;
         m_wake.notify_all();
         m_thread.join();
+        m_abort = false;
     }
     if (m_output != nullptr) {
         out123_drop(m_output);
@@ -378,7 +380,8 @@ void Player::stopPlayback()
 bool Player::writeAll(unsigned char* data, size_t bytes)
 {
     // The output takes a piece at a time (the wav writer 16 KiB); no progress means failure.
-    while (bytes > 0) {
+    // A stop request ends the chunk early: Stop waits for no more than one piece.
+    while (bytes > 0 && !m_abort.load(std::memory_order_relaxed)) {
         const size_t written = out123_play(m_output, data, bytes);
         if (written == 0)
             return false;
@@ -408,8 +411,10 @@ void Player::run()
         }
         size_t bytes = 0;
         int status = MPG123_OK;
+        unsigned long long seeks = 0;
         {
             std::lock_guard lock(m_decoderLock);
+            seeks = m_seekCount;
             status = mpg123_read(m_decoder, buffer.data(), buffer.size(), &bytes);
             const long long after = static_cast<long long>(mpg123_tell(m_decoder));
             if (m_endSample >= 0 && after >= m_endSample) {
@@ -431,6 +436,10 @@ void Player::run()
         if (!writeAll(buffer.data(), bytes)) {
             failure = MPEGDLL_ERR_OUTPUT;
             finished = true;
+        } else if (finished && failure == MPEGDLL_OK) {
+            // A Seek while the last chunk was being written moved the decoder back: go on.
+            std::lock_guard lock(m_decoderLock);
+            finished = m_seekCount == seeks;
         }
     }
 
@@ -512,6 +521,7 @@ void Player::seek(int positionMs)
         return;
     }
     m_position = static_cast<long long>(at);
+    ++m_seekCount;
     record(MPEGDLL_OK);
 }
 

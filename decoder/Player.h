@@ -106,10 +106,12 @@ private:
     std::mutex m_decoderLock;
     std::mutex m_control;
     std::condition_variable m_wake;
-    bool m_stopRequested = false;  // guarded by m_control
-    bool m_pauseRequested = false; // guarded by m_control
+    bool m_stopRequested = false;     // guarded by m_control
+    bool m_pauseRequested = false;    // guarded by m_control
+    std::atomic<bool> m_abort{false}; // m_stopRequested, for a glance between writes
     std::atomic<int> m_mode{0};
     std::atomic<long long> m_position{0}; // samples; written under m_decoderLock
+    unsigned long long m_seekCount = 0;   // guarded by m_decoderLock
     std::atomic<pid_t> m_threadId{0};
     std::atomic<int> m_lastError{0};
     std::atomic<int> m_pendingError{0};

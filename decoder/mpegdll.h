@@ -55,8 +55,9 @@ enum {
  * seek: moves to an absolute byte offset, returns it, or -1 when the stream cannot seek; null
  * for a stream that cannot seek at all. getsize: the total size in bytes, or -1 when unknown.
  * The callbacks are called during Open() and Close() on the caller's thread and while playing
- * on the play thread, never at the same time. A read must return: Stop() and Close() wait for
- * one in progress. Without a size or a seek callback the length is libmpg123's estimate unless
+ * on the play thread, never at the same time; the context must stay valid until the song is
+ * closed (Close(), the next Open() or deinit()). A read must return: Stop() and Close() wait
+ * for one in progress. Without a size or a seek callback the length is libmpg123's estimate unless
  * a Xing/Info header gives it. */
 typedef int (*MpegStreamOpen)(void* context);
 typedef void (*MpegStreamClose)(void* context);

@@ -11,6 +11,11 @@
 #include <iterator>
 #include <thread>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 std::string mpegFixture(const std::string& name)
 {
     return testDataPath(QStringLiteral("mpeg/") + QString::fromStdString(name)).toStdString();
@@ -126,64 +131,40 @@ bool waitForEnd()
     }
 }
 
-GatedStream::GatedStream(std::vector<char> data, bool seekable)
+MemoryStream::MemoryStream(std::vector<char> data, bool seekable)
     : m_data(std::move(data))
     , m_seekable(seekable)
 {}
 
-GatedStream::~GatedStream()
+void MemoryStream::open()
 {
-    release();
+    Open(nullptr, 1, &MemoryStream::onOpen, &MemoryStream::onClose, &MemoryStream::onRestart,
+         &MemoryStream::onRead, m_seekable ? &MemoryStream::onSeek : nullptr,
+         &MemoryStream::onGetSize, this);
 }
 
-void GatedStream::open()
+int MemoryStream::onOpen(void* context)
 {
-    Open(nullptr, 1, &GatedStream::onOpen, &GatedStream::onClose, &GatedStream::onRestart,
-         &GatedStream::onRead, m_seekable ? &GatedStream::onSeek : nullptr, &GatedStream::onGetSize,
-         this);
-}
-
-void GatedStream::arm()
-{
-    std::lock_guard lock(m_mutex);
-    m_armed = true;
-    m_released = false;
-}
-
-void GatedStream::release()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_released = true;
-    }
-    m_changed.notify_all();
-}
-
-int GatedStream::onOpen(void* context)
-{
-    auto* self = static_cast<GatedStream*>(context);
+    auto* self = static_cast<MemoryStream*>(context);
     ++self->m_opened;
     self->m_position = 0;
     return 1;
 }
 
-void GatedStream::onClose(void* context)
+void MemoryStream::onClose(void* context)
 {
-    ++static_cast<GatedStream*>(context)->m_closed;
+    ++static_cast<MemoryStream*>(context)->m_closed;
 }
 
-int GatedStream::onRestart(void* context)
+int MemoryStream::onRestart(void* context)
 {
-    static_cast<GatedStream*>(context)->m_position = 0;
+    static_cast<MemoryStream*>(context)->m_position = 0;
     return 1;
 }
 
-long long GatedStream::onRead(void* context, void* buffer, long long size)
+long long MemoryStream::onRead(void* context, void* buffer, long long size)
 {
-    auto* self = static_cast<GatedStream*>(context);
-    std::unique_lock lock(self->m_mutex);
-    self->m_changed.wait(lock, [self] { return !self->m_armed || self->m_released; });
-    // Small pieces, as a network stream would deliver them.
+    auto* self = static_cast<MemoryStream*>(context);
     const long long left = static_cast<long long>(self->m_data.size()) - self->m_position;
     const long long n = std::max(0LL, std::min({size, left, 4096LL}));
     std::memcpy(buffer, self->m_data.data() + self->m_position, static_cast<size_t>(n));
@@ -191,16 +172,65 @@ long long GatedStream::onRead(void* context, void* buffer, long long size)
     return n;
 }
 
-long long GatedStream::onSeek(void* context, long long offset)
+long long MemoryStream::onSeek(void* context, long long offset)
 {
-    auto* self = static_cast<GatedStream*>(context);
+    auto* self = static_cast<MemoryStream*>(context);
     if (offset < 0 || offset > static_cast<long long>(self->m_data.size()))
         return -1;
     self->m_position = offset;
     return offset;
 }
 
-long long GatedStream::onGetSize(void* context)
+long long MemoryStream::onGetSize(void* context)
 {
-    return static_cast<long long>(static_cast<GatedStream*>(context)->m_data.size());
+    return static_cast<long long>(static_cast<MemoryStream*>(context)->m_data.size());
+}
+
+HeldOutput::HeldOutput(const std::string& path)
+    : m_path(path)
+{
+    EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    EXPECT_GE(m_fd, 0);
+}
+
+HeldOutput::~HeldOutput()
+{
+    m_finishing = true;
+    if (m_reader.joinable())
+        m_reader.join();
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void HeldOutput::drain(int delayMs)
+{
+    m_reader = std::thread([this, delayMs] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        std::vector<char> buffer(1 << 16);
+        bool writerSeen = false;
+        // A cap for a writer that never comes, so that a broken test fails instead of hanging.
+        const auto cap = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (writerSeen || m_finishing || std::chrono::steady_clock::now() < cap) {
+            pollfd p = {m_fd, POLLIN, 0};
+            ::poll(&p, 1, 100);
+            const ssize_t n = ::read(m_fd, buffer.data(), buffer.size());
+            if (n > 0) {
+                m_bytes += n;
+                writerSeen = true;
+            } else if (n == 0 && (writerSeen || m_finishing)) {
+                break; // the writer has closed its end, or never wrote before closing
+            } else if (n == 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1)); // no writer yet
+            }
+        }
+    });
+}
+
+long long HeldOutput::drained()
+{
+    m_finishing = true;
+    if (m_reader.joinable())
+        m_reader.join();
+    return m_bytes;
 }

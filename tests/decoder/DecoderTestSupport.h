@@ -5,9 +5,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 // Path of a committed fixture under tests/data/mpeg.
@@ -50,18 +50,15 @@ protected:
 // a failure; nothing is asserted about the time taken.
 bool waitForEnd();
 
-// An in-memory song behind the stream callbacks. Once armed, every read waits until the gate is
-// released, which holds the play thread inside a read for as long as a test needs it there.
-class GatedStream
+// An in-memory song behind the stream callbacks, delivered in small pieces as a network stream
+// would deliver it.
+class MemoryStream
 {
 public:
-    explicit GatedStream(std::vector<char> data, bool seekable = true);
-    ~GatedStream();
+    explicit MemoryStream(std::vector<char> data, bool seekable = true);
 
     // Opens the song in stream mode.
     void open();
-    void arm();
-    void release();
     int opened() const { return m_opened; }
     int closed() const { return m_closed; }
 
@@ -78,8 +75,31 @@ private:
     long long m_position = 0;
     int m_opened = 0;
     int m_closed = 0;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_armed = false;
-    bool m_released = false;
+};
+
+// A FIFO to play into as if it were the WAV file. Until it is drained, the play thread blocks
+// in a write once the pipe is full, a few hundred milliseconds into the song, so the player
+// stays in the playing (or paused) mode for as long as a test needs. The read end is opened
+// first, so that opening the FIFO for writing does not wait.
+class HeldOutput
+{
+public:
+    explicit HeldOutput(const std::string& path);
+    ~HeldOutput();
+    HeldOutput(const HeldOutput&) = delete;
+    HeldOutput& operator=(const HeldOutput&) = delete;
+
+    const std::string& path() const { return m_path; }
+    // Starts reading everything that comes through, after a delay, on a thread of its own.
+    void drain(int delayMs = 0);
+    // Once the writer has closed the FIFO (or when it never opened it): the bytes that came
+    // through.
+    long long drained();
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+    std::thread m_reader;
+    long long m_bytes = 0;
+    std::atomic<bool> m_finishing{false};
 };

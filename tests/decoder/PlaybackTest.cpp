@@ -1,6 +1,6 @@
 // The player's modes and calls around playing: Play, Pause, Stop, Restart, Seek, Close and the
-// errors they report. Songs play into WAV files; a gated stream holds the play thread inside a
-// read wherever a test needs the player to stay in the playing mode.
+// errors they report. Songs play into WAV files; a FIFO that nobody reads yet holds the play
+// thread in a write wherever a test needs the player to stay in the playing mode.
 #include "DecoderTestSupport.h"
 
 #include <QDir>
@@ -17,41 +17,24 @@ namespace {
 
 constexpr long long FullSamples = 132300; // vbr_xing.mp3: 3 s at 44.1 kHz
 
-// Releases the gate a little later from another thread, while the test's own thread is inside a
-// call that has to wait for the play thread.
-class DelayedRelease
-{
-public:
-    explicit DelayedRelease(GatedStream& stream)
-        : m_thread([&stream] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            stream.release();
-        })
-    {}
-    ~DelayedRelease() { m_thread.join(); }
-
-private:
-    std::thread m_thread;
-};
+constexpr long long WavHeaderBytes = 44;
 
 class Playback : public DecoderTest
 {
 protected:
-    // Opens vbr_xing.mp3 through a gated stream and starts playing it into a WAV file; the play
-    // thread then waits inside its first read.
-    void startGated()
+    // Starts playing vbr_xing.mp3 into the held output; the player stays in the playing mode
+    // until the output is drained.
+    void startHeld()
     {
-        m_stream.open();
-        ASSERT_EQ(LastError(), MPEGDLL_OK);
-        m_stream.arm();
-        SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, wavPath().c_str());
+        ASSERT_NO_FATAL_FAILURE(openFile(mpegFixture("vbr_xing.mp3")));
+        SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, m_output.path().c_str());
         ASSERT_EQ(Play(0, 0, &m_ended), 0);
         ASSERT_EQ(LastError(), MPEGDLL_OK);
         ASSERT_EQ(GetPlayerMode(), MPEGDLL_MODE_PLAYING);
     }
     std::string wavPath() const { return tempPath("out.wav"); }
 
-    GatedStream m_stream{readBytes(mpegFixture("vbr_xing.mp3"))};
+    HeldOutput m_output{tempPath("held.wav")};
     unsigned char m_ended = 0;
 };
 
@@ -105,7 +88,7 @@ TEST_F(Playback, LastErrorIsClearedByReadingIt)
 
 TEST_F(Playback, ModesThroughPlayPauseResumeEndAndClose)
 {
-    ASSERT_NO_FATAL_FAILURE(startGated());
+    ASSERT_NO_FATAL_FAILURE(startHeld());
     Pause(0);
     EXPECT_EQ(LastError(), MPEGDLL_OK);
     EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_PAUSED);
@@ -116,15 +99,14 @@ TEST_F(Playback, ModesThroughPlayPauseResumeEndAndClose)
     EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_PLAYING);
     Pause(1);
     EXPECT_EQ(LastError(), MPEGDLL_ERR_MODE);
+    EXPECT_EQ(m_ended, 0);
 
-    m_stream.release();
+    m_output.drain();
     ASSERT_TRUE(waitForEnd());
     EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_ENDED);
     EXPECT_EQ(m_ended, 1);
-    // The WAV file is complete by the time the end shows.
-    const WavInfo wav = readWav(wavPath());
-    EXPECT_TRUE(wav.valid);
-    EXPECT_EQ(wav.samples(), FullSamples);
+    // The output is closed by the time the end shows: everything has come through.
+    EXPECT_EQ(m_output.drained(), WavHeaderBytes + FullSamples * 4);
     EXPECT_EQ(GetCurrentPos(), 3000);
 
     ResetPlayerMode();
@@ -132,9 +114,8 @@ TEST_F(Playback, ModesThroughPlayPauseResumeEndAndClose)
     EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_STOPPED);
     EXPECT_EQ(m_ended, 0);
     Close();
+    EXPECT_EQ(LastError(), MPEGDLL_OK);
     EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_CLOSED);
-    EXPECT_EQ(m_stream.opened(), 1);
-    EXPECT_EQ(m_stream.closed(), 1);
 }
 
 TEST_F(Playback, PauseOfASongThatIsNotPlayingIsAModeError)
@@ -147,15 +128,16 @@ TEST_F(Playback, PauseOfASongThatIsNotPlayingIsAModeError)
 
 TEST_F(Playback, StopWhilePlayingThenRestartPlaysFromTheStartAgain)
 {
-    ASSERT_NO_FATAL_FAILURE(startGated());
-    {
-        DelayedRelease release(m_stream);
-        Stop();
-    }
+    ASSERT_NO_FATAL_FAILURE(startHeld());
+    m_output.drain(50); // Stop has to wait for the write the play thread is blocked in
+    Stop();
     EXPECT_EQ(LastError(), MPEGDLL_OK);
     EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_STOPPED);
     EXPECT_EQ(m_ended, 0);
+    EXPECT_LT(m_output.drained(), WavHeaderBytes + FullSamples * 4);
 
+    // Restart plays into the output of the last Play again, a regular file this time.
+    SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, wavPath().c_str());
     Restart();
     EXPECT_EQ(LastError(), MPEGDLL_OK);
     ASSERT_TRUE(waitForEnd());
@@ -166,36 +148,38 @@ TEST_F(Playback, StopWhilePlayingThenRestartPlaysFromTheStartAgain)
 
 TEST_F(Playback, StopWhilePaused)
 {
-    ASSERT_NO_FATAL_FAILURE(startGated());
+    ASSERT_NO_FATAL_FAILURE(startHeld());
     Pause(0);
-    m_stream.release(); // the thread finishes its read and then waits for the resume
+    m_output.drain(); // the thread finishes its write and then waits for the resume
     Stop();
     EXPECT_EQ(LastError(), MPEGDLL_OK);
     EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_STOPPED);
-    EXPECT_TRUE(readWav(wavPath()).valid);
+    EXPECT_LT(m_output.drained(), WavHeaderBytes + FullSamples * 4);
 }
 
 TEST_F(Playback, CloseAndDeinitWhilePlaying)
 {
-    ASSERT_NO_FATAL_FAILURE(startGated());
-    {
-        DelayedRelease release(m_stream);
-        Close();
-    }
+    MemoryStream stream(readBytes(mpegFixture("vbr_xing.mp3")));
+    stream.open();
+    ASSERT_EQ(LastError(), MPEGDLL_OK);
+    SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, m_output.path().c_str());
+    ASSERT_EQ(Play(0, 0, nullptr), 0);
+    m_output.drain(50);
+    Close();
     EXPECT_EQ(LastError(), MPEGDLL_OK);
     EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_CLOSED);
-    EXPECT_EQ(m_stream.closed(), 1);
+    EXPECT_EQ(stream.opened(), 1);
+    EXPECT_EQ(stream.closed(), 1);
+    m_output.drained();
 
-    GatedStream second(readBytes(mpegFixture("cbr128.mp3")));
-    second.open();
-    second.arm();
+    HeldOutput second(tempPath("second.wav"));
+    ASSERT_NO_FATAL_FAILURE(openFile(mpegFixture("cbr128.mp3")));
+    SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, second.path().c_str());
     ASSERT_EQ(Play(0, 0, nullptr), 0);
-    {
-        DelayedRelease release(second);
-        deinit();
-    }
-    EXPECT_EQ(second.closed(), 1);
+    second.drain(50);
+    deinit();
     EXPECT_NE(init(), 0);
+    EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_CLOSED);
 }
 
 TEST_F(Playback, SeekWhileStoppedIsClampedToTheSong)
@@ -213,19 +197,19 @@ TEST_F(Playback, SeekWhileStoppedIsClampedToTheSong)
 
 TEST_F(Playback, SeekWhilePausedContinuesFromThere)
 {
-    ASSERT_NO_FATAL_FAILURE(startGated());
+    ASSERT_NO_FATAL_FAILURE(startHeld());
     Pause(0);
-    m_stream.release();
     Seek(2000);
     EXPECT_EQ(LastError(), MPEGDLL_OK);
     EXPECT_EQ(GetCurrentPos(), 2000);
     Pause(1);
+    m_output.drain();
     ASSERT_TRUE(waitForEnd());
     EXPECT_EQ(GetCurrentPos(), 3000);
-    // Whatever was decoded before the pause, then the last second.
-    const long long samples = readWav(wavPath()).samples();
+    // Whatever had been decoded before the seek (the whole song at most), then the last second.
+    const long long samples = (m_output.drained() - WavHeaderBytes) / 4;
     EXPECT_GE(samples, FullSamples - 88200);
-    EXPECT_LT(samples, FullSamples);
+    EXPECT_LE(samples, FullSamples + FullSamples - 88200);
 }
 
 TEST_F(Playback, PlayRangeDecodesExactlyThatRange)
@@ -318,7 +302,7 @@ TEST_F(Playback, OpenWhilePlayingClosesTheSongFirst)
 
 TEST_F(Playback, StreamWithoutSeekingPlaysButCannotSeek)
 {
-    GatedStream stream(readBytes(mpegFixture("vbr_xing.mp3")), false);
+    MemoryStream stream(readBytes(mpegFixture("vbr_xing.mp3")), false);
     stream.open();
     ASSERT_EQ(LastError(), MPEGDLL_OK);
     EXPECT_EQ(GetLength(), 3000);
@@ -326,6 +310,19 @@ TEST_F(Playback, StreamWithoutSeekingPlaysButCannotSeek)
     Seek(1000);
     EXPECT_EQ(LastError(), MPEGDLL_ERR_NOT_SEEKABLE);
     EXPECT_EQ(decodeToWav().samples(), FullSamples);
+    Close(); // before the stream goes
+    EXPECT_EQ(stream.closed(), 1);
+}
+
+TEST_F(Playback, StreamWithSeekingMatchesTheFile)
+{
+    MemoryStream stream(readBytes(mpegFixture("vbr_noheader.mp3")));
+    stream.open();
+    ASSERT_EQ(LastError(), MPEGDLL_OK);
+    EXPECT_EQ(GetLength(), samplesToMs(133632, 44100));
+    EXPECT_EQ(Seekable(), 1);
+    EXPECT_EQ(decodeToWav(1000, 0).samples(), 133632 - 44100);
+    Close();
 }
 
 TEST_F(Playback, ScaleFactorZeroSilencesTheOutput)
@@ -368,10 +365,10 @@ TEST_F(Playback, IdlePriorityLowersThePlayThread)
 {
     SetPriority(-15);
     EXPECT_EQ(LastError(), MPEGDLL_OK);
-    ASSERT_NO_FATAL_FAILURE(startGated());
+    ASSERT_NO_FATAL_FAILURE(startHeld());
     const std::vector<int> nice = threadNiceValues();
     EXPECT_NE(std::find(nice.begin(), nice.end(), 19), nice.end());
-    m_stream.release();
+    m_output.drain();
     ASSERT_TRUE(waitForEnd());
 }
 
