@@ -459,9 +459,10 @@ void Player::run()
         } else {
             if (failure != MPEGDLL_OK)
                 m_pendingError = failure;
-            m_mode = MPEGDLL_MODE_ENDED;
+            // The flag first: whoever sees the ended mode also sees the flag.
             if (m_endFlag != nullptr)
                 std::atomic_ref<unsigned char>(*m_endFlag).store(1);
+            m_mode = MPEGDLL_MODE_ENDED;
         }
     }
     m_threadId = 0;

@@ -103,8 +103,8 @@ MPEGDLL_API void SetOutputDevice(int device, const char* fileName);
 /* Starts playing from startMs up to endMs (0: to the end), both clamped to the song, stopping
  * any playing first. The output is opened before it returns: a sound output or WAV file that
  * cannot be opened fails at once with error 5 and mode 1. endFlag, when not null, is cleared
- * and, when playing reaches the end, set to 1 by the play thread after the mode has become 2
- * and the output has been closed (a WAV file is then complete). Returns 0 on success, the
+ * and, when playing reaches the end, set to 1 by the play thread once the output has been
+ * closed (a WAV file is then complete), just before the mode becomes 2. Returns 0 on success, the
  * error code otherwise (2 without a song). */
 MPEGDLL_API int Play(int startMs, int endMs, unsigned char* endFlag);
 /* Stops playing and closes the song (mode 0). */

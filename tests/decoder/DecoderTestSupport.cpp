@@ -5,6 +5,7 @@
 #include <QDir>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <fstream>
@@ -113,8 +114,13 @@ WavInfo DecoderTest::decodeToWav(int startMs, int endMs)
     EXPECT_EQ(LastError(), MPEGDLL_OK);
     EXPECT_TRUE(waitForEnd());
     EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_ENDED);
-    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(endFlag(ended), 1);
     return readWav(wav);
+}
+
+int endFlag(unsigned char& flag)
+{
+    return std::atomic_ref<unsigned char>(flag).load();
 }
 
 bool waitForEnd()

@@ -46,6 +46,9 @@ protected:
     QTemporaryDir m_dir;
 };
 
+// The end flag as the play thread leaves it (it stores the byte atomically).
+int endFlag(unsigned char& flag);
+
 // Polls the player until it leaves the playing and paused modes. The cap only turns a hang into
 // a failure; nothing is asserted about the time taken.
 bool waitForEnd();

@@ -99,12 +99,12 @@ TEST_F(Playback, ModesThroughPlayPauseResumeEndAndClose)
     EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_PLAYING);
     Pause(1);
     EXPECT_EQ(LastError(), MPEGDLL_ERR_MODE);
-    EXPECT_EQ(m_ended, 0);
+    EXPECT_EQ(endFlag(m_ended), 0);
 
     m_output.drain();
     ASSERT_TRUE(waitForEnd());
     EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_ENDED);
-    EXPECT_EQ(m_ended, 1);
+    EXPECT_EQ(endFlag(m_ended), 1);
     // The output is closed by the time the end shows: everything has come through.
     EXPECT_EQ(m_output.drained(), WavHeaderBytes + FullSamples * 4);
     EXPECT_EQ(GetCurrentPos(), 3000);
@@ -112,7 +112,7 @@ TEST_F(Playback, ModesThroughPlayPauseResumeEndAndClose)
     ResetPlayerMode();
     EXPECT_EQ(LastError(), MPEGDLL_OK);
     EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_STOPPED);
-    EXPECT_EQ(m_ended, 0);
+    EXPECT_EQ(endFlag(m_ended), 0);
     Close();
     EXPECT_EQ(LastError(), MPEGDLL_OK);
     EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_CLOSED);
@@ -133,7 +133,7 @@ TEST_F(Playback, StopWhilePlayingThenRestartPlaysFromTheStartAgain)
     Stop();
     EXPECT_EQ(LastError(), MPEGDLL_OK);
     EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_STOPPED);
-    EXPECT_EQ(m_ended, 0);
+    EXPECT_EQ(endFlag(m_ended), 0);
     EXPECT_LT(m_output.drained(), WavHeaderBytes + FullSamples * 4);
 
     // Restart plays into the output of the last Play again, a regular file this time.
@@ -142,7 +142,7 @@ TEST_F(Playback, StopWhilePlayingThenRestartPlaysFromTheStartAgain)
     EXPECT_EQ(LastError(), MPEGDLL_OK);
     ASSERT_TRUE(waitForEnd());
     EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_ENDED);
-    EXPECT_EQ(m_ended, 1);
+    EXPECT_EQ(endFlag(m_ended), 1);
     EXPECT_EQ(readWav(wavPath()).samples(), FullSamples);
 }
 
@@ -272,7 +272,7 @@ TEST_F(Playback, WriteFailureWhilePlayingIsReportedAtTheNextCall)
     ASSERT_TRUE(waitForEnd());
     EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_STOPPED);
     EXPECT_EQ(LastError(), MPEGDLL_ERR_OUTPUT);
-    EXPECT_EQ(ended, 0);
+    EXPECT_EQ(endFlag(ended), 0);
 }
 
 // The wav writer would take "-" for standard output; here it is a file of that name.
