@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <future>
+#include <optional>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
@@ -86,6 +87,25 @@ LengthPlan planLength(const StreamLayout& layout, bool seekable)
     }
     // A stream that cannot go back after a scan keeps libmpg123's estimate.
     return seekable ? LengthPlan::Scan : LengthPlan::TrustHeader;
+}
+
+// Average bitrate in kbit/s over the untrimmed frames; none when the end of the audio is
+// unknown. libmpg123 skips a Xing/Info frame but decodes a VBRI frame as audio, so only the
+// former is left out of both counts.
+std::optional<double> averageKbps(const StreamLayout& layout, long long frames, long rate)
+{
+    if (layout.audioEnd < 0 || frames <= 0 || rate <= 0)
+        return std::nullopt;
+    long long bytes = layout.audioEnd - layout.audioStart;
+    if (layout.header == LengthHeader::Xing)
+        bytes -= layout.first.frameBytes;
+    const double seconds = static_cast<double>(frames) * layout.first.samplesPerFrame / rate;
+    return static_cast<double>(bytes) * 8.0 / seconds / 1000.0;
+}
+
+bool plausibleKbps(const MpegFrameHeader& first, double kbps)
+{
+    return kbps <= first.maxBitrateKbps() * 1.1 + 1.0 && kbps >= first.minBitrateKbps() * 0.9 - 1.0;
 }
 
 } // namespace
@@ -206,34 +226,31 @@ void Player::open(const char* fileName, int streamMode, const CallbackByteSource
     int encoding = 0;
     ok = mpg123_open_handle(decoder, reader.get()) == MPG123_OK &&
          mpg123_getformat(decoder, &rate, &channels, &encoding) == MPG123_OK &&
-         rate == first.sampleRate &&
-         (plan != LengthPlan::Scan || mpg123_scan(decoder) == MPG123_OK);
+         rate == first.sampleRate;
+    bool scanned = false;
+    if (ok && plan == LengthPlan::Scan) {
+        ok = mpg123_scan(decoder) == MPG123_OK;
+        scanned = true;
+    }
+    long long frames = ok ? static_cast<long long>(mpg123_framelength(decoder)) : -1;
+    std::optional<double> average = averageKbps(*layout, frames, rate);
+    // A header frame count that cannot be true (the bytes would make an impossible bitrate)
+    // is replaced by counting.
+    if (ok && !scanned && average && !plausibleKbps(first, *average) && source->seekable()) {
+        ok = mpg123_scan(decoder) == MPG123_OK;
+        frames = ok ? static_cast<long long>(mpg123_framelength(decoder)) : -1;
+        average = averageKbps(*layout, frames, rate);
+    }
     const long long samples = ok ? static_cast<long long>(mpg123_length(decoder)) : -1;
-    const long long frames = ok ? static_cast<long long>(mpg123_framelength(decoder)) : -1;
-    if (samples <= 0 || frames <= 0) {
+    // An average outside what MPEG allows after counting means the "frames" are noise that
+    // happened to look like frames.
+    if (samples <= 0 || frames <= 0 || (average && !plausibleKbps(first, *average))) {
         mpg123_delete(decoder);
         record(MPEGDLL_ERR_INPUT);
         return;
     }
-
-    // Average bitrate over the untrimmed frames. libmpg123 skips a Xing/Info frame but decodes
-    // a VBRI frame as audio, so only the former is left out of both counts. An average outside
-    // what MPEG allows means the "frames" are noise that happened to look like frames.
-    int kbps = 0;
-    if (layout->audioEnd >= 0) {
-        long long bytes = layout->audioEnd - layout->audioStart;
-        if (layout->header == LengthHeader::Xing)
-            bytes -= first.frameBytes;
-        const double seconds = static_cast<double>(frames) * first.samplesPerFrame / rate;
-        const double average = static_cast<double>(bytes) * 8.0 / seconds / 1000.0;
-        if (average > first.maxBitrateKbps() * 1.1 + 1.0 ||
-            average < first.minBitrateKbps() * 0.9 - 1.0) {
-            mpg123_delete(decoder);
-            record(MPEGDLL_ERR_INPUT);
-            return;
-        }
-        kbps = static_cast<int>(std::lround(average));
-    } else {
+    int kbps = average ? static_cast<int>(std::lround(*average)) : 0;
+    if (!average) {
         mpg123_frameinfo info = {};
         if (mpg123_info(decoder, &info) == MPG123_OK)
             kbps = info.bitrate;

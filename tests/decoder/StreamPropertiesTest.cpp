@@ -4,6 +4,7 @@
 // libmpg123 without a scan guesses wrong (no header, glued files).
 #include "DecoderTestSupport.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -137,10 +138,24 @@ std::vector<char> withVbriHeader(long long promisedFactor)
     return out;
 }
 
+// vbr_xing.mp3 with a wrong frame count in its Xing header (the byte count still agrees): the
+// bitrate it would mean is impossible, so the frames are counted instead.
+std::vector<char> withXingFrameCount(unsigned frames)
+{
+    std::vector<char> bytes = readBytes(mpegFixture("vbr_xing.mp3"));
+    const auto at = std::search(bytes.begin(), bytes.end(), "Xing", "Xing" + 4) - bytes.begin();
+    for (int i = 0; i < 4; ++i)
+        bytes[static_cast<size_t>(at + 8 + i)] = static_cast<char>(frames >> (24 - 8 * i));
+    return bytes;
+}
+
 const DerivedCase Derived[] = {
     {"ApeAndId3v1Tags", withApeAndId3v1Tags, 132300},
     {"CutLastFrame", headerlessWithCutLastFrame, 115 * 1152},
     {"VbriHeader", [] { return withVbriHeader(1); }, 117 * 1152},
+    // The counts libmpg123 itself reports after a full scan of these two files.
+    {"XingFrameCountTooSmall", [] { return withXingFrameCount(5); }, 132300},
+    {"XingFrameCountTooLarge", [] { return withXingFrameCount(100000); }, 133632},
 };
 
 class DerivedStreams : public DecoderTest, public ::testing::WithParamInterface<DerivedCase>
