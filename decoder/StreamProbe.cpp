@@ -123,15 +123,20 @@ void readLengthHeader(const std::vector<unsigned char>& data, size_t offset, Str
     const size_t frameEnd = std::min(data.size(), offset + static_cast<size_t>(h.frameBytes));
     const bool mono = h.channels == 1;
     const size_t sideInfo = h.version == 1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
-    // Some encoders count the CRC word in front of the side information, some do not.
-    for (const size_t crc : {size_t(h.crc ? 2 : 0), size_t(0)}) {
-        const size_t at = offset + 4 + crc + sideInfo;
-        if (at + 8 > frameEnd)
-            continue;
-        const unsigned char* p = data.data() + at;
-        if (std::memcmp(p, "Xing", 4) != 0 && std::memcmp(p, "Info", 4) != 0)
-            continue;
-        const unsigned long flags = bigEndian32(p + 4);
+    // The rule libmpg123 applies, so that both agree on which frame is a header and not audio:
+    // the tag right after the side information, zeros before it (but for a possible CRC word),
+    // and room for the traditional 120 bytes of it.
+    const size_t body = offset + 4;
+    const size_t at = body + sideInfo;
+    const size_t zerosEnd = std::min(at, frameEnd);
+    const bool zeros =
+        body + 2 <= zerosEnd && std::all_of(data.begin() + static_cast<long>(body + 2),
+                                            data.begin() + static_cast<long>(zerosEnd),
+                                            [](unsigned char c) { return c == 0; });
+    if (static_cast<size_t>(h.frameBytes) - 4 >= 120 + sideInfo && at + 8 <= frameEnd && zeros &&
+        (std::memcmp(data.data() + at, "Xing", 4) == 0 ||
+         std::memcmp(data.data() + at, "Info", 4) == 0)) {
+        const unsigned long flags = bigEndian32(data.data() + at + 4);
         size_t field = at + 8;
         layout.header = LengthHeader::Xing;
         if ((flags & 1) != 0 && field + 4 <= frameEnd) {
