@@ -195,9 +195,13 @@ TEST_F(Playback, SeekWhileStoppedIsClampedToTheSong)
     }
 }
 
-TEST_F(Playback, SeekWhilePausedContinuesFromThere)
+TEST_F(Playback, SeekWhilePlayingOrPausedContinuesFromThere)
 {
     ASSERT_NO_FATAL_FAILURE(startHeld());
+    Seek(1000);
+    EXPECT_EQ(LastError(), MPEGDLL_OK);
+    EXPECT_EQ(GetCurrentPos(), 1000);
+    EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_PLAYING);
     Pause(0);
     Seek(2000);
     EXPECT_EQ(LastError(), MPEGDLL_OK);
