@@ -133,8 +133,9 @@ std::vector<char> withVbriHeader(long long promisedFactor)
         frame[36 + 10 + i] = static_cast<char>(bytes >> (24 - 8 * i));
         frame[36 + 14 + i] = static_cast<char>(frames >> (24 - 8 * i));
     }
-    std::vector<char> out = frame;
-    out.insert(out.end(), audio.begin(), audio.end());
+    std::vector<char> out(frame.size() + audio.size());
+    std::copy(frame.begin(), frame.end(), out.begin());
+    std::copy(audio.begin(), audio.end(), out.begin() + std::ptrdiff_t(frame.size()));
     return out;
 }
 
