@@ -1,7 +1,7 @@
 # The two everyday commands: `make run` and `make test`. Both install what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps run test build-release build-ci asan bench format
+.PHONY: deps run test build-release build-ci asan bench bench-decoder format
 
 deps:
 	@bash scripts/install-deps.sh
@@ -27,6 +27,11 @@ asan: deps
 
 bench: build-release
 	cmake --build --preset release --target benchmarks -j $(JOBS)
+
+# Makes the MPEG corpus once (about 1 GB under build/release) and prints the probe and decode
+# figures.
+bench-decoder: build-release
+	cmake --build --preset release --target bench-decoder -j $(JOBS)
 
 format:
 	find src tests bench decoder -name '*.cpp' -o -name '*.h' | xargs clang-format -i
