@@ -8,9 +8,9 @@
 
 namespace mpegdll {
 
-BlockReader::BlockReader(ByteSource& source, size_t blockSize)
+BlockReader::BlockReader(ByteSource& source, std::span<unsigned char> block)
     : m_source(source)
-    , m_block(blockSize)
+    , m_block(block)
 {}
 
 void BlockReader::setWindow(long long begin, long long end)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstddef>
-#include <vector>
+#include <span>
 
 namespace mpegdll {
 
@@ -14,7 +14,8 @@ class ByteSource;
 class BlockReader
 {
 public:
-    explicit BlockReader(ByteSource& source, size_t blockSize = 1 << 20);
+    // The block is lent by the owner and outlives the reader; its contents are not assumed.
+    BlockReader(ByteSource& source, std::span<unsigned char> block);
 
     // end -1: up to the end of the source, wherever it is.
     void setWindow(long long begin, long long end);
@@ -33,7 +34,7 @@ private:
     bool fill(long long offset);
 
     ByteSource& m_source;
-    std::vector<unsigned char> m_block;
+    std::span<unsigned char> m_block;
     long long m_blockOffset = 0; // absolute offset of m_block[0]
     size_t m_blockFill = 0;
     long long m_sourcePosition = 0;

@@ -30,6 +30,10 @@ constexpr const char* SoundDrivers = "pulse,alsa";
 constexpr size_t FileChunkBytes = 1 << 20;
 constexpr size_t SoundChunkBytes = 16 << 10;
 
+// The reader's block: scanning a file through frame-sized reads costs many times the time of
+// reading it through a big buffer.
+constexpr size_t ReaderBlockBytes = 1 << 20;
+
 mpg123_ssize_t readCallback(void* handle, void* buffer, size_t size)
 {
     return static_cast<mpg123_ssize_t>(static_cast<BlockReader*>(handle)->read(buffer, size));
@@ -115,6 +119,8 @@ Player::Player() = default;
 Player::~Player()
 {
     closeSong();
+    if (m_handle != nullptr)
+        mpg123_delete(m_handle);
 }
 
 void Player::record(int code)
@@ -156,6 +162,21 @@ bool Player::init()
         record(MPEGDLL_ERR_DECODER);
         return false;
     }
+    // Settings that hold for every song; the output format is the song's and set per Open.
+    int status = MPG123_OK;
+    mpg123_handle* handle = mpg123_new(nullptr, &status);
+    const bool ok =
+        handle != nullptr &&
+        mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0) == MPG123_OK &&
+        mpg123_replace_reader_handle(handle, readCallback, seekCallback, nullptr) == MPG123_OK;
+    if (!ok) {
+        if (handle != nullptr)
+            mpg123_delete(handle);
+        record(MPEGDLL_ERR_DECODER);
+        return false;
+    }
+    m_handle = handle;
+    m_block = std::make_unique_for_overwrite<unsigned char[]>(ReaderBlockBytes);
     m_initialized = true;
     record(MPEGDLL_OK);
     return true;
@@ -164,6 +185,11 @@ bool Player::init()
 void Player::deinit()
 {
     closeSong();
+    if (m_handle != nullptr) {
+        mpg123_delete(m_handle);
+        m_handle = nullptr;
+    }
+    m_block.reset();
     m_initialized = false;
     m_device = MPEGDLL_DEVICE_SOUND;
     m_outputFile.clear();
@@ -188,7 +214,8 @@ void Player::open(const char* fileName, int streamMode, const CallbackByteSource
         record(MPEGDLL_ERR_INPUT);
         return;
     }
-    auto reader = std::make_unique<BlockReader>(*source);
+    auto reader =
+        std::make_unique<BlockReader>(*source, std::span(m_block.get(), ReaderBlockBytes));
     const std::optional<StreamLayout> layout = StreamProbe::probe(*reader, source->size());
     if (!layout) {
         record(MPEGDLL_ERR_INPUT);
@@ -201,23 +228,15 @@ void Player::open(const char* fileName, int streamMode, const CallbackByteSource
     }
     reader->setWindow(layout->audioStart, layout->audioEnd);
 
-    int status = MPG123_OK;
-    mpg123_handle* decoder = mpg123_new(nullptr, &status);
-    if (decoder == nullptr) {
-        record(MPEGDLL_ERR_DECODER);
-        return;
-    }
+    mpg123_handle* decoder = m_handle;
     // One output format for the whole stream, the first frame's: glued files with another
     // rate or channel count are converted rather than switching formats midway.
     const MpegFrameHeader& first = layout->first;
     bool ok =
-        mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0) == MPG123_OK &&
         mpg123_format_none(decoder) == MPG123_OK &&
         mpg123_format(decoder, first.sampleRate, first.channels == 1 ? MPG123_MONO : MPG123_STEREO,
-                      MPG123_ENC_SIGNED_16) == MPG123_OK &&
-        mpg123_replace_reader_handle(decoder, readCallback, seekCallback, nullptr) == MPG123_OK;
+                      MPG123_ENC_SIGNED_16) == MPG123_OK;
     if (!ok) {
-        mpg123_delete(decoder);
         record(MPEGDLL_ERR_DECODER);
         return;
     }
@@ -245,7 +264,7 @@ void Player::open(const char* fileName, int streamMode, const CallbackByteSource
     // An average outside what MPEG allows after counting means the "frames" are noise that
     // happened to look like frames.
     if (samples <= 0 || frames <= 0 || (average && !plausibleKbps(first, *average))) {
-        mpg123_delete(decoder);
+        mpg123_close(decoder);
         record(MPEGDLL_ERR_INPUT);
         return;
     }
@@ -275,7 +294,7 @@ void Player::closeSong()
 {
     stopPlayback();
     if (m_decoder != nullptr) {
-        mpg123_delete(m_decoder);
+        mpg123_close(m_decoder); // the handle stays for the next song
         m_decoder = nullptr;
     }
     m_reader.reset();
