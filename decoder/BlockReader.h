@@ -31,12 +31,23 @@ public:
     long long readAt(long long offset, void* buffer, size_t size);
 
 private:
+    // The first read after a jump is small: a probe needs the head of a file and a few bytes
+    // at its end, not a megabyte. Reads on from there double up to the block's size.
+    static constexpr size_t FirstRead = 32 * 1024;
+    // readAt calls up to this size outside the block go straight to the source (tags at the
+    // end), so that the block keeps the head of the stream. The decoder's reads always go
+    // through the block: they are small and run on.
+    static constexpr size_t DirectRead = 4096;
+
     bool fill(long long offset);
+    long long readDirect(long long offset, unsigned char* out, size_t size);
+    long long copyAt(long long offset, unsigned char* out, size_t size, bool direct);
 
     ByteSource& m_source;
     std::span<unsigned char> m_block;
     long long m_blockOffset = 0; // absolute offset of m_block[0]
     size_t m_blockFill = 0;
+    size_t m_nextRead = FirstRead;
     long long m_sourcePosition = 0;
     bool m_sourceAtEnd = false; // the last fill reached the end of the source
     long long m_begin = 0;

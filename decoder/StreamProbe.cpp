@@ -207,17 +207,29 @@ std::optional<StreamLayout> StreamProbe::probe(BlockReader& reader, long long si
     const long long start = skipId3v2(reader, size);
     layout.id3v2Bytes = start;
     layout.audioEnd = size >= 0 ? trimTrailingTags(reader, start, size) : -1;
+    // The small window finds what the large one would: every chain starting in it lies wholly
+    // in it. Only where the end of the audio is known, since otherwise the end of the window
+    // read is what tells a short stream's end.
+    if (layout.audioEnd >= 0 && findFirstFrame(reader, start, FirstSearch, layout))
+        return layout;
+    if (findFirstFrame(reader, start, SearchLimit, layout))
+        return layout;
+    return std::nullopt;
+}
 
-    const long long want = SearchLimit + ChainLength * LargestFrame + 4;
+bool StreamProbe::findFirstFrame(BlockReader& reader, long long start, long long searchLimit,
+                                 StreamLayout& layout)
+{
+    const long long want = searchLimit + ChainLength * LargestFrame + 4;
     long long limit = start + want;
     if (layout.audioEnd >= 0)
         limit = std::min(limit, layout.audioEnd);
     if (limit <= start)
-        return std::nullopt;
+        return false;
     std::vector<unsigned char> data(static_cast<size_t>(limit - start));
     const long long got = reader.readAt(start, data.data(), data.size());
     if (got <= 0)
-        return std::nullopt;
+        return false;
     data.resize(static_cast<size_t>(got));
     long long dataEnd = -1; // relative to data
     if (layout.audioEnd >= 0)
@@ -227,7 +239,7 @@ std::optional<StreamLayout> StreamProbe::probe(BlockReader& reader, long long si
     if (dataEnd >= 0 && dataEnd < want && layout.audioEnd < 0)
         layout.audioEnd = start + dataEnd;
 
-    const size_t searchEnd = std::min(data.size(), static_cast<size_t>(SearchLimit));
+    const size_t searchEnd = std::min(data.size(), static_cast<size_t>(searchLimit));
     for (size_t offset = 0; offset < searchEnd && offset + 4 <= data.size(); ++offset) {
         if (data[offset] != 0xFF)
             continue;
@@ -237,9 +249,9 @@ std::optional<StreamLayout> StreamProbe::probe(BlockReader& reader, long long si
         layout.audioStart = start + static_cast<long long>(offset);
         layout.first = *header;
         readLengthHeader(data, offset, layout);
-        return layout;
+        return true;
     }
-    return std::nullopt;
+    return false;
 }
 
 } // namespace mpegdll

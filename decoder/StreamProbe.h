@@ -50,12 +50,19 @@ class StreamProbe
 public:
     // How far past the tags the first frame is looked for.
     static constexpr long long SearchLimit = 64 * 1024;
+    // Most files have their first frame right after the tags: this much is searched first.
+    static constexpr long long FirstSearch = 4 * 1024;
     // Frames that must follow each other at the expected places before a header counts as the
     // start of the stream (fewer when the stream ends sooner).
     static constexpr int ChainLength = 4;
 
     // Null when no MPEG audio frame chain is found. size: the source's size, -1 unknown.
     static std::optional<StreamLayout> probe(BlockReader& reader, long long size);
+
+private:
+    // Looks for the first frame in [start, start + searchLimit) and fills in layout from it.
+    static bool findFirstFrame(BlockReader& reader, long long start, long long searchLimit,
+                               StreamLayout& layout);
 };
 
 } // namespace mpegdll
