@@ -247,11 +247,15 @@ void Player::open(const char* fileName, int streamMode, const CallbackByteSource
          mpg123_getformat(decoder, &rate, &channels, &encoding) == MPG123_OK &&
          rate == first.sampleRate;
     bool scanned = false;
+    std::optional<FrameCount> walked;
     if (ok && plan == LengthPlan::Scan) {
-        ok = mpg123_scan(decoder) == MPG123_OK;
+        walked = StreamProbe::countFrames(*reader, *layout);
+        ok = walked || mpg123_scan(decoder) == MPG123_OK;
         scanned = true;
     }
-    long long frames = ok ? static_cast<long long>(mpg123_framelength(decoder)) : -1;
+    long long frames = walked ? walked->frames
+                       : ok   ? static_cast<long long>(mpg123_framelength(decoder))
+                              : -1;
     std::optional<double> average = averageKbps(*layout, frames, rate);
     // A header frame count that cannot be true (the bytes would make an impossible bitrate)
     // is replaced by counting.
@@ -260,7 +264,9 @@ void Player::open(const char* fileName, int streamMode, const CallbackByteSource
         frames = ok ? static_cast<long long>(mpg123_framelength(decoder)) : -1;
         average = averageKbps(*layout, frames, rate);
     }
-    const long long samples = ok ? static_cast<long long>(mpg123_length(decoder)) : -1;
+    const long long samples = walked ? walked->samples
+                              : ok   ? static_cast<long long>(mpg123_length(decoder))
+                                     : -1;
     // An average outside what MPEG allows after counting means the "frames" are noise that
     // happened to look like frames.
     if (samples <= 0 || frames <= 0 || (average && !plausibleKbps(first, *average))) {

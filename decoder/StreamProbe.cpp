@@ -217,6 +217,63 @@ std::optional<StreamLayout> StreamProbe::probe(BlockReader& reader, long long si
     return std::nullopt;
 }
 
+std::optional<FrameCount> StreamProbe::countFrames(BlockReader& reader, const StreamLayout& layout)
+{
+    if (layout.audioEnd < 0 || layout.header != LengthHeader::None)
+        return std::nullopt;
+    unsigned char head[4];
+    if (reader.readAt(layout.audioStart, head, sizeof head) != 4)
+        return std::nullopt;
+    // Sync, version, layer and sample rate must stay those of the first frame; the bitrate
+    // and padding give the length.
+    constexpr unsigned long Mask = 0xFFFE0C00UL;
+    const unsigned long expected = bigEndian32(head) & Mask;
+    const bool mono = (head[3] >> 6) == 3;
+    const MpegFrameHeader& first = layout.first;
+    int lengths[16][2] = {};
+    for (int index = 1; index < 15; ++index)
+        for (int padding = 0; padding < 2; ++padding)
+            lengths[index][padding] = frameBytesFor(first.version, first.layer,
+                                                    bitrateRow(first.version, first.layer)[index],
+                                                    first.sampleRate, padding);
+
+    constexpr size_t Chunk = 128 * 1024;
+    std::vector<unsigned char> buffer(Chunk);
+    long long frames = 0;
+    long long position = layout.audioStart;
+    while (position < layout.audioEnd) {
+        const size_t want =
+            static_cast<size_t>(std::min<long long>(Chunk, layout.audioEnd - position));
+        if (reader.readAt(position, buffer.data(), want) != static_cast<long long>(want))
+            return std::nullopt;
+        const bool last = position + static_cast<long long>(want) == layout.audioEnd;
+        size_t at = 0;
+        while (at + 4 <= want) {
+            const unsigned char* p = buffer.data() + at;
+            const unsigned long word = bigEndian32(p);
+            const int length = lengths[p[2] >> 4][(p[2] >> 1) & 1];
+            if ((word & Mask) != expected || ((p[3] >> 6) == 3) != mono || (p[3] & 3) == 2 ||
+                length == 0)
+                return std::nullopt;
+            if (at + static_cast<size_t>(length) > want)
+                break;
+            at += static_cast<size_t>(length);
+            ++frames;
+        }
+        if (last) {
+            if (at != want)
+                return std::nullopt; // a cut frame or stray bytes at the end
+            break;
+        }
+        if (at == 0)
+            return std::nullopt;
+        position += static_cast<long long>(at);
+    }
+    if (frames == 0)
+        return std::nullopt;
+    return FrameCount{frames, frames * first.samplesPerFrame};
+}
+
 bool StreamProbe::findFirstFrame(BlockReader& reader, long long start, long long searchLimit,
                                  StreamLayout& layout)
 {

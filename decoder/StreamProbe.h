@@ -43,6 +43,12 @@ struct StreamLayout
     long long headerBytes = -1;               // its byte count, -1 when it has none
 };
 
+struct FrameCount
+{
+    long long frames = 0;
+    long long samples = 0;
+};
+
 // Finds the audio in a song: skips ID3v2 tags in front and ID3v1/APEv2 tags behind, looks for
 // the first frame that starts a consistent chain of frames, and reads its length header.
 class StreamProbe
@@ -58,6 +64,12 @@ public:
 
     // Null when no MPEG audio frame chain is found. size: the source's size, -1 unknown.
     static std::optional<StreamLayout> probe(BlockReader& reader, long long size);
+
+    // Counts the frames of a stream without a length header by walking from frame to frame, a
+    // fraction of the work of a decoder's scan. Null unless the frames run without a gap or a
+    // change of stream from the first to the very end of the audio: anything else (junk, glued
+    // files, a cut last frame) is left to the decoder's scan, whose count then stands.
+    static std::optional<FrameCount> countFrames(BlockReader& reader, const StreamLayout& layout);
 
 private:
     // Looks for the first frame in [start, start + searchLimit) and fills in layout from it.
