@@ -117,6 +117,22 @@ std::vector<char> headerlessWithCutLastFrame()
     return bytes;
 }
 
+// Zeros between two frames in the middle of the header-less file: the frame walk breaks off
+// there and the decoder's scan, which steps over the gap, still counts every frame.
+std::vector<char> headerlessWithGap()
+{
+    std::vector<char> bytes = readBytes(mpegFixture("vbr_noheader.mp3"));
+    static constexpr int Kbps[16] = {0,   32,  40,  48,  56,  64,  80,  96,
+                                     112, 128, 160, 192, 224, 256, 320, 0};
+    size_t at = 0;
+    for (int frame = 0; frame < 50 && at + 4 <= bytes.size(); ++frame) {
+        const auto b2 = static_cast<unsigned char>(bytes[at + 2]); // MPEG-1 Layer III, 44.1 kHz
+        at += static_cast<size_t>(144 * Kbps[b2 >> 4] * 1000 / 44100 + ((b2 >> 1) & 1));
+    }
+    bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), 37, '\0');
+    return bytes;
+}
+
 // A VBRI header frame (all-zero audio, which libmpg123 decodes as one more frame of silence)
 // in front of the header-less file. promisedFactor scales the byte count it states.
 std::vector<char> withVbriHeader(long long promisedFactor)
@@ -153,6 +169,7 @@ std::vector<char> withXingFrameCount(unsigned frames)
 const DerivedCase Derived[] = {
     {"ApeAndId3v1Tags", withApeAndId3v1Tags, 132300},
     {"CutLastFrame", headerlessWithCutLastFrame, 115 * 1152},
+    {"GapBetweenFrames", headerlessWithGap, 116 * 1152},
     {"VbriHeader", [] { return withVbriHeader(1); }, 117 * 1152},
     // The counts libmpg123 itself reports after a full scan of these two files.
     {"XingFrameCountTooSmall", [] { return withXingFrameCount(5); }, 132300},
