@@ -1,3 +1,4 @@
+#include "testsupport/CliOutput.h"
 #include "testsupport/TempHome.h"
 
 #include <QDir>
@@ -34,26 +35,6 @@ protected:
     static QString fixture(const QString& name)
     {
         return testDataPath(QStringLiteral("mpeg/") + name);
-    }
-
-    static QByteArray bytes(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    static QList<QJsonObject> records(const QByteArray& out)
-    {
-        QList<QJsonObject> result;
-        for (const QByteArray& line : out.split('\n')) {
-            if (line.isEmpty())
-                continue;
-            QJsonParseError error;
-            const QJsonDocument doc = QJsonDocument::fromJson(line, &error);
-            EXPECT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
-            result << doc.object();
-        }
-        return result;
     }
 
     // The audio length of a 16-bit PCM WAV file, from its format and data chunks.

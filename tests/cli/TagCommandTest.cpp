@@ -1,3 +1,4 @@
+#include "testsupport/CliOutput.h"
 #include "testsupport/TempHome.h"
 
 #include <QDir>
@@ -43,26 +44,6 @@ protected:
         EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(content);
         return path;
-    }
-
-    static QByteArray bytes(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    static QList<QJsonObject> records(const QByteArray& out)
-    {
-        QList<QJsonObject> result;
-        for (const QByteArray& line : out.split('\n')) {
-            if (line.isEmpty())
-                continue;
-            QJsonParseError error;
-            const QJsonDocument doc = QJsonDocument::fromJson(line, &error);
-            EXPECT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
-            result << doc.object();
-        }
-        return result;
     }
 
     TempHome home;
