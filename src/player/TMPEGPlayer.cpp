@@ -434,44 +434,38 @@ void TMPEGPlayer::seek(int milliseconds)
     checkError();
 }
 
-int TMPEGPlayer::mode()
+// The value of one of the library's parameterless queries, with the error check after it.
+int TMPEGPlayer::queryValue(int (*Entries::*entry)())
 {
     requireLoaded();
-    const int result = m_entries->getPlayerMode();
+    const int result = (m_entries.get()->*entry)();
     checkError();
     return result;
+}
+
+int TMPEGPlayer::mode()
+{
+    return queryValue(&Entries::getPlayerMode);
 }
 
 int TMPEGPlayer::position()
 {
-    requireLoaded();
-    const int result = m_entries->getCurrentPos();
-    checkError();
-    return result;
+    return queryValue(&Entries::getCurrentPos);
 }
 
 int TMPEGPlayer::length()
 {
-    requireLoaded();
-    const int result = m_entries->getLength();
-    checkError();
-    return result;
+    return queryValue(&Entries::getLength);
 }
 
 int TMPEGPlayer::frequency()
 {
-    requireLoaded();
-    const int result = m_entries->getFrequency();
-    checkError();
-    return result;
+    return queryValue(&Entries::getFrequency);
 }
 
 int TMPEGPlayer::bitrate()
 {
-    requireLoaded();
-    const int result = m_entries->getBitrate();
-    checkError();
-    return result;
+    return queryValue(&Entries::getBitrate);
 }
 
 void TMPEGPlayer::timerTick()

@@ -175,6 +175,7 @@ private:
 
     void requireLoaded() const;
     void checkError();
+    int queryValue(int (*Entries::*entry)());
     void updateTimerInterval();
     void timerTick();
     void positionTick();
