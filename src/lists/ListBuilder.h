@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class RQuery;
@@ -42,21 +43,40 @@ struct ListBuildResult
 };
 
 // Builds the rows of an open query's result from its first row on. `roots` are the medium
-// roots present now (Drvs), in poll order. `progress` is told the number of rows handled.
+// roots present now (Drvs), in poll order. `progress` is told the number of rows handled
+// after each row (and once with 0 before the first).
 ListBuildResult buildList(RQuery& query, const QStringList& roots, const ListBuildOptions& options,
                           const std::function<void(int handled, int total)>& progress = {});
 
+// The seconds of a Track_Length text "h:mm:ss" (three parts of digits), or nothing when the
+// text has another form.
+std::optional<qint64> trackLengthSeconds(const QString& trackLength);
+
+// A stored path split at its medium root: a drive "D:\", a share "\\server\share", a mount
+// point /media/USER/LABEL, /run/media/USER/LABEL or /mnt/NAME, else "/". `rest` is the part
+// after the root and its separator. Both are empty for a path that has no such root or
+// nothing after it.
+struct MediumPath
+{
+    QString root;
+    QString rest;
+};
+MediumPath splitMediumRoot(const QString& storedPath);
+
 // The path at which a stored file can be reached now: the path itself when a file is there,
 // else the same path under the present medium root that holds it (the last such root in
-// `roots` order wins), else the stored path unchanged.
-QString locateFile(const QString& storedPath, const QStringList& roots);
+// `roots` order wins), else the stored path unchanged. `found`, when given, tells whether a
+// file is at the returned path.
+QString locateFile(const QString& storedPath, const QStringList& roots, bool* found = nullptr);
 
 // The switch to file-name order of a list that holds one album, and the way back.
 enum class AlbumSwitch { None, ToFilename, Back };
 AlbumSwitch albumSwitch(const ListBuildResult& result, const QString& windowLastClickedColumn,
                         int savedColumnIndex, bool sortAlbums, bool sortAlbumsBack);
 
-// The record filter of the three filter edits, e.g. "artist = 'be*' and album = 'x*'".
+// The record filter of the three filter edits, e.g. "artist = 'be*' and album = 'x*'". Each
+// text is matched literally as a prefix, quotes included. A text that would read as more than
+// one condition (it holds "' and title = '" or the like) throws EDatabaseError instead.
 QString filterExpression(const QString& artist, const QString& title, const QString& album);
 
 // Column widths (13 columns, caption first) from the Show* settings; 0 hides a column.
