@@ -1,0 +1,21 @@
+#pragma once
+
+#include "lists/ui/ListIcons.h"
+
+class ListWindow;
+class QMdiArea;
+struct ListContext;
+
+// Opening list windows.
+namespace ListOpeners {
+
+// The set-up every opener performs: a new window (named "Child" + the raised window counter)
+// in a sub-window of `area`, with an empty QUT, the icon of its kind, the sort reset, maximised,
+// with the columns, colours and font of the settings. The caller adds query, caption and rows.
+ListWindow* createListWindow(ListContext& context, QMdiArea* area, ListIcons::Kind kind);
+
+// "Whole database (n)": every song by artist and title. When the query fails, the new window
+// is closed again and the error (EDatabaseError) goes to the caller.
+ListWindow* openWholeDatabase(ListContext& context, QMdiArea* area);
+
+} // namespace ListOpeners

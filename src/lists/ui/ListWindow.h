@@ -1,0 +1,178 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+
+class ListModel;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QStatusBar;
+class QTimer;
+class QTreeView;
+struct ListContext;
+struct ListEntry;
+
+// A list window (`TMDIChild`): one list of songs with its own base query (QUT), sort choice,
+// filter texts and membership list (UsrHdrs). It lives inside a QMdiSubWindow of the main
+// window; the openers in ListOpeners.h create and place it. Its name is "Child" + the shared
+// window counter, which the constructor raises.
+//
+// The rows come from the shared read query through the core list building; the model holds
+// them and is replaced in one reset per build. The window does no command work itself: each
+// context-menu command is an action that emits a signal for the main window.
+class ListWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    enum class Command {
+        Play,
+        Enqueue,
+        PlayList,
+        EnqueueList,
+        Delete,
+        MassRetag,
+        HtmlPage,
+        CopyFiles,
+        Download,
+    };
+
+    explicit ListWindow(ListContext& context, QWidget* parent = nullptr);
+    ~ListWindow() override;
+
+    ListContext& context() const { return m_ctx; }
+    ListModel* model() const { return m_model; }
+    QTreeView* listView() const { return m_view; }
+
+    // The caption is the window title; the openers set it, and the window tests it.
+    QString caption() const { return windowTitle(); }
+    void setCaption(const QString& caption) { setWindowTitle(caption); }
+    // A caption with "User List " marks a user list; one with "Search " a window whose rows
+    // must not be edited.
+    bool isUserList() const;
+    bool isSearchResult() const;
+
+    // The base query: one statement without an order clause; empty when the window cannot be
+    // re-queried.
+    const QString& qut() const { return m_qut; }
+    void setQut(const QString& qut) { m_qut = qut; }
+    // Song IDs: the membership of a user list, else the IDs of the rows built last.
+    const QStringList& usrHdrs() const { return m_usrHdrs; }
+    void setUsrHdrs(const QStringList& ids) { m_usrHdrs = ids; }
+
+    // Sort key 0..8 (ComboBox1) and direction, 0 from A to Z, 1 from Z to A (ComboBox2).
+    int sortKey() const;
+    void setSortKey(int key);
+    int sortDirection() const;
+    void setSortDirection(int direction);
+    // Sort key 0, direction 0, the ascending arrow on the first column, and "Artist" as the
+    // shared last clicked column: the state of every new window.
+    void resetSort();
+
+    // This window's own record of its last header click: the caption (empty before the first)
+    // and the column index (the window's Tag).
+    const QString& lastClickedCaption() const { return m_lastClickedCaption; }
+    int tag() const { return m_tag; }
+    // The column index clicked before the switch to file-name order, plus 1; 0 when none.
+    int savedColumnIndex() const { return m_savedColumnIndex; }
+
+    // The four status panels ("Songs in list: 3", ...), index 0 to 3.
+    QString panelText(int index) const;
+
+    // Builds the rows from the shared query, which the caller has opened on this window's
+    // statement: replaces the rows, fills the panels, selects the first row, and switches a
+    // one-album list to file-name order (and back). Throws what the query throws.
+    void makeList();
+    // Re-runs the base query with the sort order and filter texts and rebuilds the rows.
+    // Does nothing while QUT is empty. Throws EDatabaseError when the engine refuses the
+    // statement or a filter text cannot be expressed; the rows shown stay as they were.
+    void refreshList();
+    // Sorts by the column at `index` as a click on its header does.
+    void headerClicked(int index);
+    // Visible columns and their widths from the settings.
+    void makeColumns();
+    // Background colour, font face and text colour of the list from the settings.
+    void applyColors();
+
+    // Publishes the selected rows' IDs and this window's name in the shared NowSelected.
+    // Returns false, publishing nothing, when no row is selected.
+    bool publishSelection();
+    // Loads the first selected row into the tag editor.
+    void submitItemInfo();
+    // The window became the active one.
+    void windowActivated();
+    // The enabling of the context menu's items for its opening.
+    void updateMenuEnabling();
+
+    // Row numbers of the selected rows, in row order.
+    std::vector<int> selectedRows() const;
+
+    QAction* action(Command command) const;
+    // Internet search results use the menu with the single item "Download" instead.
+    void setDownloadMenu(bool on) { m_useDownloadMenu = on; }
+    QMenu* contextMenu() const;
+
+signals:
+    void playRequested(ListWindow* window);
+    void enqueueRequested(ListWindow* window);
+    void playListRequested(ListWindow* window);
+    void enqueueListRequested(ListWindow* window);
+    void deleteRequested(ListWindow* window);
+    void massRetagRequested(ListWindow* window);
+    void htmlPageRequested(ListWindow* window);
+    void copyFilesRequested(ListWindow* window);
+    void downloadRequested(ListWindow* window);
+    // An error of work the window started from its own events; the main window shows it.
+    void errorRaised(const QString& message);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createTopPanel();
+    void createList();
+    void createStatusBar();
+    void createMenus();
+    void setInitialColumns();
+    void filterEdited();
+    void hideBoxClicked();
+    void timer1Fired();
+    void listClicked();
+    // Publishes and loads the editor when a row is selected; false when none is.
+    bool clickBehaviour(bool searchTest);
+    void showContextMenu(const QPoint& position);
+    void setPanels(const QStringList& texts);
+    // Runs work started by an event of the window; its errors become errorRaised.
+    void guarded(const std::function<void()>& work);
+
+    ListContext& m_ctx;
+    ListModel* m_model = nullptr;
+    QWidget* m_topPanel = nullptr;
+    QLineEdit* m_artistEdit = nullptr;
+    QLineEdit* m_titleEdit = nullptr;
+    QLineEdit* m_albumEdit = nullptr;
+    QCheckBox* m_hideBox = nullptr;
+    QTreeView* m_view = nullptr;
+    QComboBox* m_sortKeyBox = nullptr;
+    QComboBox* m_directionBox = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    QLabel* m_panels[4] = {};
+    QTimer* m_timer1 = nullptr;
+    QMenu* m_popupMenu1 = nullptr;
+    QMenu* m_popupMenu2 = nullptr;
+    QMenu* m_exportMenu = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_actions[9] = {};
+    bool m_useDownloadMenu = false;
+
+    QString m_qut;
+    QStringList m_usrHdrs;
+    QString m_lastClickedCaption;
+    int m_tag = 0;
+    int m_savedColumnIndex = 0;
+};
