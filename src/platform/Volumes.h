@@ -20,13 +20,15 @@ class Volumes
 {
 public:
     virtual ~Volumes() = default;
-    // The medium roots present now, in poll order (the order relocation tries them in).
+    // The medium roots present and readable now, in poll order (the order relocation tries
+    // them in).
     virtual QStringList roots() const = 0;
     // The same media with their labels, free space and kinds.
     virtual QList<VolumeInfo> volumes() const = 0;
 };
 
-// The volumes of this machine, read from the mount table.
+// The volumes of this machine, read from the mount table on every call (see MountRules for
+// which mounts count as media and how their kind is chosen).
 class SystemVolumes final : public Volumes
 {
 public:
