@@ -17,6 +17,9 @@ Commands:
   probe [--json] FILE...           print the play length, bitrate and sampling frequency of
                                    each MPEG audio file
   decode FILE OUT.wav              play an MPEG audio file to its end into a WAV file
+  list [--json]                    print the whole database as its list shows it: one record
+                                   per song (its file looked for on the media present now),
+                                   then the status panels
 
 The home is DIR, else $TAMBORO_HOME, else the per-user data folder.
 )";
@@ -31,6 +34,7 @@ const Command commands[] = {
     {"tag", runTagCommand},
     {"probe", runProbeCommand},
     {"decode", runDecodeCommand},
+    {"list", runListCommand},
 };
 
 } // namespace
