@@ -1,0 +1,238 @@
+#include "intake/ui/TagEditorWindow.h"
+#include "intake/GenreLists.h"
+#include "lists/ListEntry.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+ListEntry songEntry()
+{
+    ListEntry entry;
+    entry.caption = QStringLiteral("Nina Vale");
+    entry.sub = {QStringLiteral("Glass \"Harbour\""),
+                 QStringLiteral("4:02"),
+                 QStringLiteral("/media/nina/CD1/glass harbour.mp3"),
+                 QStringLiteral("Tides"),
+                 QStringLiteral("first pressing"),
+                 QStringLiteral("1999"),
+                 QStringLiteral("Jazz"),
+                 QStringLiteral("44100"),
+                 QStringLiteral("192"),
+                 QStringLiteral("1234"),
+                 QStringLiteral("Tides CD@"),
+                 QStringLiteral("17")};
+    entry.available = true;
+    return entry;
+}
+
+class TagEditorWindowTest : public ::testing::Test
+{
+protected:
+    template <typename T> T* find(const char* name) const
+    {
+        T* widget = m_editor.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QString edit(const char* name) const { return find<QLineEdit>(name)->text(); }
+    QString label(const char* name) const { return find<QLabel>(name)->text(); }
+    QComboBox* genre() const { return find<QComboBox>("ComboBox1"); }
+    QPushButton* save() const { return find<QPushButton>("Button1"); }
+    QImage picture(const char* name) const { return find<QLabel>(name)->pixmap().toImage(); }
+
+    void submit(const ListEntry& entry) { m_editor.submitItemInfo(entry); }
+
+    TagEditorWindow m_editor;
+};
+
+TEST_F(TagEditorWindowTest, StartsEmptyWithItsControls)
+{
+    EXPECT_EQ(m_editor.objectName(), "Form3");
+    EXPECT_EQ(m_editor.windowTitle(), "ID3 Tag Editor");
+    EXPECT_TRUE(m_editor.windowFlags().testFlag(Qt::Tool));
+    EXPECT_TRUE(m_editor.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+    EXPECT_TRUE(find<QLineEdit>("Edit3")->isReadOnly());
+    for (const char* name : {"Edit1", "Edit2", "Edit4", "Edit5", "Edit6"})
+        EXPECT_FALSE(find<QLineEdit>(name)->isReadOnly()) << name;
+    EXPECT_EQ(find<QLineEdit>("Edit6")->maxLength(), 4);
+
+    EXPECT_FALSE(genre()->isEditable());
+    ASSERT_EQ(genre()->count(), 115);
+    for (int i = 0; i < 115; ++i)
+        EXPECT_EQ(genre()->itemText(i), GenreLists::pick().at(i)) << i;
+    EXPECT_EQ(genre()->currentIndex(), -1);
+
+    for (const char* name : {"Label9", "Label13", "Label14", "Panel3"})
+        EXPECT_EQ(label(name), "n/a") << name;
+    EXPECT_EQ(save()->text(), "Save changes");
+    EXPECT_FALSE(save()->isEnabled());
+
+    // The three medium pictures are hidden sources, each different.
+    m_editor.show();
+    for (const char* name : {"Image2", "Image3", "Image4"}) {
+        EXPECT_FALSE(find<QLabel>(name)->isVisible()) << name;
+        EXPECT_FALSE(picture(name).isNull()) << name;
+    }
+    EXPECT_NE(picture("Image2"), picture("Image3"));
+    EXPECT_NE(picture("Image3"), picture("Image4"));
+    EXPECT_NE(picture("Image2"), picture("Image4"));
+    EXPECT_TRUE(find<QWidget>("Panel1")->isVisible());
+    EXPECT_TRUE(find<QLabel>("Image1")->isVisible());
+}
+
+TEST_F(TagEditorWindowTest, SubmittedRowFillsEveryControl)
+{
+    submit(songEntry());
+    EXPECT_EQ(edit("Edit1"), "Nina Vale");
+    EXPECT_EQ(edit("Edit2"), "Glass \"Harbour\"");
+    EXPECT_EQ(edit("Edit3"), "/media/nina/CD1/glass harbour.mp3");
+    EXPECT_EQ(edit("Edit4"), "Tides");
+    EXPECT_EQ(edit("Edit5"), "first pressing");
+    EXPECT_EQ(edit("Edit6"), "1999");
+    EXPECT_EQ(genre()->currentText(), "Jazz");
+    EXPECT_EQ(label("Label9"), "1234");
+    EXPECT_EQ(label("Label13"), "44100Hz");
+    EXPECT_EQ(label("Label14"), "192kbps");
+    EXPECT_EQ(label("Panel2"), "Tides CD");
+    EXPECT_EQ(label("Panel3"), "17");
+    EXPECT_EQ(picture("Image1"), picture("Image3"));
+    EXPECT_TRUE(save()->isEnabled());
+}
+
+struct GenreCase
+{
+    const char* name;
+    const char* before; // the choice left by the previous row ("" none)
+    const char* genre;  // the row's genre
+    const char* after;  // the choice afterwards ("" none)
+};
+
+class TagEditorGenreTest : public TagEditorWindowTest,
+                           public ::testing::WithParamInterface<GenreCase>
+{};
+
+TEST_P(TagEditorGenreTest, GenreChoiceFollowsTheRowOnlyWhenTheListMentionsIt)
+{
+    const GenreCase& c = GetParam();
+    genre()->setCurrentIndex(genre()->findText(QString::fromUtf8(c.before)));
+    ListEntry entry = songEntry();
+    entry.sub[ListEntry::Genre] = QString::fromUtf8(c.genre);
+    submit(entry);
+    EXPECT_EQ(genre()->currentText(), QString::fromUtf8(c.after));
+    if (std::string(c.after).empty()) {
+        EXPECT_EQ(genre()->currentIndex(), -1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Genres, TagEditorGenreTest,
+    ::testing::Values(
+        GenreCase{"ExactEntry", "Jazz", "Rock", "Rock"},
+        GenreCase{"ExactPickListSpelling", "", "Folk/Rock", "Folk/Rock"},
+        GenreCase{"SecondPickListSpelling", "", "Fast-Fusion", "Fast-Fusion"},
+        // "Roc" occurs inside "Rock": found, but no entry is equal, so nothing is chosen.
+        GenreCase{"PartOfAnEntryClearsTheChoice", "Jazz", "Roc", ""},
+        GenreCase{"AcrossTwoEntriesClearsTheChoice", "Jazz", "Blues\r\nClassic", ""},
+        // Occurrence is case-sensitive: "jazz" is nowhere in the list's text.
+        GenreCase{"OtherLetterCaseLeavesTheChoice", "Pop", "jazz", "Pop"},
+        GenreCase{"UnknownGenreLeavesTheChoice", "Jazz", "Schlager", "Jazz"},
+        GenreCase{"EmptyGenreLeavesTheChoice", "Jazz", "", "Jazz"},
+        GenreCase{"EmptyGenreLeavesNoChoice", "", "", ""}),
+    [](const ::testing::TestParamInfo<GenreCase>& info) { return std::string(info.param.name); });
+
+struct MediumCase
+{
+    const char* name;
+    const char* location;
+    const char* picture; // the source picture shown afterwards; "" the one shown before
+    const char* text;
+};
+
+class TagEditorMediumTest : public TagEditorWindowTest,
+                            public ::testing::WithParamInterface<MediumCase>
+{};
+
+TEST_P(TagEditorMediumTest, MarkerChoosesThePictureAndIsCutFromTheText)
+{
+    const MediumCase& c = GetParam();
+    // A row from the network first, so that "unchanged" is visible.
+    ListEntry first = songEntry();
+    first.sub[ListEntry::Location] = QStringLiteral("ShareR");
+    submit(first);
+    ASSERT_EQ(picture("Image1"), picture("Image4"));
+
+    ListEntry entry = songEntry();
+    entry.sub[ListEntry::Location] = QString::fromUtf8(c.location);
+    submit(entry);
+    const char* expected = *c.picture ? c.picture : "Image4";
+    EXPECT_EQ(picture("Image1"), picture(expected));
+    EXPECT_EQ(label("Panel2"), QString::fromUtf8(c.text));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Mediums, TagEditorMediumTest,
+    ::testing::Values(MediumCase{"Cd", "Tides CD@", "Image3", "Tides CD"},
+                      MediumCase{"HardDisk", "System!", "Image2", "System"},
+                      MediumCase{"Network", "Office serverR", "Image4", "Office server"},
+                      MediumCase{"LowerCaseRIsNoMarker", "Diskr", "", "Disk"},
+                      MediumCase{"OtherMarker", "Old disk#", "", "Old disk"},
+                      MediumCase{"MarkerOnly", "!", "Image2", ""}, MediumCase{"Empty", "", "", ""}),
+    [](const ::testing::TestParamInfo<MediumCase>& info) { return std::string(info.param.name); });
+
+TEST_F(TagEditorWindowTest, SaveIsEnabledExactlyWhileTheArtistBoxHoldsText)
+{
+    m_editor.show();
+    QLineEdit* artist = find<QLineEdit>("Edit1");
+    QTest::keyClicks(artist, QStringLiteral("A"));
+    EXPECT_TRUE(save()->isEnabled());
+    QTest::keyClick(artist, Qt::Key_Backspace);
+    EXPECT_FALSE(save()->isEnabled());
+    QTest::keyClicks(artist, QStringLiteral("B"));
+    EXPECT_TRUE(save()->isEnabled());
+
+    // A row without an artist empties the box, which disables saving.
+    ListEntry entry = songEntry();
+    entry.caption.clear();
+    submit(entry);
+    EXPECT_FALSE(save()->isEnabled());
+    submit(songEntry());
+    EXPECT_TRUE(save()->isEnabled());
+
+    // A search result window forbids saving its rows until the user types again.
+    m_editor.setSaveEnabled(false);
+    EXPECT_FALSE(save()->isEnabled());
+    QTest::keyClicks(artist, QStringLiteral("x"));
+    EXPECT_TRUE(save()->isEnabled());
+}
+
+TEST_F(TagEditorWindowTest, YearBoxTakesAtMostFourCharacters)
+{
+    m_editor.show();
+    QLineEdit* year = find<QLineEdit>("Edit6");
+    QTest::keyClicks(year, QStringLiteral("199912"));
+    EXPECT_EQ(year->text(), "1999");
+}
+
+TEST_F(TagEditorWindowTest, ClosingByItsCloseBoxIsReported)
+{
+    QSignalSpy closed(&m_editor, &TagEditorWindow::closedByUser);
+    m_editor.show();
+    m_editor.hide();
+    EXPECT_EQ(closed.count(), 0) << "hiding by the program is no close by the user";
+    m_editor.show();
+    EXPECT_TRUE(m_editor.close());
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(m_editor.isVisible());
+}
+
+} // namespace
