@@ -2,20 +2,19 @@
 
 #include "app/SettingsStore.h"
 #include "app/ui/Gauge.h"
+#include "app/ui/QtColors.h"
 #include "db/RQuery.h"
 #include "db/Statements.h"
 #include "lists/ListBuilder.h"
 #include "lists/ListOrder.h"
 #include "lists/ListShared.h"
 #include "lists/ui/ItemInfoSink.h"
-#include "lists/ui/ListColors.h"
 #include "lists/ui/ListContext.h"
 #include "lists/ui/ListIcons.h"
 #include "lists/ui/ListModel.h"
 #include "platform/Errors.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -464,16 +463,14 @@ void ListWindow::applyColors()
         } catch (const EConvertError&) {
             color = ColorText::toColor(SettingsStore::defaultText(key));
         }
-        return ListColors::toQColor(color, QApplication::palette());
+        return QtColors::toQColor(color);
     };
 
     QPalette palette = m_view->palette();
     const QColor back = colorOf(SettingsStore::BackColor);
     const QColor text = colorOf(SettingsStore::FontColor);
-    if (back.isValid())
-        palette.setColor(QPalette::Base, back);
-    if (text.isValid())
-        palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::Base, back);
+    palette.setColor(QPalette::Text, text);
     m_view->setPalette(palette);
 
     QFont font = m_view->font();
