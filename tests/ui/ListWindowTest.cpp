@@ -351,6 +351,11 @@ struct AlbumSwitchCase
     bool switched;
 };
 
+void PrintTo(const AlbumSwitchCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class AlbumSwitchTest : public ListWindowTest, public ::testing::WithParamInterface<AlbumSwitchCase>
 {};
 
@@ -438,6 +443,12 @@ TEST_F(ListWindowTest, ActivatingTheSubWindowPublishesItsSelection)
 
 enum class MenuCase { FileExists, FileMissing, EmptyList, NoSelection };
 
+void PrintTo(MenuCase c, std::ostream* os)
+{
+    static const char* const names[] = {"FileExists", "FileMissing", "EmptyList", "NoSelection"};
+    *os << names[int(c)];
+}
+
 class MenuEnablingTest : public ListWindowTest, public ::testing::WithParamInterface<MenuCase>
 {};
 
@@ -478,7 +489,8 @@ TEST_P(MenuEnablingTest, ItemsFollowTheFirstSelectedFile)
 
 INSTANTIATE_TEST_SUITE_P(ListWindow, MenuEnablingTest,
                          ::testing::Values(MenuCase::FileExists, MenuCase::FileMissing,
-                                           MenuCase::EmptyList, MenuCase::NoSelection));
+                                           MenuCase::EmptyList, MenuCase::NoSelection),
+                         [](const auto& info) { return ::testing::PrintToString(info.param); });
 
 TEST_F(ListWindowTest, MenuCommandsEmitTheirSignalAndCarryTheShortcuts)
 {
@@ -512,6 +524,11 @@ struct ColumnCase
     QString showAlbum;
     bool albumShown;
 };
+
+void PrintTo(const ColumnCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class MakeColumnsTest : public ListWindowTest, public ::testing::WithParamInterface<ColumnCase>
 {};

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 class ListModel;
 class QAction;
@@ -26,6 +27,10 @@ struct ListEntry;
 // The rows come from the shared read query through the core list building; the model holds
 // them and is replaced in one reset per build. The window does no command work itself: each
 // context-menu command is an action that emits a signal for the main window.
+//
+// Dropping rows from other windows onto a user list belongs beside the key and mouse handling
+// of the list view in eventFilter(); the window's name, caption test, QUT and UsrHdrs are all it
+// needs from here.
 class ListWindow : public QWidget
 {
     Q_OBJECT
