@@ -1,0 +1,164 @@
+#include "app/ui/QtDialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+// Answers the next modal dialog as a person would: once it is open, `act` looks at it and
+// closes it. Should the dialog never take its answer, a guard rejects it, so a failing test
+// cannot hang.
+class DialogDriver
+{
+public:
+    explicit DialogDriver(std::function<void(QWidget*)> act)
+        : m_act(std::move(act))
+    {
+        poll();
+        QTimer::singleShot(10000, &m_context, [] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                dialog->reject();
+        });
+    }
+    bool acted() const { return m_acted; }
+
+private:
+    void poll()
+    {
+        // Timers on m_context die with the driver.
+        QTimer::singleShot(0, &m_context, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal) {
+                poll();
+                return;
+            }
+            m_acted = true;
+            m_act(modal);
+        });
+    }
+
+    std::function<void(QWidget*)> m_act;
+    bool m_acted = false;
+    QObject m_context;
+};
+
+struct MessageCase
+{
+    const char* name;
+    Dialogs::Kind kind;
+    const char* title;
+    QMessageBox::StandardButton press;
+    QMessageBox::Icon icon;
+    QMessageBox::StandardButtons buttons;
+    const char* caption;
+    Dialogs::Answer answer;
+};
+
+class QtDialogsMessageTest : public ::testing::TestWithParam<MessageCase>
+{};
+
+TEST_P(QtDialogsMessageTest, BoxHasTheKindsIconButtonsAndCaption)
+{
+    const MessageCase& c = GetParam();
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    QString caption;
+    QString text;
+    DialogDriver driver([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        icon = box->icon();
+        buttons = box->standardButtons();
+        caption = box->windowTitle();
+        text = box->text();
+        box->button(c.press)->click();
+    });
+
+    QtDialogs dialogs;
+    const Dialogs::Answer answer =
+        dialogs.message(c.kind, QStringLiteral("Delete it?"), QString::fromLatin1(c.title));
+    ASSERT_TRUE(driver.acted());
+    EXPECT_EQ(icon, c.icon);
+    EXPECT_EQ(buttons, c.buttons);
+    EXPECT_EQ(caption, QString::fromLatin1(c.caption));
+    EXPECT_EQ(text, "Delete it?");
+    EXPECT_EQ(answer, c.answer);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, QtDialogsMessageTest,
+    ::testing::Values(
+        MessageCase{"Information", Dialogs::Kind::Information, "", QMessageBox::Ok,
+                    QMessageBox::Information, QMessageBox::Ok, "Tamboro 3", Dialogs::Answer::Ok},
+        MessageCase{"ErrorWithTitle", Dialogs::Kind::Error, "Add files", QMessageBox::Ok,
+                    QMessageBox::Critical, QMessageBox::Ok, "Add files", Dialogs::Answer::Ok},
+        MessageCase{"ConfirmationYes", Dialogs::Kind::Confirmation, "", QMessageBox::Yes,
+                    QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, "Tamboro 3",
+                    Dialogs::Answer::Yes},
+        MessageCase{"ConfirmationNo", Dialogs::Kind::Confirmation, "", QMessageBox::No,
+                    QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, "Tamboro 3",
+                    Dialogs::Answer::No}),
+    [](const ::testing::TestParamInfo<MessageCase>& info) { return std::string(info.param.name); });
+
+TEST(QtDialogsTest, ClosingAConfirmationWithoutAnAnswerMeansNo)
+{
+    DialogDriver driver([](QWidget* modal) { modal->close(); });
+    QtDialogs dialogs;
+    EXPECT_EQ(dialogs.message(Dialogs::Kind::Confirmation, QStringLiteral("Sure?")),
+              Dialogs::Answer::No);
+    EXPECT_TRUE(driver.acted());
+}
+
+TEST(QtDialogsTest, PromptGivesTheTextTypedOrNothingWhenCancelled)
+{
+    QtDialogs dialogs;
+    {
+        DialogDriver driver([](QWidget* modal) {
+            auto* input = qobject_cast<QInputDialog*>(modal);
+            ASSERT_NE(input, nullptr);
+            EXPECT_EQ(input->labelText(), "Keywords:");
+            EXPECT_EQ(input->textValue(), "old");
+            input->setTextValue(QStringLiteral("blue moon"));
+            input->accept();
+        });
+        EXPECT_EQ(dialogs.prompt(QStringLiteral("FastSearch"), QStringLiteral("Keywords:"),
+                                 QStringLiteral("old")),
+                  std::optional<QString>(QStringLiteral("blue moon")));
+    }
+    DialogDriver driver([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+    EXPECT_EQ(dialogs.prompt(QStringLiteral("FastSearch"), QStringLiteral("Keywords:"), QString()),
+              std::nullopt);
+}
+
+TEST(QtDialogsTest, FontPickerGivesTheFontAndKeepsTheColourWhenItIsNotChanged)
+{
+    QtDialogs dialogs;
+    DialogDriver driver([](QWidget* modal) {
+        auto* chooser = modal->findChild<QFontDialog*>();
+        ASSERT_NE(chooser, nullptr);
+        QFont font = chooser->currentFont();
+        font.setPointSize(15);
+        chooser->setCurrentFont(font);
+        modal->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    QColor color(Qt::darkGreen);
+    const std::optional<QFont> font = dialogs.pickFont(QFont(QStringLiteral("Sans")), color);
+    ASSERT_TRUE(font.has_value());
+    EXPECT_EQ(font->pointSize(), 15);
+    EXPECT_EQ(color, QColor(Qt::darkGreen));
+
+    DialogDriver cancel([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+    EXPECT_EQ(dialogs.pickFont(QFont(), color), std::nullopt);
+}
+
+} // namespace
