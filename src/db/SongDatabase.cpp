@@ -33,7 +33,8 @@ const char* const schema[] = {
 };
 
 // Indexes for the statements that would otherwise scan the whole table: the duplicate test
-// of every added file, the deletes by file name, and the artist-and-title order of lists.
+// of every added file, the deletes by file name, the artist-and-title order of lists, and the
+// columns that lists by parameters select on (start-up re-checks every cached selection).
 // Made when a table is created and again (if missing) whenever a connection opens, so that a
 // table from elsewhere gets them too.
 const char* const indexes[] = {
@@ -41,6 +42,11 @@ const char* const indexes[] = {
     "CREATE INDEX IF NOT EXISTS tamboro_filename ON tamboro (Filename)",
     "CREATE INDEX IF NOT EXISTS tamboro_order ON tamboro "
     "(Artist COLLATE NOCASE, Title COLLATE NOCASE)",
+    "CREATE INDEX IF NOT EXISTS tamboro_genre ON tamboro (Genre)",
+    "CREATE INDEX IF NOT EXISTS tamboro_album ON tamboro (Album)",
+    "CREATE INDEX IF NOT EXISTS tamboro_year ON tamboro (SYear)",
+    // Medium terms match with LIKE, which ignores case: only a NOCASE index serves it.
+    "CREATE INDEX IF NOT EXISTS tamboro_location ON tamboro (Location COLLATE NOCASE)",
 };
 
 std::atomic<int> connectionCounter{0};
