@@ -1,18 +1,159 @@
 #pragma once
 
+#include "app/ui/AppServices.h"
+#include "db/RQuery.h"
+#include "db/SongDatabase.h"
+#include "db/UQuery.h"
+#include "lists/ListShared.h"
+#include "platform/ShellVerbs.h"
+
+#include <QHash>
 #include <QMainWindow>
+#include <QStringList>
 
+#include <functional>
+#include <memory>
+
+class Gauge;
+class ListWindow;
+class OptionsDialog;
+class QAction;
 class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QTemporaryDir;
+class QTimer;
+class TFileSource;
+class TMPEGPlayer;
+class TPhantom;
+class TagEditorWindow;
+struct ListContext;
 
-// The multiple-document frame that holds the list windows.
+// The main window (`TForm1`): the multiple-document frame that owns everything shared — the
+// two queries on the song table, the list windows' shared state, the timers, the main player,
+// the tray icon and the embedded files.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    explicit MainWindow(const AppServices& services, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     QMdiArea* mdiArea() const { return m_mdiArea; }
+    Gauge* gauge() const { return m_gauge; }
+    SongDatabase& database() { return m_db; }
+    RQuery& rquery() { return m_rq; }
+    UQuery& uquery() { return m_uq; }
+    ListShared& shared() { return m_shared; }
+    ListContext& listContext() { return *m_listContext; }
+    TagEditorWindow* tagEditor() const { return m_tagEditor; }
+    OptionsDialog* optionsDialog() const { return m_options; }
+    TPhantom* phantom() const { return m_phantom; }
+    TMPEGPlayer* mainPlayer() const { return m_player.get(); }
+    QMenu* parameterMenu() const { return m_parameterMenu; }
+    QMenu* trayMenu() const { return m_trayMenu; }
+
+    // Start-up state.
+    const QStringList& drvs() const { return m_drvs; }
+    const QString& playStr() const { return m_playStr; }
+    const QString& enqStr() const { return m_enqStr; }
+    bool quitRequested() const { return m_quitRequested; }
+    int itemCounter() const { return m_itemCounter; }
+
+    // The open list windows, in the MDI area's creation order.
+    QList<ListWindow*> listWindows() const;
+
+    // Named actions other parts run.
+    void wholeDatabase();
+    void refreshLists();
+    void recolorLists();
+    void recolumnLists();
+
+    // The tray menu's "&Close Tamboro 3": the only way the program ends while a tray exists.
+    void closeTamboro();
+    // Shows the main window again from the tray (a double click on the icon).
+    void showFromTray();
+
+    // Shows an error box with the text of whatever `work` throws; no exception leaves a slot.
+    void guarded(const std::function<void()>& work);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    QMdiArea* m_mdiArea;
+    // Construction of the window's parts.
+    void createWidgets();
+    void createActions();
+    void createMenus();
+    void createToolBar();
+    void createTrayMenu();
+    void createTimers();
+    QAction* action(const char* name, const QString& text);
+    void applyIcons();
+
+    // Start-up steps and the timers that finish it.
+    void startUp();
+    void scanDrives();
+    void readShellVerbs();
+    void pruneParameterCache();
+    void buildParameterMenu();
+    void loadMainPlayer();
+    void validatorTick();
+    void timer1Tick();
+    void otherThingsTick();
+    void drivePollTick();
+    void updateSaveUserList();
+    void placeTagEditor();
+    void shutDown();
+
+    // Handlers of the menu and tool bar.
+    void toggleTagEditor();
+    void showOptions();
+    void showAbout();
+    void tileWindows(Qt::Orientation orientation);
+    void minimizeAll();
+    void clearParameterMenu();
+    void existingParametersFromTray();
+    void showFromTrayThen(const std::function<void()>& command);
+
+    void adoptListWindow(QMdiSubWindow* sub);
+    void sweepLists(const std::function<void(ListWindow&)>& work);
+
+    AppServices m_services;
+    SongDatabase m_db;
+    RQuery m_rq;
+    UQuery m_uq;
+    ListShared m_shared;
+    std::unique_ptr<ListContext> m_listContext;
+
+    QMdiArea* m_mdiArea = nullptr;
+    Gauge* m_gauge = nullptr;
+    QHash<QString, QAction*> m_actions;
+    QMenu* m_parameterMenu = nullptr;
+    QMenu* m_trayMenu = nullptr;
+    TagEditorWindow* m_tagEditor = nullptr;
+    OptionsDialog* m_options = nullptr;
+    TPhantom* m_phantom = nullptr;
+
+    QTimer* m_timer1 = nullptr;
+    QTimer* m_otherThingsTimer = nullptr;
+    QTimer* m_validator = nullptr;
+    QTimer* m_timer2 = nullptr;
+    QTimer* m_checkTimer = nullptr;
+    QTimer* m_refreshListTimer = nullptr;
+    QTimer* m_colorTimer = nullptr;
+    QTimer* m_columnTimer = nullptr;
+
+    std::unique_ptr<TFileSource> m_dllContainer;
+    std::unique_ptr<TFileSource> m_databaseContainer;
+    std::unique_ptr<QTemporaryDir> m_playerLibraryDir;
+    std::unique_ptr<TMPEGPlayer> m_player;
+
+    QStringList m_drvs;
+    QString m_playStr;
+    QString m_enqStr;
+    bool m_quitRequested = false;
+    bool m_shutDown = false;
+    int m_itemCounter = 0;
 };

@@ -1,0 +1,408 @@
+// The main window's life: start-up steps, the timers that finish and keep it going, hiding to
+// the tray, and the shutdown.
+
+#include "app/EmbeddedFiles.h"
+#include "app/ReqsCache.h"
+#include "app/StartupFiles.h"
+#include "app/TFileSource.h"
+#include "app/ui/Dialogs.h"
+#include "app/ui/Gauge.h"
+#include "app/ui/Icons.h"
+#include "app/ui/MainWindow.h"
+#include "app/ui/OptionsDialog.h"
+#include "app/ui/TPhantom.h"
+#include "intake/ui/TagEditorWindow.h"
+#include "lists/ui/ListContext.h"
+#include "lists/ui/ListOpeners.h"
+#include "lists/ui/ListWindow.h"
+#include "platform/Errors.h"
+#include "platform/Home.h"
+#include "platform/ShellVerbs.h"
+#include "platform/Volumes.h"
+#include "player/TMPEGPlayer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+const char* const playlistFileName = "tmp.m3u";
+const char* const companionServerName = "TBRPS.EXE";
+
+} // namespace
+
+void MainWindow::startUp()
+{
+    // The embedded files are written out first: the main player and the Validator copy them.
+    try {
+        m_dllContainer =
+            EmbeddedFiles::load(EmbeddedFiles::DllContainer, *m_services.clock, m_services.tempDir);
+        m_databaseContainer = EmbeddedFiles::load(EmbeddedFiles::DatabaseContainer,
+                                                  *m_services.clock, m_services.tempDir);
+    } catch (const TamboroError& e) {
+        m_services.dialogs->message(Dialogs::Kind::Error, e.message());
+    }
+    m_timer1->start();
+    scanDrives();
+    readShellVerbs();
+    m_itemCounter = 0;
+    pruneParameterCache();
+    buildParameterMenu();
+    loadMainPlayer();
+    m_otherThingsTimer->start();
+    m_quitRequested = false;
+    if (!QFileInfo::exists(Home::file(m_services.home, QLatin1String(companionServerName)))) {
+        // The Internet commands stay hidden; nothing shows them yet.
+        m_actions.value(QStringLiteral("ToolButton15"))->setVisible(false);
+        m_actions.value(QStringLiteral("ToolButton16"))->setVisible(false);
+    }
+
+    m_validator->start();
+    m_timer2->start();
+    m_checkTimer->start();
+}
+
+void MainWindow::scanDrives()
+{
+    m_drvs = m_services.volumes->roots();
+}
+
+void MainWindow::readShellVerbs()
+{
+    const PlayerCommands commands = stripVerbQuotes(m_services.shellVerbs->read());
+    m_playStr = commands.play;
+    m_enqStr = commands.enqueue;
+}
+
+void MainWindow::pruneParameterCache()
+{
+    const QString path = Home::file(m_services.home, QLatin1String(ReqsCache::FileName));
+    if (!QFileInfo::exists(path))
+        return;
+    ReqsCache::prune(m_db, path, [this](int handled, int total) {
+        if (handled == 0)
+            m_gauge->start(QString(), total - 1);
+        m_gauge->setValue(handled);
+    });
+    m_gauge->finish();
+}
+
+void MainWindow::buildParameterMenu()
+{
+    const QString path = Home::file(m_services.home, QLatin1String(ReqsCache::FileName));
+    if (!QFileInfo::exists(path))
+        return;
+    for (const QString& caption : ReqsCache::captions(path)) {
+        ++m_itemCounter;
+        QAction* item = m_parameterMenu->addAction(caption);
+        item->setObjectName(QStringLiteral("NItem%1").arg(m_itemCounter));
+    }
+}
+
+void MainWindow::loadMainPlayer()
+{
+    m_player = std::make_unique<TMPEGPlayer>();
+    m_player->setObjectName(QStringLiteral("MPlayer"));
+    // One loaded copy of the library serves one player: the main player gets a copy of its
+    // own, in a folder of its own, apart from the one in the home that intake loads.
+    if (!m_dllContainer)
+        return;
+    try {
+        m_playerLibraryDir = std::make_unique<QTemporaryDir>(
+            m_services.tempDir.isEmpty() ? QDir::tempPath() + QStringLiteral("/tamboro3-XXXXXX")
+                                         : m_services.tempDir + QStringLiteral("/tamboro3-XXXXXX"));
+        const QString dir = m_playerLibraryDir->path();
+        if (!m_playerLibraryDir->isValid() ||
+            !EmbeddedFiles::copyIfMissing(*m_dllContainer, TMPEGPlayer::libraryPath(dir)))
+            return;
+        m_player->setPathToDLL(dir);
+        m_player->loadLibrary();
+    } catch (const TamboroError&) {
+        // Playing reports the problem when it is tried; start-up goes on without the player.
+    }
+}
+
+void MainWindow::validatorTick()
+{
+    if (!m_dllContainer || !m_databaseContainer)
+        return;
+    if (StartupFiles::validatorTick(m_services.home, *m_dllContainer, *m_databaseContainer)
+            .finished())
+        m_validator->stop();
+}
+
+void MainWindow::timer1Tick()
+{
+    placeTagEditor();
+}
+
+void MainWindow::otherThingsTick()
+{
+    placeTagEditor();
+}
+
+void MainWindow::placeTagEditor()
+{
+    const QRect frame = geometry();
+    m_tagEditor->move(frame.left() + frame.width() - m_tagEditor->frameGeometry().width(),
+                      m_tagEditor->y());
+}
+
+void MainWindow::drivePollTick()
+{
+    const QStringList before = m_drvs;
+    scanDrives();
+    // A medium swapped for another between two polls changes the roots but not their number:
+    // compare the roots themselves so that such a swap refreshes the lists too.
+    if (before != m_drvs)
+        refreshLists();
+}
+
+void MainWindow::updateSaveUserList()
+{
+    m_actions.value(QStringLiteral("SaveUserList1"))
+        ->setEnabled(!m_mdiArea->subWindowList().isEmpty());
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        updateSaveUserList();
+    QMainWindow::changeEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (!m_quitRequested && m_services.trayAvailable) {
+        event->ignore();
+        hide();
+        return;
+    }
+    shutDown();
+    event->accept();
+    QApplication::quit();
+}
+
+void MainWindow::closeTamboro()
+{
+    m_quitRequested = true;
+    close();
+}
+
+void MainWindow::showFromTray()
+{
+    m_phantom->setVisible(true);
+    showMaximized();
+    raise();
+    activateWindow();
+    m_tagEditor->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (m_actions.value(QStringLiteral("ID3Tageditor1"))->isChecked())
+        m_tagEditor->show();
+}
+
+void MainWindow::showFromTrayThen(const std::function<void()>& command)
+{
+    showFromTray();
+    guarded(command);
+}
+
+void MainWindow::existingParametersFromTray()
+{
+    const QRect screen = QApplication::primaryScreen()->geometry();
+    m_parameterMenu->popup(QPoint(screen.width(), screen.height() - 30));
+    showFromTray();
+}
+
+void MainWindow::shutDown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    for (QTimer* timer : findChildren<QTimer*>(Qt::FindDirectChildrenOnly))
+        timer->stop();
+    try {
+        if (m_player && m_player->loaded())
+            m_player->unloadLibrary();
+    } catch (const TamboroError&) {
+        // Ending anyway: the library goes with the process.
+    }
+    QFile::remove(Home::file(m_services.home, QLatin1String(playlistFileName)));
+    if (m_phantom)
+        m_phantom->setIconvisibility(false);
+}
+
+// ---- Lists ----
+
+QList<ListWindow*> MainWindow::listWindows() const
+{
+    QList<ListWindow*> windows;
+    for (QMdiSubWindow* sub : m_mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (auto* list = qobject_cast<ListWindow*>(sub->widget()))
+            windows.append(list);
+    }
+    return windows;
+}
+
+void MainWindow::wholeDatabase()
+{
+    ListOpeners::openWholeDatabase(*m_listContext, m_mdiArea);
+}
+
+void MainWindow::sweepLists(const std::function<void(ListWindow&)>& work)
+{
+    QMdiSubWindow* active = m_mdiArea->activeSubWindow();
+    for (QMdiSubWindow* sub : m_mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        auto* list = qobject_cast<ListWindow*>(sub->widget());
+        if (!list)
+            continue;
+        m_mdiArea->setActiveSubWindow(sub);
+        guarded([&] { work(*list); });
+    }
+    // The window the user was in is the active one again.
+    if (active && m_mdiArea->subWindowList().contains(active))
+        m_mdiArea->setActiveSubWindow(active);
+}
+
+void MainWindow::refreshLists()
+{
+    sweepLists([](ListWindow& list) { list.refreshList(); });
+}
+
+void MainWindow::recolorLists()
+{
+    sweepLists([](ListWindow& list) { list.applyColors(); });
+}
+
+void MainWindow::recolumnLists()
+{
+    sweepLists([](ListWindow& list) { list.makeColumns(); });
+}
+
+// ---- Menu commands ----
+
+void MainWindow::toggleTagEditor()
+{
+    // The menu item has already changed its check mark when this runs.
+    const bool show = m_actions.value(QStringLiteral("ID3Tageditor1"))->isChecked();
+    m_tagEditor->setVisible(show);
+    if (show)
+        placeTagEditor();
+}
+
+void MainWindow::showOptions()
+{
+    m_options->exec();
+}
+
+void MainWindow::showAbout()
+{
+    m_services.dialogs->message(
+        Dialogs::Kind::Information,
+        QStringLiteral("Tamboro 3\nVersion 3.0\n\nA catalogue and jukebox for your MP3 and WMA "
+                       "files on hard disks, CDs and network shares."),
+        QStringLiteral("About Tamboro 3"));
+}
+
+void MainWindow::tileWindows(Qt::Orientation orientation)
+{
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* sub : m_mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (!sub->isMinimized())
+            windows.append(sub);
+    }
+    if (windows.isEmpty())
+        return;
+    const QRect area = m_mdiArea->viewport()->rect();
+    const int count = int(windows.size());
+    for (int i = 0; i < count; ++i) {
+        windows[i]->showNormal();
+        if (orientation == Qt::Horizontal) {
+            const int h = area.height() / count;
+            windows[i]->setGeometry(0, i * h, area.width(), h);
+        } else {
+            const int w = area.width() / count;
+            windows[i]->setGeometry(i * w, 0, w, area.height());
+        }
+    }
+}
+
+void MainWindow::minimizeAll()
+{
+    for (QMdiSubWindow* sub : m_mdiArea->subWindowList())
+        sub->showMinimized();
+}
+
+void MainWindow::clearParameterMenu()
+{
+    m_parameterMenu->clear();
+}
+
+void MainWindow::applyIcons()
+{
+    struct Picture
+    {
+        const char* action;
+        Icons::Id icon;
+    };
+    // Each command's menu item and tool button share its picture.
+    const Picture pictures[] = {
+        {"Addsongstodatabase1", Icons::Id::AddFiles},
+        {"OpenUserList1", Icons::Id::LoadUserList},
+        {"SaveUserList1", Icons::Id::SaveList},
+        {"Wholedatabase1", Icons::Id::WholeDatabase},
+        {"Databasebyparameters1", Icons::Id::Parameters},
+        {"FastSearchthedatabase1", Icons::Id::FastSearch},
+        {"Userlistdatabase1", Icons::Id::MakeUserList},
+        {"Exit1", Icons::Id::Exit},
+        {"ID3Tageditor1", Icons::Id::TagEditor},
+        {"Options1", Icons::Id::Options},
+        {"Checkforexistanceoffilesonharddrives1", Icons::Id::CheckFiles},
+        {"Databasetop10playedsongs1", Icons::Id::Top10},
+        {"ReIndexyourdatabase1", Icons::Id::Reindex},
+        {"Adddatafromanotherdatabase1", Icons::Id::ImportLocations},
+        {"Massretagger1", Icons::Id::MassRetag},
+        {"SearchanInternetbasedPersonalTamboroServer1", Icons::Id::InternetSearch},
+        {"Versioninfo1", Icons::Id::About},
+        {"ToolButton1", Icons::Id::AddFiles},
+        {"ToolButton2", Icons::Id::WholeDatabase},
+        {"ToolButton3", Icons::Id::Parameters},
+        {"ToolButton4", Icons::Id::FastSearch},
+        {"ToolButton5", Icons::Id::MakeUserList},
+        {"ToolButton6", Icons::Id::LoadUserList},
+        {"ToolButton7", Icons::Id::SaveList},
+        {"ToolButton8", Icons::Id::TagEditor},
+        {"ToolButton9", Icons::Id::Options},
+        {"ToolButton10", Icons::Id::CheckFiles},
+        {"ToolButton11", Icons::Id::Top10},
+        {"ToolButton12", Icons::Id::Reindex},
+        {"ToolButton13", Icons::Id::MassRetag},
+        {"ToolButton14", Icons::Id::ImportLocations},
+        {"ToolButton15", Icons::Id::InternetSearch},
+        {"ToolButton16", Icons::Id::Downloads},
+        {"ToolButton17", Icons::Id::About},
+        {"ShowTamboro31", Icons::Id::Program},
+        {"Wholedatabase2", Icons::Id::WholeDatabase},
+        {"Databasebyparameter1", Icons::Id::Parameters},
+        {"NewParameters1", Icons::Id::Parameters},
+        {"Existingparameters1", Icons::Id::Parameters},
+        {"Fastsearch1", Icons::Id::FastSearch},
+        {"CloseTamboro31", Icons::Id::Exit},
+    };
+    for (const Picture& picture : pictures) {
+        if (QAction* act = m_actions.value(QLatin1String(picture.action)))
+            act->setIcon(Icons::get(picture.icon));
+    }
+    setWindowIcon(Icons::own(Icons::Id::Program));
+    m_phantom->setIconfile(Icons::own(Icons::Id::Program));
+    // The icon stays in the tray for the whole run, so the hidden window can always come back.
+    m_phantom->setIconvisibility(m_services.trayAvailable);
+}
