@@ -19,6 +19,11 @@ struct LengthCase
     std::optional<qint64> seconds;
 };
 
+void PrintTo(const LengthCase& c, std::ostream* os)
+{
+    *os << '"' << c.text << '"';
+}
+
 class TrackLengthSecondsTest : public ::testing::TestWithParam<LengthCase>
 {};
 
@@ -48,6 +53,11 @@ struct TimeCase
     qint64 seconds;
     const char* text;
 };
+
+void PrintTo(const TimeCase& c, std::ostream* os)
+{
+    *os << c.seconds;
+}
 
 class ListTimeTest : public ::testing::TestWithParam<TimeCase>
 {};
@@ -85,6 +95,11 @@ struct FilterCase
     const char* album;
     const char* expression;
 };
+
+void PrintTo(const FilterCase& c, std::ostream* os)
+{
+    *os << '"' << c.artist << "\" \"" << c.title << "\" \"" << c.album << '"';
+}
 
 class FilterExpressionTest : public ::testing::TestWithParam<FilterCase>
 {};
@@ -137,6 +152,11 @@ struct OrderCase
     const char* clause;
 };
 
+void PrintTo(const OrderCase& c, std::ostream* os)
+{
+    *os << c.key << '/' << c.direction;
+}
+
 class OrderClauseTest : public ::testing::TestWithParam<OrderCase>
 {};
 
@@ -185,6 +205,11 @@ struct SwitchCase
     bool sortAlbumsBack;
     AlbumSwitch expected;
 };
+
+void PrintTo(const SwitchCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class AlbumSwitchTest : public ::testing::TestWithParam<SwitchCase>
 {};

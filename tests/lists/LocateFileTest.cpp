@@ -21,6 +21,11 @@ struct SplitCase
     const char* rest;
 };
 
+void PrintTo(const SplitCase& c, std::ostream* os)
+{
+    *os << '"' << c.path << '"';
+}
+
 class SplitMediumRootTest : public ::testing::TestWithParam<SplitCase>
 {};
 
