@@ -1,9 +1,9 @@
 #include "intake/ui/TagEditorWindow.h"
 
+#include "app/ui/Icons.h"
 #include "intake/GenreLists.h"
 #include "lists/ListEntry.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -23,12 +22,7 @@ constexpr int kPictureSize = 16;
 // The picture of a medium kind by its marker: "!" hard disk, "@" CD, "R" network share.
 QPixmap mediumPicture(QChar marker)
 {
-    QStyle::StandardPixmap which = QStyle::SP_DriveHDIcon;
-    if (marker == u'@')
-        which = QStyle::SP_DriveCDIcon;
-    else if (marker == u'R')
-        which = QStyle::SP_DriveNetIcon;
-    return QApplication::style()->standardIcon(which).pixmap(kPictureSize, kPictureSize);
+    return Icons::forMediumKind(marker).pixmap(kPictureSize, kPictureSize);
 }
 
 QLabel* makeHiddenPicture(const char* objectName, QChar marker, QWidget* parent)
