@@ -1,40 +1,30 @@
 #include "lists/ui/ListIcons.h"
 
-#include <QApplication>
-#include <QStyle>
+#include "app/ui/Icons.h"
 
 namespace ListIcons {
-
-namespace {
-
-QIcon standard(QStyle::StandardPixmap which)
-{
-    return QApplication::style()->standardIcon(which);
-}
-
-} // namespace
 
 QIcon listIcon(Kind kind)
 {
     switch (kind) {
     case Kind::WholeDatabase:
-        return standard(QStyle::SP_FileDialogDetailedView);
+        return Icons::get(Icons::Id::ListWholeDatabase);
     case Kind::Parameters:
-        return standard(QStyle::SP_FileDialogContentsView);
+        return Icons::get(Icons::Id::ListByParameters);
     case Kind::UserList:
-        return standard(QStyle::SP_FileDialogListView);
+        return Icons::get(Icons::Id::ListUser);
     }
     return QIcon();
 }
 
 QIcon rowImage(bool available)
 {
-    return standard(available ? QStyle::SP_DialogApplyButton : QStyle::SP_DialogCancelButton);
+    return Icons::get(available ? Icons::Id::RowAvailable : Icons::Id::RowNotAvailable);
 }
 
 QIcon headerImage(bool descending)
 {
-    return standard(descending ? QStyle::SP_ArrowDown : QStyle::SP_ArrowUp);
+    return Icons::get(descending ? Icons::Id::SortDown : Icons::Id::SortUp);
 }
 
 } // namespace ListIcons

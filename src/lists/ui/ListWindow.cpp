@@ -2,6 +2,7 @@
 
 #include "app/SettingsStore.h"
 #include "app/ui/Gauge.h"
+#include "app/ui/Icons.h"
 #include "app/ui/QtColors.h"
 #include "db/RQuery.h"
 #include "db/Statements.h"
@@ -267,12 +268,20 @@ void ListWindow::createMenus()
          QStringLiteral("Copy selected files to..."), QKeySequence(Qt::CTRL | Qt::Key_F),
          &ListWindow::copyFilesRequested);
     connect(m_popupMenu1, &QMenu::aboutToShow, this, [this] { updateMenuEnabling(); });
+    const std::pair<Command, Icons::Id> pictures[] = {
+        {Command::Play, Icons::Id::Play},           {Command::Enqueue, Icons::Id::Enqueue},
+        {Command::Delete, Icons::Id::Delete},       {Command::MassRetag, Icons::Id::MassRetag},
+        {Command::HtmlPage, Icons::Id::ExportHtml}, {Command::CopyFiles, Icons::Id::CopyFiles},
+    };
+    for (const auto& [command, picture] : pictures)
+        action(command)->setIcon(Icons::get(picture));
 
     m_popupMenu2 = new QMenu(this);
     m_popupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
     QAction* download = m_popupMenu2->addAction(QStringLiteral("Download"));
     download->setObjectName(QStringLiteral("Download1"));
     connect(download, &QAction::triggered, this, [this] { emit downloadRequested(this); });
+    download->setIcon(Icons::get(Icons::Id::Downloads));
     m_actions[int(Command::Download)] = download;
 }
 
