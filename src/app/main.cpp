@@ -9,6 +9,7 @@
 #include "platform/Volumes.h"
 
 #include <QDir>
+#include <QScreen>
 #include <QSystemTrayIcon>
 
 #include <sys/stat.h>
@@ -55,6 +56,8 @@ int main(int argc, char** argv)
     services.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
 
     MainWindow window(services);
+    // Window managers that ignore the maximised state still get a window filling the screen.
+    window.setGeometry(window.screen()->availableGeometry());
     window.showMaximized();
     return QApplication::exec();
 }

@@ -80,6 +80,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // Construction of the window's parts.
@@ -155,5 +156,6 @@ private:
     QString m_enqStr;
     bool m_quitRequested = false;
     bool m_shutDown = false;
+    bool m_tagEditorShown = false;
     int m_itemCounter = 0;
 };

@@ -152,9 +152,10 @@ void MainWindow::otherThingsTick()
 
 void MainWindow::placeTagEditor()
 {
+    // Right edge of the main window, just below its tool bar, clear of the menus.
     const QRect frame = geometry();
-    m_tagEditor->move(frame.left() + frame.width() - m_tagEditor->frameGeometry().width(),
-                      m_tagEditor->y());
+    const int top = centralWidget()->mapToGlobal(QPoint(0, 0)).y() + 8;
+    m_tagEditor->move(frame.left() + frame.width() - m_tagEditor->frameGeometry().width(), top);
 }
 
 void MainWindow::drivePollTick()
@@ -171,6 +172,19 @@ void MainWindow::updateSaveUserList()
 {
     m_actions.value(QStringLiteral("SaveUserList1"))
         ->setEnabled(!m_mdiArea->subWindowList().isEmpty());
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_tagEditorShown)
+        return;
+    // The tag editor comes up with the main window, at its right edge.
+    m_tagEditorShown = true;
+    if (m_actions.value(QStringLiteral("ID3Tageditor1"))->isChecked()) {
+        m_tagEditor->show();
+        placeTagEditor();
+    }
 }
 
 void MainWindow::changeEvent(QEvent* event)
