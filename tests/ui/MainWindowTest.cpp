@@ -13,6 +13,7 @@
 #include "testsupport/TempHome.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,6 +24,7 @@
 #include <QSettings>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -409,6 +411,33 @@ TEST_F(MainWindowTest, AFailingListIsAnErrorBoxNotACrash)
     act(*window, "Wholedatabase1")->trigger();
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_EQ(dialogs.messages().first().kind, Dialogs::Kind::Error);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, OptionsOkRestylesAndRecolumnsTheOpenListsAfterTheirTimers)
+{
+    makeSongTable({QStringLiteral("Abba")});
+    auto window = start();
+    act(*window, "Wholedatabase1")->trigger();
+    ListWindow* list = window->listWindows().first();
+    auto* view = list->findChild<QTreeView*>();
+    ASSERT_NE(view, nullptr);
+    EXPECT_FALSE(view->isColumnHidden(4)); // Album
+
+    window->optionsDialog()->formActivate();
+    window->optionsDialog()
+        ->findChild<QCheckBox*>(QStringLiteral("ShowAlbumCheck"))
+        ->setChecked(false);
+    window->optionsDialog()->findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
+    EXPECT_EQ(settings.text(QLatin1String(SettingsStore::ShowAlbum)), QStringLiteral("False"));
+    EXPECT_TRUE(timer(*window, "ColorTimer")->isActive());
+    EXPECT_TRUE(timer(*window, "ColumnTimer")->isActive());
+    EXPECT_FALSE(view->isColumnHidden(4)); // nothing changes before the timer fires
+    tick(*window, "ColumnTimer");
+    EXPECT_TRUE(view->isColumnHidden(4));
 }
 
 } // namespace
