@@ -1,7 +1,7 @@
 # The two everyday commands: `make run` and `make test`. Both install what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps run test build-release build-ci asan bench bench-decoder format
+.PHONY: deps run test build-release build-ci asan bench bench-decoder bench-lists format
 
 deps:
 	@bash scripts/install-deps.sh
@@ -32,6 +32,12 @@ bench: build-release
 # figures.
 bench-decoder: build-release
 	cmake --build --preset release --target bench-decoder -j $(JOBS)
+
+# Makes the 100,000-song list corpus once (under build/release) and prints the list figures.
+bench-lists: build-release
+	cmake --build --preset release --target ListBench ShellBench -j $(JOBS)
+	./build/release/bench/ListBench
+	./build/release/bench/ShellBench
 
 format:
 	find src tests bench decoder -name '*.cpp' -o -name '*.h' | xargs clang-format -i
