@@ -14,23 +14,7 @@ namespace {
 class PlayerCommandTest : public ::testing::Test
 {
 protected:
-    struct Run
-    {
-        int exitCode = -1;
-        QByteArray out;
-        QByteArray err;
-    };
-
-    Run run(const QString& home, const QStringList& args)
-    {
-        QProcess process;
-        process.start(QStringLiteral(T3_BINARY_DIR "/bin/tamboro3-cli"),
-                      QStringList{QStringLiteral("--home"), home} + args);
-        EXPECT_TRUE(process.waitForFinished(60000)) << process.errorString().toStdString();
-        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-        return {process.exitCode(), process.readAllStandardOutput(),
-                process.readAllStandardError()};
-    }
+    static CliRun run(const QString& home, const QStringList& args) { return runCli(home, args); }
 
     static QString fixture(const QString& name)
     {
@@ -66,8 +50,8 @@ protected:
 
 TEST_F(PlayerCommandTest, ProbeGivesPropertiesOrTheError)
 {
-    const Run result = run(home.path(), {"probe", "--json", fixture("cbr128.mp3"),
-                                         fixture("random.mp3"), fixture("mpeg25_8k.mp3")});
+    const CliRun result = run(home.path(), {"probe", "--json", fixture("cbr128.mp3"),
+                                            fixture("random.mp3"), fixture("mpeg25_8k.mp3")});
     EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
     const QList<QJsonObject> out = records(result.out);
     ASSERT_EQ(out.size(), 3) << result.out.toStdString();
@@ -87,7 +71,7 @@ TEST_F(PlayerCommandTest, ProbeGivesPropertiesOrTheError)
     // The failure did not stop the run.
     EXPECT_EQ(out[2]["frequency"].toInt(), 8000);
 
-    const Run good = run(home.path(), {"probe", fixture("vbr_xing.mp3")});
+    const CliRun good = run(home.path(), {"probe", fixture("vbr_xing.mp3")});
     EXPECT_EQ(good.exitCode, 0) << good.err.toStdString();
     EXPECT_TRUE(good.out.contains("track_length: 0:00:02")) << good.out.toStdString();
 }
@@ -95,7 +79,7 @@ TEST_F(PlayerCommandTest, ProbeGivesPropertiesOrTheError)
 TEST_F(PlayerCommandTest, ProbeWritesTheLibraryIntoAnEmptyHome)
 {
     const QString newHome = dir.filePath("new/home");
-    const Run result = run(newHome, {"probe", fixture("cbr128.mp3")});
+    const CliRun result = run(newHome, {"probe", fixture("cbr128.mp3")});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QByteArray written = bytes(newHome + "/mpegdll.so");
     EXPECT_FALSE(written.isEmpty());
@@ -111,7 +95,7 @@ TEST_F(PlayerCommandTest, ProbeNeverReplacesTheHomesLibrary)
     file.write(marker);
     file.close();
 
-    const Run result = run(home.path(), {"probe", "--json", fixture("cbr128.mp3")});
+    const CliRun result = run(home.path(), {"probe", "--json", fixture("cbr128.mp3")});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err.trimmed(), "Can't load MPEG library");
     EXPECT_TRUE(result.out.isEmpty()) << result.out.toStdString();
@@ -122,12 +106,12 @@ TEST_F(PlayerCommandTest, DecodeWritesTheWholeSong)
 {
     for (const char* name : {"vbr_noheader.mp3", "concatenated.mp3"}) {
         SCOPED_TRACE(name);
-        const Run probe = run(home.path(), {"probe", "--json", fixture(name)});
+        const CliRun probe = run(home.path(), {"probe", "--json", fixture(name)});
         ASSERT_EQ(probe.exitCode, 0) << probe.err.toStdString();
         const int length = records(probe.out).value(0)["length_ms"].toInt();
 
         const QString wav = dir.filePath(QString::fromLatin1(name) + ".wav");
-        const Run decode = run(home.path(), {"decode", fixture(name), wav});
+        const CliRun decode = run(home.path(), {"decode", fixture(name), wav});
         EXPECT_EQ(decode.exitCode, 0) << decode.err.toStdString();
         EXPECT_NEAR(wavMilliseconds(bytes(wav)), length, 30);
     }
@@ -135,16 +119,16 @@ TEST_F(PlayerCommandTest, DecodeWritesTheWholeSong)
 
 TEST_F(PlayerCommandTest, DecodeFailuresExitOneWithTheMessage)
 {
-    const Run bad = run(home.path(), {"decode", fixture("wma.mp3"), dir.filePath("bad.wav")});
+    const CliRun bad = run(home.path(), {"decode", fixture("wma.mp3"), dir.filePath("bad.wav")});
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_EQ(bad.err.trimmed(), "Input stream error");
 
-    const Run unwritable =
+    const CliRun unwritable =
         run(home.path(), {"decode", fixture("cbr128.mp3"), dir.filePath("no/such/folder/out.wav")});
     EXPECT_EQ(unwritable.exitCode, 1);
     EXPECT_EQ(unwritable.err.trimmed(), "Output device failure");
 
-    const Run usage = run(home.path(), {"decode", fixture("cbr128.mp3")});
+    const CliRun usage = run(home.path(), {"decode", fixture("cbr128.mp3")});
     EXPECT_EQ(usage.exitCode, 2);
 }
 

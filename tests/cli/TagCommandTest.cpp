@@ -11,26 +11,10 @@
 
 namespace {
 
-struct CliRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 class TagCommandTest : public ::testing::Test
 {
 protected:
-    CliRun run(const QStringList& args)
-    {
-        QProcess process;
-        process.start(QStringLiteral(T3_BINARY_DIR "/bin/tamboro3-cli"),
-                      QStringList{QStringLiteral("--home"), home.path()} + args);
-        EXPECT_TRUE(process.waitForFinished(30000)) << process.errorString().toStdString();
-        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-        return {process.exitCode(), process.readAllStandardOutput(),
-                process.readAllStandardError()};
-    }
+    CliRun run(const QStringList& args) { return runCli(home.path(), args); }
 
     QString copy(const QString& fixture, const QString& name)
     {

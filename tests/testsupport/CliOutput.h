@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
+#include <QProcess>
+#include <QStringList>
 #include <gtest/gtest.h>
 
 // Helpers for tests that run the command-line program.
@@ -29,4 +31,23 @@ inline QList<QJsonObject> records(const QByteArray& out)
         result << doc.object();
     }
     return result;
+}
+
+// What one run of the command-line program gave.
+struct CliRun
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs tamboro3-cli on the home `home` with `args` and waits for it to end.
+inline CliRun runCli(const QString& home, const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral(T3_BINARY_DIR "/bin/tamboro3-cli"),
+                  QStringList{QStringLiteral("--home"), home} + args);
+    EXPECT_TRUE(process.waitForFinished(60000)) << process.errorString().toStdString();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
