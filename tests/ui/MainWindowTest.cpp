@@ -441,3 +441,29 @@ TEST_F(MainWindowTest, OptionsOkRestylesAndRecolumnsTheOpenListsAfterTheirTimers
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, AnUnreadableSongTableIsReportedAndTheStartGoesOn)
+{
+    QFile table(home.file(QStringLiteral("tamboro.db")));
+    ASSERT_TRUE(table.open(QIODevice::WriteOnly));
+    table.write(QByteArray(4096, 'x'));
+    table.close();
+    const QByteArray cache = " (artists: Abba)|select * from tamboro where (artist=\"Abba\")\r\n";
+    QFile reqs(home.file(QStringLiteral("reqs.dat")));
+    ASSERT_TRUE(reqs.open(QIODevice::WriteOnly));
+    reqs.write(cache);
+    reqs.close();
+
+    auto window = start();
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_EQ(dialogs.messages().first().kind, Dialogs::Kind::Error);
+    // The entries are not at fault: they stay, in the file and in the menu.
+    EXPECT_EQ(window->parameterMenu()->actions().size(), 1);
+    ASSERT_TRUE(reqs.open(QIODevice::ReadOnly));
+    EXPECT_EQ(reqs.readAll(), cache);
+    EXPECT_TRUE(timer(*window, "Timer2")->isActive());
+}
+
+} // namespace

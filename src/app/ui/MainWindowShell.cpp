@@ -55,8 +55,9 @@ void MainWindow::startUp()
     scanDrives();
     readShellVerbs();
     m_itemCounter = 0;
-    pruneParameterCache();
-    buildParameterMenu();
+    // A cache or song table that cannot be read is reported; the start goes on without it.
+    guarded([this] { pruneParameterCache(); });
+    guarded([this] { buildParameterMenu(); });
     loadMainPlayer();
     m_otherThingsTimer->start();
     m_quitRequested = false;
