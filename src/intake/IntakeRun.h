@@ -1,0 +1,84 @@
+#pragma once
+
+#include "intake/IntakeReport.h"
+
+#include <QChar>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class SongDatabase;
+
+// How an add run stores its files.
+struct IntakeOptions
+{
+    // Medium name (Edit3); together with the marker it is the Location of every song added.
+    // Must not contain a double quote (see mediumNameProblem).
+    QString mediumName;
+    // '!' hard disk, '@' changeable medium (CD, full or not ready), 'R' network share.
+    QChar marker = QLatin1Char('!');
+    // RadioButton2: the medium is a writable disk, so recognised tags are saved into MP3
+    // files that have a tag.
+    bool writableMedium = true;
+    // CheckBox1 "Add same files from different mediums": when true the duplicate test also
+    // compares the location, so the same song from another medium goes in.
+    bool sameFilesFromDifferentMediums = true;
+    // Folder holding the decoder library "mpegdll.so"; empty means the home.
+    QString libraryDir;
+};
+
+// What an add run did.
+struct IntakeResult
+{
+    QList<ReportRow> rows; // in the order things happened
+    IntakeFigures figures;
+    QStringList inserted; // ListBox1: the stored (encoded) file names of the rows inserted
+};
+
+// The message for a medium name that cannot be stored, empty when it can. A double quote would
+// end the location's literal in the statements.
+QString mediumNameProblem(const QString& mediumName);
+inline bool validMediumName(const QString& mediumName)
+{
+    return mediumNameProblem(mediumName).isEmpty();
+}
+
+// The add loop (AddFiles2DB) with its readers (ReadTag for MP3, ReadWMA for WMA, Kringeltje for
+// names with a tilde) and the hand-over to filename recognition for files without an artist.
+//
+// Every file is read; the song table gets one row per song it does not hold yet. Files that
+// cannot be read are reported as bad and never stored. Files are not changed, except that a
+// recognised artist, title and genre are written into the tag of an MP3 file that has one,
+// when the medium is writable.
+class IntakeRun
+{
+public:
+    // Gauge1: position and maximum of the bar, and its text. Called at the start of each pass
+    // (position 0) and after each file; a final call with maximum 0 and an empty text hides it.
+    using Progress = std::function<void(int position, int maximum, const QString& text)>;
+
+    // `home`: where the value files and the temporary copy "temp.mp3" live.
+    IntakeRun(SongDatabase& database, QString home, IntakeOptions options);
+    ~IntakeRun();
+    IntakeRun(const IntakeRun&) = delete;
+    IntakeRun& operator=(const IntakeRun&) = delete;
+
+    // Adds the files of `queue` (full names, in order) and returns the report. All statements
+    // of the run form one transaction. Throws EConvertError for a medium name that cannot be
+    // stored (nothing done), and EDatabaseError when the engine refuses a statement: the run
+    // stops and the song table is left as it was. Runs on the thread that made the
+    // SongDatabase; it need not be the GUI thread.
+    IntakeResult run(const QStringList& queue, const Progress& progress = {});
+
+    // The location stored for the songs of this run: medium name + marker.
+    QString location() const;
+
+private:
+    class Engine;
+    SongDatabase& m_database;
+    QString m_home;
+    IntakeOptions m_options;
+};
