@@ -22,6 +22,12 @@ namespace FilenameRecognizer {
 // removed, and the hyphens normalised so that " - " separates artist and title.
 QString recognitionText(const QString& fileName);
 
+// The LIKE pattern that finds stored spellings of `artist` in other letter cases: the first
+// character becomes the one-character wildcard "_", and so does the character after a space,
+// for spaces found by a scan that starts at position 2 and resumes four characters after each
+// space it finds ("Rez Vuvevo" gives "_ez _uvevo").
+QString artistPattern(const QString& artist);
+
 // The whole recognition of `fileName`. `currentGenre` is the genre intake already has for the
 // file; when empty the genre is "Other" unless the song table knows the artist. Query errors
 // (EDatabaseError) propagate.
