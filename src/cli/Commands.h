@@ -7,3 +7,4 @@ int runTagCommand(CliContext& context, const QStringList& args);
 int runProbeCommand(CliContext& context, const QStringList& args);
 int runDecodeCommand(CliContext& context, const QStringList& args);
 int runListCommand(CliContext& context, const QStringList& args);
+int runGuessCommand(CliContext& context, const QStringList& args);

@@ -20,6 +20,9 @@ Commands:
   list [--json]                    print the whole database as its list shows it: one record
                                    per song (its file looked for on the media present now),
                                    then the status panels
+  guess [--json] FILE...           what filename recognition would make of each file name
+                                   (artist, title, genre, full or partial) with the song
+                                   table as it is; writes nothing
 
 The home is DIR, else $TAMBORO_HOME, else the per-user data folder.
 )";
@@ -35,6 +38,7 @@ const Command commands[] = {
     {"probe", runProbeCommand},
     {"decode", runDecodeCommand},
     {"list", runListCommand},
+    {"guess", runGuessCommand},
 };
 
 } // namespace
