@@ -34,11 +34,8 @@ struct Command
 };
 
 const Command commands[] = {
-    {"tag", runTagCommand},
-    {"probe", runProbeCommand},
-    {"decode", runDecodeCommand},
-    {"list", runListCommand},
-    {"guess", runGuessCommand},
+    {"tag", runTagCommand},   {"probe", runProbeCommand}, {"decode", runDecodeCommand},
+    {"list", runListCommand}, {"guess", runGuessCommand},
 };
 
 } // namespace
