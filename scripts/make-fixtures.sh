@@ -132,3 +132,31 @@ LIST
   echo "wma.mp3              a real WMA (ASF) file, wmav2 64 kbit/s, named .mp3"
   echo "truncated.mp3        the first third of vbr_xing.mp3: its Xing header vouches for more bytes"
 } >"$mpeg/README"
+
+# --- Intake ----------------------------------------------------------------------------------
+# A small WMA file with every tag field intake reads. ffmpeg's ASF muxer puts the comment where
+# TagLib does not look, so the tags are written by a small TagLib program instead.
+mkdir -p "$data/intake"
+silent_wav 16000 1 "$work/silence16k.wav"
+"${ff[@]}" -i "$work/silence16k.wav" -c:a wmav2 -b:a 32k "${bitexact[@]}" -f asf "$work/plain.wma"
+cat >"$work/asftag.cpp" <<'CEOF'
+#include <asffile.h>
+int main(int argc, char** argv)
+{
+    if (argc != 7)
+        return 2;
+    TagLib::ASF::File file(argv[1]);
+    if (!file.isValid())
+        return 1;
+    TagLib::ASF::Tag* tag = file.tag();
+    tag->setArtist(TagLib::String(argv[2], TagLib::String::UTF8));
+    tag->setTitle(TagLib::String(argv[3], TagLib::String::UTF8));
+    tag->setAlbum(TagLib::String(argv[4], TagLib::String::UTF8));
+    tag->setComment(TagLib::String(argv[5], TagLib::String::UTF8));
+    tag->setGenre(TagLib::String(argv[6], TagLib::String::UTF8));
+    return file.save() ? 0 : 1;
+}
+CEOF
+"${CXX:-c++}" -o "$work/asftag" "$work/asftag.cpp" $(pkg-config --cflags --libs taglib)
+cp "$work/plain.wma" "$data/intake/tagged.wma"
+"$work/asftag" "$data/intake/tagged.wma" "Wma Artist" "Wma Title" "Wma Album" "Wma comment" "Jazz"

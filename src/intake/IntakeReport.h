@@ -19,6 +19,8 @@ struct ReportRow
     QString artist;   // decoded (shown as the user knows it)
     QString title;    // decoded
     QString fileName; // decoded full file name
+
+    bool operator==(const ReportRow&) const = default;
 };
 
 // The statistics of an add run, as the report shows them.
@@ -30,6 +32,8 @@ struct IntakeFigures
     int total = 0;   // "Total files:" (files queued when the add started)
     int full = 0;    // "Artificial intelligence full recognitions:"
     int partial = 0; // "Artificial intelligence partial recognitions:"
+
+    bool operator==(const IntakeFigures&) const = default;
 };
 
 // The saved form of the report: one line per row, in row order.

@@ -1,0 +1,188 @@
+#include "IntakeRunFixture.h"
+
+#include "db/TextCodec.h"
+
+#include <QDir>
+
+#include <unistd.h>
+
+namespace {
+
+// Files that cannot be read: each becomes one bad-file row, none reaches the song table, and
+// the run goes on with the next file.
+struct BadCase
+{
+    const char* name;
+    const char* fileName;
+    std::function<QByteArray()> bytes; // none: the file does not exist
+};
+
+class IntakeBadInputTest : public IntakeRunFixture, public ::testing::WithParamInterface<BadCase>
+{};
+
+TEST_P(IntakeBadInputTest, IsReportedAndNeverStored)
+{
+    const BadCase& c = GetParam();
+    // The file before it leaves an artist, title and length behind in the current values.
+    const QString before = file(QStringLiteral("before.mp3"), IntakeFiles::taggedMp3("A", "B"));
+    const QString bad = c.bytes ? file(QLatin1String(c.fileName), c.bytes())
+                                : files.path(QLatin1String(c.fileName));
+    const QString after = file(QStringLiteral("after.mp3"), IntakeFiles::taggedMp3("C", "D"));
+
+    const IntakeResult result = add({before, bad, after});
+
+    EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", bad}}));
+    EXPECT_EQ(result.figures, (IntakeFigures{2, 0, 1, 3, 0, 0}));
+    EXPECT_EQ(columnOfAll(SongColumn::Filename),
+              (QStringList{TextCodec::reFilter(before), TextCodec::reFilter(after)}));
+    EXPECT_EQ(result.inserted,
+              (QStringList{TextCodec::reFilter(before), TextCodec::reFilter(after)}));
+}
+
+QByteArray mpegFixture(const char* name)
+{
+    return readFileBytes(testDataPath(QStringLiteral("mpeg/") + QLatin1String(name)));
+}
+
+const QByteArray badTag = makeTagBlock("Title", "Artist", "", "", "", 17);
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, IntakeBadInputTest,
+    ::testing::Values(
+        BadCase{"Empty", "empty.mp3", [] { return QByteArray(); }},
+        BadCase{"ShorterThanATag", "short.mp3", [] { return QByteArray(100, '\xff'); }},
+        BadCase{"NoiseWithATag", "noise.mp3", [] { return mpegFixture("random.mp3") + badTag; }},
+        BadCase{"UntaggedNoise", "noise.mp3", [] { return mpegFixture("random.mp3"); }},
+        BadCase{"Truncated", "cut.mp3", [] { return mpegFixture("truncated.mp3"); }},
+        BadCase{"WmaNamedMp3", "wma.mp3", [] { return IntakeFiles::taggedWma(); }},
+        // ".MP3" does not contain ".mp3": the WMA reader gets it and refuses it.
+        BadCase{"CapitalMp3Extension", "GOOD.MP3",
+                [] { return IntakeFiles::taggedMp3("Good", "Song"); }},
+        BadCase{"NoiseNamedWma", "noise.wma", [] { return mpegFixture("random.mp3"); }},
+        BadCase{"Missing", "gone.mp3", nullptr}, BadCase{"MissingWma", "gone.wma", nullptr},
+        // A year with a double quote cannot go into the insert statement.
+        BadCase{"YearWithDoubleQuote", "year.mp3",
+                [] {
+                    return IntakeFiles::untaggedMp3() +
+                           makeTagBlock("T", "Quoted Year", "", "19\"9", "", 17);
+                }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(IntakeRunFixture, FolderNamedLikeASongIsBad)
+{
+    const QString folder = files.path(QStringLiteral("folder.mp3"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const IntakeResult result = add({folder});
+    EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", folder}}));
+    EXPECT_TRUE(rows().isEmpty());
+}
+
+// An untagged file that cannot be read is not read a second time for recognition.
+TEST_F(IntakeRunFixture, UnreadableUntaggedFileIsReportedOnce)
+{
+    const QString noise = file(QStringLiteral("Some Artist - Some Title.mp3"),
+                               readFileBytes(testDataPath(QStringLiteral("mpeg/random.mp3"))));
+    const IntakeResult result = add({noise});
+    EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", noise}}));
+    EXPECT_EQ(result.figures, (IntakeFigures{0, 0, 1, 1, 0, 0}));
+    EXPECT_TRUE(rows().isEmpty());
+}
+
+TEST_F(IntakeRunFixture, FileDeletedWhileTheRunIsUnderWay)
+{
+    const QString first = file(QStringLiteral("1.mp3"), IntakeFiles::taggedMp3("A", "1"));
+    const QString second = file(QStringLiteral("2.mp3"), IntakeFiles::taggedMp3("A", "2"));
+    const QString untagged = file(QStringLiteral("X - Y.mp3"), IntakeFiles::untaggedMp3());
+    IntakeRun run(db, home.path(), options);
+    // After the first file the second one goes; the untagged one goes after the first pass,
+    // before it is read again for recognition.
+    const IntakeResult result =
+        run.run({first, second, untagged}, [&](int position, int maximum, const QString&) {
+            if (maximum == 3 && position == 1)
+                QFile::remove(second);
+            if (maximum == 3 && position == 3)
+                QFile::remove(untagged);
+        });
+    EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", second},
+                                             {ReportRow::Bad, "", "", untagged}}));
+    EXPECT_EQ(columnOfAll(SongColumn::Title), QStringList{"1"});
+}
+
+TEST_F(IntakeRunFixture, UnreadableFileIsBad)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads files whatever their mode";
+    const QString locked = file(QStringLiteral("locked.mp3"), IntakeFiles::taggedMp3("A", "B"));
+    ASSERT_TRUE(QFile::setPermissions(locked, {}));
+    const IntakeResult result = add({locked});
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", locked}}));
+    EXPECT_TRUE(rows().isEmpty());
+}
+
+// Reading never changes a file: not its bytes, not its mode, not its modification time. This
+// holds for read-only files too, which are read as they are.
+TEST_F(IntakeRunFixture, ReadingChangesNoFile)
+{
+    const QString readOnly = file(QStringLiteral("ro.mp3"), IntakeFiles::taggedMp3("A", "Ro"));
+    const QString wma = file(QStringLiteral("w.wma"), IntakeFiles::taggedWma());
+    const QString tilde = file(QStringLiteral("t~1.mp3"), IntakeFiles::taggedMp3("A", "Tilde"));
+    const QString bad = file(QStringLiteral("bad.mp3"), QByteArray(500, 'x'));
+    const QString untagged = file(QStringLiteral("Un - Tagged.mp3"), IntakeFiles::untaggedMp3());
+    const QString onCd = file(QStringLiteral("Rec - Tagged.mp3"),
+                              IntakeFiles::untaggedMp3() + makeTagBlock("", "", "", "", "", 12));
+    const QStringList all{readOnly, wma, tilde, bad, untagged, onCd};
+    // Old times, so that a rewrite within the same second would still show.
+    for (const QString& path : all) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.setFileTime(QDateTime::currentDateTime().addDays(-3), QFileDevice::FileModificationTime);
+    }
+    ReadOnlyFile lock(readOnly);
+    QList<FileState> before;
+    for (const QString& path : all)
+        before << FileState::of(path);
+    options.writableMedium = false;
+    options.marker = QLatin1Char('@');
+
+    const IntakeResult result = add(all);
+
+    EXPECT_EQ(result.figures, (IntakeFigures{5, 0, 1, 6, 2, 0}));
+    for (qsizetype i = 0; i < all.size(); ++i)
+        EXPECT_EQ(FileState::of(all[i]), before[i]) << all[i].toStdString();
+}
+
+// A name with a tilde is read again from a copy in the home, which goes away afterwards; the
+// song keeps its own file name.
+TEST_F(IntakeRunFixture, NamesWithATildeAreReadFromATemporaryCopy)
+{
+    const QString mp3 = file(QStringLiteral("SONGNA~1.mp3"), IntakeFiles::taggedMp3("A", "Mp3"));
+    const QString wma = file(QStringLiteral("SONGNA~2.wma"), IntakeFiles::taggedWma());
+    QList<bool> copyPresent;
+    IntakeRun run(db, home.path(), options);
+    const IntakeResult result = run.run({mp3, wma}, [&](int, int, const QString&) {
+        copyPresent << QFileInfo::exists(home.file(QStringLiteral("temp.mp3")));
+    });
+    EXPECT_TRUE(result.rows.isEmpty());
+    EXPECT_EQ(columnOfAll(SongColumn::Filename),
+              (QStringList{TextCodec::reFilter(mp3), TextCodec::reFilter(wma)}));
+    EXPECT_EQ(columnOfAll(SongColumn::Title), (QStringList{"Mp3", "Wma Title"}));
+    EXPECT_FALSE(copyPresent.contains(true));
+    EXPECT_FALSE(QFileInfo::exists(home.file(QStringLiteral("temp.mp3"))));
+}
+
+// The tilde test looks at the file's own name only.
+TEST_F(IntakeRunFixture, TildeInAFolderNameNeedsNoCopy)
+{
+    QDir(files.path(QString())).mkpath(QStringLiteral("a~b"));
+    const QString path = file(QStringLiteral("a~b/song.mp3"), IntakeFiles::taggedMp3("A", "B"));
+    // A home where no copy can be written: a copy would make the file bad.
+    QFile::remove(home.file(QStringLiteral("temp.mp3")));
+    ASSERT_TRUE(QDir().mkpath(home.file(QStringLiteral("temp.mp3/blocker"))));
+    EXPECT_EQ(add({path}).figures.added, 1);
+
+    const QString tilde = file(QStringLiteral("x~y.mp3"), IntakeFiles::taggedMp3("X", "Y"));
+    EXPECT_EQ(add({tilde}).rows, (QList<ReportRow>{{ReportRow::Bad, "", "", tilde}}));
+}
+
+} // namespace
