@@ -186,3 +186,21 @@ TEST_F(IntakeRunFixture, TildeInAFolderNameNeedsNoCopy)
 }
 
 } // namespace
+
+// A recognised tag that cannot be written (the file is read-only on a writable disk) leaves the
+// file as it was; the song is added all the same and the run goes on.
+TEST_F(IntakeRunFixture, RecognisedTagOfAReadOnlyFileIsNotWritten)
+{
+    const QByteArray bytes = IntakeFiles::untaggedMp3() + makeTagBlock("", "", "", "", "", 12);
+    const QString path = file(QStringLiteral("Rez Vuvevo - Jamming.mp3"), bytes);
+    const QString next = file(QStringLiteral("next.mp3"), IntakeFiles::taggedMp3("A", "B"));
+    ReadOnlyFile lock(path);
+    if (lock.stillWritable())
+        GTEST_SKIP() << "this system cannot make a file unwritable for the current user";
+
+    const IntakeResult result = add({path, next});
+
+    EXPECT_EQ(result.figures, (IntakeFigures{2, 0, 0, 2, 1, 0}));
+    EXPECT_EQ(columnOfAll(SongColumn::Artist), (QStringList{"A", "Rez Vuvevo"}));
+    EXPECT_EQ(readFileBytes(path), bytes);
+}
