@@ -58,6 +58,9 @@ constexpr Entry entries[] = {
     {Id::MediumHardDisk, "medium-harddisk", "drive-harddisk"},
     {Id::MediumCd, "medium-cd", "media-optical"},
     {Id::MediumNetwork, "medium-network", "network-server"},
+    {Id::ReportDouble, "report-double", nullptr},
+    {Id::ReportRecognized, "report-recognized", nullptr},
+    {Id::ReportBad, "report-bad", nullptr},
     {Id::Program, "program", nullptr},
 };
 

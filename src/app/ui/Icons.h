@@ -44,7 +44,10 @@ enum class Id {
     MediumHardDisk, // medium kinds '!', '@', 'R'
     MediumCd,
     MediumNetwork,
-    Program, // the program's own icon, also the tray icon
+    ReportDouble,     // add report rows: a double, excluded,
+    ReportRecognized, // recognised from the file name and added,
+    ReportBad,        // unreadable, excluded
+    Program,          // the program's own icon, also the tray icon
 };
 
 // Every Id, in declaration order.
