@@ -106,7 +106,10 @@ std::optional<T> ScriptedDialogs::takePath(std::deque<std::optional<T>>& queue, 
 {
     if (!record(std::move(entry), !queue.empty()))
         return std::nullopt;
-    std::optional<T> answer = std::move(queue.front());
+    // Swapped out rather than moved: GCC's optimiser takes a moved-from optional<QString> for
+    // an uninitialised one.
+    std::optional<T> answer;
+    answer.swap(queue.front());
     queue.pop_front();
     return answer;
 }
