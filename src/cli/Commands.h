@@ -8,3 +8,4 @@ int runProbeCommand(CliContext& context, const QStringList& args);
 int runDecodeCommand(CliContext& context, const QStringList& args);
 int runListCommand(CliContext& context, const QStringList& args);
 int runGuessCommand(CliContext& context, const QStringList& args);
+int runAddCommand(CliContext& context, const QStringList& args);

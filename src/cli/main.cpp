@@ -23,6 +23,13 @@ Commands:
   guess [--json] FILE...           what filename recognition would make of each file name
                                    (artist, title, genre, full or partial) with the song
                                    table as it is; writes nothing
+  add [--json] [--medium NAME] [--kind hd|cd|net] [--same-medium-only] [--progress] PATH...
+                                   add songs to the database as the add-files window does:
+                                   files as given, folders scanned breadth first for *.mp3
+                                   and *.wma (any letter case); prints the report rows, then
+                                   the figures. The medium is the first path's volume label
+                                   and kind unless given; --progress reports each file on
+                                   stderr
 
 The home is DIR, else $TAMBORO_HOME, else the per-user data folder.
 )";
@@ -35,7 +42,7 @@ struct Command
 
 const Command commands[] = {
     {"tag", runTagCommand},   {"probe", runProbeCommand}, {"decode", runDecodeCommand},
-    {"list", runListCommand}, {"guess", runGuessCommand},
+    {"list", runListCommand}, {"guess", runGuessCommand}, {"add", runAddCommand},
 };
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "player/TMPEGPlayer.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <taglib/asffile.h>
 #include <taglib/tfilestream.h>
@@ -198,6 +199,9 @@ bool IntakeRun::Engine::readFile(const QString& fileName, bool rereadTildeNames)
 {
     const bool mp3 = readAsMp3(fileName);
     try {
+        // Only a regular file can be a song; opening a pipe or a device would block the run.
+        if (!QFileInfo(fileName).isFile())
+            throw EInOutError(QStringLiteral("\"%1\" is not a file").arg(fileName));
         if (mp3)
             readTag(fileName);
         else

@@ -4,6 +4,7 @@
 
 #include <QDir>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -75,6 +76,18 @@ TEST_F(IntakeRunFixture, FolderNamedLikeASongIsBad)
     const IntakeResult result = add({folder});
     EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", folder}}));
     EXPECT_TRUE(rows().isEmpty());
+}
+
+// A pipe named like a song would block a reader that opened it: it is refused unopened.
+TEST_F(IntakeRunFixture, PipeNamedLikeASongIsBad)
+{
+    const QString mp3 = files.path(QStringLiteral("pipe.mp3"));
+    const QString wma = files.path(QStringLiteral("pipe.wma"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(mp3).constData(), 0644), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(wma).constData(), 0644), 0);
+    const IntakeResult result = add({mp3, wma});
+    EXPECT_EQ(result.rows,
+              (QList<ReportRow>{{ReportRow::Bad, "", "", mp3}, {ReportRow::Bad, "", "", wma}}));
 }
 
 // An untagged file that cannot be read is not read a second time for recognition.

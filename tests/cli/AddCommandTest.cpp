@@ -1,0 +1,186 @@
+#include "db/RQuery.h"
+#include "db/SongDatabase.h"
+#include "db/TextCodec.h"
+#include "platform/Volumes.h"
+#include "testsupport/CliOutput.h"
+#include "testsupport/TempHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class AddCommandTest : public ::testing::Test
+{
+protected:
+    CliRun run(const QStringList& args) { return runCli(home.path(), args); }
+
+    static QByteArray fixture(const QString& name)
+    {
+        QFile file(testDataPath(name));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+        return file.readAll();
+    }
+
+    QString write(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+
+    // The 1 s fixture with an ID3v1 tag of the given artist and title.
+    static QByteArray tagged(const QByteArray& artist, const QByteArray& title)
+    {
+        const auto slot = [](const QByteArray& text, int width) {
+            return text.left(width) + QByteArray(width - std::min<int>(width, text.size()), ' ');
+        };
+        return fixture(QStringLiteral("id3v1/untagged.mp3")) + "TAG" + slot(title, 30) +
+               slot(artist, 30) + slot("", 30) + slot("", 4) + slot("", 30) + char(17);
+    }
+
+    // Each row's columns, in insert order.
+    QList<QStringList> table(const QList<SongColumn>& columns)
+    {
+        SongDatabase db(home.path());
+        RQuery query(db);
+        query.setSql(QStringLiteral("select * from tamboro order by ID"));
+        query.open();
+        QList<QStringList> rows;
+        for (query.first(); !query.eof(); query.next()) {
+            QStringList row;
+            for (SongColumn column : columns)
+                row << query.field(column);
+            rows << row;
+        }
+        return rows;
+    }
+
+    TempHome home;
+    QTemporaryDir dir;
+};
+
+// A folder is scanned breadth first for *.mp3 and *.wma whatever their letter case; the run is
+// the add of the window, its report printed in the saved form, then the figures.
+TEST_F(AddCommandTest, FolderIsScannedAndTheReportPrinted)
+{
+    const QString top = write("music/top.mp3", tagged("Top", "Song"));
+    const QString loud = write("music/sub/LOUD.MP3", tagged("Loud", "Song"));
+    const QString named =
+        write("music/sub/Rez Vuvevo - Jamming.mp3", fixture(QStringLiteral("id3v1/untagged.mp3")));
+    const QString wma = write("music/sub/deep/x.WMA", fixture(QStringLiteral("intake/tagged.wma")));
+    write("music/sub/notes.txt", "not a song");
+
+    const CliRun result = run({"add", "--medium", "CD 1", "--kind", "cd", dir.filePath("music")});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    // "LOUD.MP3" is found by the scan but has no ".mp3": the WMA reader refuses it.
+    EXPECT_EQ(QString::fromUtf8(result.out),
+              "::BAD FILE!!! >> - , " + loud + "\n::AI RECOGNIZED >>Rez Vuvevo - Jamming, " +
+                  named + "\nadded: 3\ndoubles: 0\nbad: 1\ntotal: 4\nfull: 1\npartial: 0\n\n");
+    EXPECT_EQ(table({SongColumn::Artist, SongColumn::Filename, SongColumn::Location}),
+              (QList<QStringList>{{"Top", top, "CD 1@"},
+                                  {"Wma Artist", wma, "CD 1@"},
+                                  {"Rez Vuvevo", named, "CD 1@"}}));
+    // A changeable medium: the recognised name is not written into the file.
+    EXPECT_EQ(bytes(named), fixture(QStringLiteral("id3v1/untagged.mp3")));
+}
+
+TEST_F(AddCommandTest, JsonRowsAndTheScopeOfTheDuplicateTest)
+{
+    const QString song = write("a.mp3", tagged("A", "B"));
+    ASSERT_EQ(run({"add", "--medium", "One", song}).exitCode, 0);
+
+    // Another medium: the same song goes in again, unless only the medium's own songs count.
+    const CliRun other = run({"add", "--json", "--medium", "Two", song});
+    EXPECT_EQ(
+        records(other.out).value(0),
+        QJsonObject(
+            {{"added", 1}, {"doubles", 0}, {"bad", 0}, {"total", 1}, {"full", 0}, {"partial", 0}}));
+    const CliRun sameOnly =
+        run({"add", "--json", "--medium", "Three", "--same-medium-only", song, song});
+    ASSERT_EQ(sameOnly.exitCode, 0) << sameOnly.err.toStdString();
+    const QJsonObject twin{{"kind", "double"}, {"artist", "A"}, {"title", "B"}, {"filename", song}};
+    EXPECT_EQ(records(sameOnly.out), (QList<QJsonObject>{twin, twin,
+                                                         QJsonObject({{"added", 0},
+                                                                      {"doubles", 2},
+                                                                      {"bad", 0},
+                                                                      {"total", 2},
+                                                                      {"full", 0},
+                                                                      {"partial", 0}})}));
+    EXPECT_EQ(table({SongColumn::Location}), (QList<QStringList>{{"One!"}, {"Two!"}}));
+}
+
+TEST_F(AddCommandTest, MediumNameWithADoubleQuoteAddsNothing)
+{
+    const QString song = write("a.mp3", tagged("A", "B"));
+    const CliRun result = run({"add", "--medium", "The \"Best\"", song});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(result.err.contains("double quote")) << result.err.toStdString();
+    EXPECT_TRUE(result.out.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(home.file(QStringLiteral("tamboro.db"))));
+}
+
+// Without --medium the first path's volume names the medium and gives its kind.
+TEST_F(AddCommandTest, DefaultMediumIsTheVolumeOfTheFirstPath)
+{
+    const QString song = write("a.mp3", tagged("A", "B"));
+    VolumeInfo expected;
+    for (const VolumeInfo& volume : SystemVolumes().volumes()) {
+        const QString root = volume.root.endsWith('/') ? volume.root : volume.root + '/';
+        if ((song.startsWith(root)) && volume.root.size() >= expected.root.size())
+            expected = volume;
+    }
+    ASSERT_FALSE(expected.root.isEmpty());
+
+    const CliRun result = run({"add", song});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(table({SongColumn::Location}),
+              (QList<QStringList>{{expected.label + expected.kind}}));
+}
+
+// The add is one transaction: a run killed halfway leaves the song table as it was.
+TEST_F(AddCommandTest, KilledRunLeavesTheTableAsItWas)
+{
+    ASSERT_EQ(
+        run({"add", "--medium", "Disk", write("first.mp3", tagged("Before", "Kill"))}).exitCode, 0);
+    // Enough songs that their progress lines (about 45 bytes each) overfill the 64 KB of a
+    // pipe: once this test stops reading, the run cannot get to its end.
+    constexpr int count = 3000;
+    QStringList songs;
+    for (int i = 0; i < count; ++i)
+        songs << write(QStringLiteral("many/%1.mp3").arg(i), tagged("Many", QByteArray::number(i)));
+
+    QProcess process;
+    // waitForReadyRead() waits for the read channel only, draining the others meanwhile.
+    process.setReadChannel(QProcess::StandardError);
+    process.start(QStringLiteral(T3_BINARY_DIR "/bin/tamboro3-cli"),
+                  QStringList{"--home", home.path(), "add", "--progress", "--medium", "Disk"} +
+                      songs);
+    ASSERT_TRUE(process.waitForStarted());
+    // "progress 20/3000": twenty songs are in the table as far as the run can tell.
+    const QByteArray mark = QByteArray("progress 20/") + QByteArray::number(count) + ' ';
+    QByteArray progress;
+    while (!progress.contains(mark) && process.state() == QProcess::Running) {
+        process.waitForReadyRead(1000);
+        progress += process.readAllStandardError();
+    }
+    ASSERT_TRUE(progress.contains(mark)) << progress.left(2000).toStdString();
+    process.kill();
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);
+
+    EXPECT_EQ(table({SongColumn::Title}), (QList<QStringList>{{"Kill"}}));
+    // Nothing is left locked: the next run adds its song.
+    const CliRun again = run({"add", "--json", "--medium", "Disk", songs.last()});
+    ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_EQ(table({SongColumn::Title}),
+              (QList<QStringList>{{"Kill"}, {QString::number(count - 1)}}));
+}
+
+} // namespace
