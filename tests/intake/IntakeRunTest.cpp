@@ -8,6 +8,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <thread>
+
 namespace {
 
 class IntakeRunTest : public IntakeRunFixture
@@ -357,6 +359,22 @@ TEST_F(IntakeRunTest, DecoderLibraryIsUnloadedAtTheEnd)
     player.setPathToDLL(home.path());
     EXPECT_NO_THROW(player.loadLibrary());
     player.unloadLibrary();
+}
+
+// The window runs the add on a worker thread with a connection of that thread's own.
+TEST_F(IntakeRunTest, RunsOnAWorkerThread)
+{
+    const QString path = file(QStringLiteral("a.mp3"), IntakeFiles::taggedMp3("A", "B"));
+    const QString untagged = file(QStringLiteral("C - D.mp3"), IntakeFiles::untaggedMp3());
+    IntakeResult result;
+    std::thread worker([&] {
+        SongDatabase own(home.path());
+        IntakeRun run(own, home.path(), options);
+        result = run.run({path, untagged});
+    });
+    worker.join();
+    EXPECT_EQ(result.figures, (IntakeFigures{2, 0, 0, 2, 1, 0}));
+    EXPECT_EQ(columnOfAll(SongColumn::Artist), (QStringList{"A", "C"}));
 }
 
 } // namespace
