@@ -123,14 +123,14 @@ QString kindName(QChar kind)
     }
 }
 
-// A drive box entry: where the medium is mounted, its label, its free space.
+// A drive box entry: the medium's label, where it is mounted, its free space.
 QString entryText(const VolumeInfo& volume)
 {
     const QString space = volume.ready
                               ? QLocale().formattedDataSize(qMax<qint64>(volume.freeBytes, 0)) +
                                     QStringLiteral(" free")
                               : QStringLiteral("not ready");
-    return QStringLiteral("%1  [%2]  %3").arg(volume.root, volume.label, space);
+    return QStringLiteral("%1  (%2)  %3").arg(volume.label, volume.root, space);
 }
 
 // RadioButton1: the medium takes no writes (no free space, not ready, read-only), like a CD.
@@ -164,7 +164,7 @@ AddFilesWindow::AddFilesWindow(QString home, SettingsStore& settings, Dialogs& d
     m_drives = new QComboBox(this);
     m_drives->setObjectName(QStringLiteral("DriveComboBox1"));
     m_drives->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_drives->setMinimumContentsLength(24);
+    m_drives->setMinimumContentsLength(40);
 
     m_folderModel = new QFileSystemModel(this);
     m_folderModel->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Drives);
@@ -252,10 +252,6 @@ AddFilesWindow::AddFilesWindow(QString home, SettingsStore& settings, Dialogs& d
     mediumRow->addWidget(m_drives, 1);
     mediumRow->addWidget(networkButton);
 
-    auto* left = new QVBoxLayout;
-    left->addLayout(mediumRow);
-    left->addWidget(m_folders, 1);
-
     auto* middleButtons = new QVBoxLayout;
     middleButtons->addStretch(1);
     for (QToolButton* button :
@@ -268,7 +264,7 @@ AddFilesWindow::AddFilesWindow(QString home, SettingsStore& settings, Dialogs& d
     queueColumn->addWidget(m_count);
 
     auto* lists = new QHBoxLayout;
-    lists->addLayout(left, 3);
+    lists->addWidget(m_folders, 3);
     lists->addWidget(m_files, 3);
     lists->addLayout(middleButtons);
     lists->addLayout(queueColumn, 4);
@@ -281,6 +277,7 @@ AddFilesWindow::AddFilesWindow(QString home, SettingsStore& settings, Dialogs& d
     bottom->addWidget(addFilesButton);
 
     auto* layout = new QVBoxLayout(this);
+    layout->addLayout(mediumRow);
     layout->addLayout(lists, 1);
     layout->addLayout(bottom);
     resize(860, 480);

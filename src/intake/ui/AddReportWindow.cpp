@@ -159,7 +159,7 @@ AddReportWindow::AddReportWindow(Dialogs& dialogs, QWidget* parent)
     layout->addWidget(statistics);
     layout->addWidget(report, 1);
     layout->addLayout(buttons);
-    resize(560, 520);
+    resize(640, 540);
 }
 
 void AddReportWindow::clear(int total)
