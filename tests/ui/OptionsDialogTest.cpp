@@ -309,7 +309,7 @@ TEST_F(OptionsCacheTest, YesDeletesTheFileDisablesTheButtonAndSignals)
     click("ClearCacheButton");
 
     ASSERT_EQ(m_dialogs.messages().size(), 1);
-    const ScriptedDialogs::Record& asked = m_dialogs.messages().first();
+    const ScriptedDialogs::Record asked = m_dialogs.messages().first();
     EXPECT_EQ(asked.kind, Kind::Confirmation);
     EXPECT_EQ(asked.text, "Are you sure you want to delete all your cached load-by-paramter data?");
     EXPECT_TRUE(asked.title.isEmpty());

@@ -63,9 +63,12 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
 MainWindow::~MainWindow()
 {
     shutDown();
-    // The list windows go while the state they report to still exists.
-    for (QMdiSubWindow* sub : m_mdiArea->subWindowList())
-        delete sub;
+    // The list windows go while the state they report to still exists; those already closed
+    // but not yet deleted must not report to a window that is no longer one.
+    for (ListWindow* list : findChildren<ListWindow*>())
+        disconnect(list, nullptr, this, nullptr);
+    qDeleteAll(m_mdiArea->findChildren<QMdiSubWindow*>(Qt::FindDirectChildrenOnly));
+    qDeleteAll(m_mdiArea->viewport()->findChildren<QMdiSubWindow*>(Qt::FindDirectChildrenOnly));
 }
 
 void MainWindow::createWidgets()
