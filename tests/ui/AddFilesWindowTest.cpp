@@ -550,22 +550,36 @@ TEST_F(AddFilesWindowTest, SameSongFromAnotherMediumFollowsTheSetting)
                                            {"Nina Vale", "Harbour", "shareR"}}));
 }
 
-TEST_F(AddFilesWindowTest, DatabaseErrorIsShownAndTheQueueKept)
+TEST_F(AddFilesWindowTest, RunThatFailsShowsTheErrorAndKeepsTheQueue)
 {
-    QFile::remove(home.file(QStringLiteral("tamboro.db")));
     const QString song = writeFile(music + "/song.mp3", taggedMp3("Nina Vale", "Harbour"));
+    const QString library = home.file(QLatin1String(TMPEGPlayer::LibraryFileName));
     window().setFolder(music);
     click("SpeedButton3");
 
-    click("SpeedButton4");
-
-    ASSERT_EQ(dialogs.messages().size(), 1);
-    EXPECT_EQ(dialogs.messages().at(0).kind, Dialogs::Kind::Error);
-    EXPECT_FALSE(dialogs.messages().at(0).text.isEmpty());
-    EXPECT_EQ(window().queue(), QStringList{song});
-    EXPECT_FALSE(window().reportWindow()->isVisible());
-    EXPECT_TRUE(gauge.isHidden());
-    EXPECT_TRUE(window().isEnabled());
+    const auto addAndExpectError = [&] {
+        dialogs.clear();
+        click("SpeedButton4");
+        ASSERT_EQ(dialogs.messages().size(), 1);
+        EXPECT_EQ(dialogs.messages().at(0).kind, Dialogs::Kind::Error);
+        EXPECT_FALSE(dialogs.messages().at(0).text.isEmpty());
+        EXPECT_EQ(window().queue(), QStringList{song});
+        EXPECT_FALSE(window().reportWindow()->isVisible());
+        EXPECT_TRUE(gauge.isHidden());
+        EXPECT_TRUE(window().isEnabled());
+    };
+    {
+        SCOPED_TRACE("no decoder library");
+        ASSERT_TRUE(QFile::rename(library, library + ".away"));
+        addAndExpectError();
+        EXPECT_TRUE(songs().isEmpty());
+        ASSERT_TRUE(QFile::rename(library + ".away", library));
+    }
+    {
+        SCOPED_TRACE("no song table");
+        ASSERT_TRUE(QFile::remove(home.file(QStringLiteral("tamboro.db"))));
+        addAndExpectError();
+    }
 }
 
 TEST_F(AddFilesWindowTest, AddWithAnEmptyQueueDoesNothing)

@@ -604,10 +604,13 @@ QString AddFilesWindow::runOnWorker(const QStringList& queue, const IntakeOption
     QEventLoop loop;
     connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
     worker->start();
-    // A quit of the application ends every running event loop; the run is waited for anyway,
-    // so that its transaction is either committed or rolled back before anything else.
-    while (!worker->isFinished())
-        loop.exec();
+    // A quit of the application ends every running event loop, and no loop runs again until
+    // it is over: then the run is simply waited for, so that its transaction is committed or
+    // rolled back before anything else happens.
+    while (!worker->isFinished()) {
+        if (loop.exec() < 0)
+            break;
+    }
     worker->wait();
 
     // The last progress calls are still queued: they must not show the gauge again.
