@@ -19,9 +19,7 @@
 #include <QDropEvent>
 #include <QEventLoop>
 #include <QFileSystemModel>
-#include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
