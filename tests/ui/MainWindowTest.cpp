@@ -3,6 +3,7 @@
 #include "app/ui/OptionsDialog.h"
 #include "db/Statements.h"
 #include "db/TextCodec.h"
+#include "intake/ui/AddFilesWindow.h"
 #include "intake/ui/TagEditorWindow.h"
 #include "lists/ui/ListWindow.h"
 #include "platform/Clock.h"
@@ -14,6 +15,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -464,6 +466,45 @@ TEST_F(MainWindowTest, AnUnreadableSongTableIsReportedAndTheStartGoesOn)
     ASSERT_TRUE(reqs.open(QIODevice::ReadOnly));
     EXPECT_EQ(reqs.readAll(), cache);
     EXPECT_TRUE(timer(*window, "Timer2")->isActive());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, AddSongsOpensTheAddFilesWindowModallyAndItsReportRefreshesTheLists)
+{
+    auto window = start();
+    AddFilesWindow* addFiles = window->addFilesWindow();
+    bool wasModal = false;
+    QTimer::singleShot(0, addFiles, [&] {
+        wasModal = addFiles->isVisible() && addFiles->isModal();
+        addFiles->reject();
+    });
+    act(*window, "ToolButton1")->trigger();
+    EXPECT_TRUE(wasModal);
+
+    emit addFiles->refreshListsRequested();
+    EXPECT_TRUE(timer(*window, "RefreshListTimer")->isActive());
+    emit addFiles->userListOfAddedRequested({QStringLiteral("/m/a.mp3")});
+    EXPECT_TRUE(timer(*window, "CustomListFromAdditionTimer")->isActive());
+    EXPECT_EQ(timer(*window, "CustomListFromAdditionTimer")->interval(), 1000);
+    EXPECT_EQ(window->addedNames(), QStringList{QStringLiteral("/m/a.mp3")});
+}
+
+TEST_F(MainWindowTest, AMediumThatGoesAwayLeavesTheAddFilesBoxOnTheFirstMedium)
+{
+    const QString disk = volumes.addMedium(QStringLiteral("Disk"));
+    const QString cd = volumes.addMedium(QStringLiteral("CD1"), QLatin1Char('@'));
+    auto window = start();
+    auto* box = window->addFilesWindow()->findChild<QComboBox*>(QStringLiteral("DriveComboBox1"));
+    ASSERT_NE(box, nullptr);
+    box->setCurrentIndex(1);
+    volumes.setPresent(cd, false);
+    tick(*window, "Timer2");
+    EXPECT_EQ(box->count(), 1);
+    EXPECT_EQ(box->currentIndex(), 0);
+    EXPECT_EQ(window->addFilesWindow()->folder(), disk);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "app/ui/Gauge.h"
 #include "app/ui/OptionsDialog.h"
 #include "app/ui/TPhantom.h"
+#include "intake/ui/AddFilesWindow.h"
 #include "intake/ui/TagEditorWindow.h"
 #include "lists/ui/ListContext.h"
 #include "lists/ui/ListWindow.h"
@@ -101,6 +102,16 @@ void MainWindow::createWidgets()
     });
     connect(m_options, &OptionsDialog::parameterCacheCleared, this,
             &MainWindow::clearParameterMenu);
+
+    m_addFiles = new AddFilesWindow(m_services.home, *m_services.settings, *m_services.dialogs,
+                                    *m_services.volumes, m_gauge, this);
+    connect(m_addFiles, &AddFilesWindow::refreshListsRequested, this,
+            [this] { m_refreshListTimer->start(); });
+    connect(m_addFiles, &AddFilesWindow::userListOfAddedRequested, this,
+            [this](const QStringList& names) {
+                m_addedNames = names;
+                m_customListFromAdditionTimer->start();
+            });
 }
 
 QAction* MainWindow::action(const char* name, const QString& text)
@@ -118,7 +129,8 @@ void MainWindow::createActions()
     };
 
     // Database
-    action("Addsongstodatabase1", QStringLiteral("&Add songs to database"));
+    connect(action("Addsongstodatabase1", QStringLiteral("&Add songs to database")),
+            &QAction::triggered, this, guardedSlot(&MainWindow::showAddFiles));
     action("OpenUserList1", QStringLiteral("&Open User List"));
     action("SaveUserList1", QStringLiteral("&Save User List"))->setEnabled(false);
     connect(action("Wholedatabase1", QStringLiteral("&Whole database")), &QAction::triggered, this,
@@ -352,6 +364,8 @@ void MainWindow::createTimers()
     m_refreshListTimer = timer("RefreshListTimer", 750, true, &MainWindow::refreshLists);
     m_colorTimer = timer("ColorTimer", 750, true, &MainWindow::recolorLists);
     m_columnTimer = timer("ColumnTimer", 750, true, &MainWindow::recolumnLists);
+    m_customListFromAdditionTimer =
+        timer("CustomListFromAdditionTimer", 1000, true, &MainWindow::customListFromAddition);
 }
 
 void MainWindow::adoptListWindow(QMdiSubWindow* sub)

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+class AddFilesWindow;
 class Gauge;
 class ListWindow;
 class OptionsDialog;
@@ -48,6 +49,9 @@ public:
     ListContext& listContext() { return *m_listContext; }
     TagEditorWindow* tagEditor() const { return m_tagEditor; }
     OptionsDialog* optionsDialog() const { return m_options; }
+    AddFilesWindow* addFilesWindow() const { return m_addFiles; }
+    // File names (stored form) the last add inserted, for its user list.
+    const QStringList& addedNames() const { return m_addedNames; }
     TPhantom* phantom() const { return m_phantom; }
     TMPEGPlayer* mainPlayer() const { return m_player.get(); }
     QMenu* parameterMenu() const { return m_parameterMenu; }
@@ -111,6 +115,8 @@ private:
     // Handlers of the menu and tool bar.
     void toggleTagEditor();
     void showOptions();
+    void showAddFiles();
+    void customListFromAddition();
     void showAbout();
     void tileWindows(Qt::Orientation orientation);
     void minimizeAll();
@@ -135,6 +141,7 @@ private:
     QMenu* m_trayMenu = nullptr;
     TagEditorWindow* m_tagEditor = nullptr;
     OptionsDialog* m_options = nullptr;
+    AddFilesWindow* m_addFiles = nullptr;
     TPhantom* m_phantom = nullptr;
 
     QTimer* m_timer1 = nullptr;
@@ -145,6 +152,7 @@ private:
     QTimer* m_refreshListTimer = nullptr;
     QTimer* m_colorTimer = nullptr;
     QTimer* m_columnTimer = nullptr;
+    QTimer* m_customListFromAdditionTimer = nullptr;
 
     std::unique_ptr<TFileSource> m_dllContainer;
     std::unique_ptr<TFileSource> m_databaseContainer;
@@ -152,6 +160,7 @@ private:
     std::unique_ptr<TMPEGPlayer> m_player;
 
     QStringList m_drvs;
+    QStringList m_addedNames;
     QString m_playStr;
     QString m_enqStr;
     bool m_quitRequested = false;

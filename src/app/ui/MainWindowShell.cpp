@@ -11,6 +11,7 @@
 #include "app/ui/MainWindow.h"
 #include "app/ui/OptionsDialog.h"
 #include "app/ui/TPhantom.h"
+#include "intake/ui/AddFilesWindow.h"
 #include "intake/ui/TagEditorWindow.h"
 #include "lists/ui/ListContext.h"
 #include "lists/ui/ListOpeners.h"
@@ -165,8 +166,10 @@ void MainWindow::drivePollTick()
     scanDrives();
     // A medium swapped for another between two polls changes the roots but not their number:
     // compare the roots themselves so that such a swap refreshes the lists too.
-    if (before != m_drvs)
+    if (before != m_drvs) {
+        m_addFiles->fillVolumes();
         refreshLists();
+    }
 }
 
 void MainWindow::updateSaveUserList()
@@ -316,6 +319,17 @@ void MainWindow::toggleTagEditor()
 void MainWindow::showOptions()
 {
     m_options->exec();
+}
+
+void MainWindow::showAddFiles()
+{
+    m_addFiles->exec();
+}
+
+void MainWindow::customListFromAddition()
+{
+    // The user list of the songs just added is built by the user-list window, which takes
+    // m_addedNames when it lands; until then the names wait here.
 }
 
 void MainWindow::showAbout()

@@ -56,6 +56,10 @@ public:
     IntakeOptions intakeOptions() const;
     bool isRunning() const { return m_running; }
 
+    // Rebuilds the medium box from the media present now, keeping the chosen medium; when it
+    // went away the first medium ("/") is chosen instead. The drive poll calls it.
+    void fillVolumes();
+
 public slots:
     void queueSelected();  // SpeedButton5 and a drop onto Filez
     void queueAll();       // SpeedButton3
@@ -78,7 +82,6 @@ protected:
 
 private:
     void activate();
-    void fillVolumes();
     void chooseVolume(int index);
     void applyVolume(const VolumeInfo& volume);
     int volumeIndexOf(const QString& path) const;
