@@ -1,5 +1,7 @@
 #include "platform/MountRules.h"
 
+#include <QSysInfo>
+
 namespace {
 
 // Where desktops and people mount removable media and shares by hand.
@@ -85,8 +87,14 @@ QString label(const QString& volumeName, const QString& mountPoint)
     QString point = mountPoint;
     while (point.size() > 1 && point.endsWith(u'/'))
         point.chop(1);
+    // The system disk has no last part to go by: songs added from it are filed under the
+    // computer's name, which tells them apart from another computer's disk in a shared table.
+    if (point == QLatin1String("/")) {
+        const QString host = QSysInfo::machineHostName();
+        return host.isEmpty() ? point : host;
+    }
     const qsizetype slash = point.lastIndexOf(u'/');
-    if (slash < 0 || point.size() == 1)
+    if (slash < 0)
         return point;
     return point.mid(slash + 1);
 }

@@ -35,7 +35,7 @@ bool isMedium(const MountFacts& mount);
 QChar kind(const MountFacts& mount);
 
 // The medium's label: the volume name when the system knows one, else the last part of the
-// mount point ("/" for the root).
+// mount point; the root without a name is known by the computer's host name.
 QString label(const QString& volumeName, const QString& mountPoint);
 
 // The marker and whether to list the mount at all, in one call: nothing for a mount that is

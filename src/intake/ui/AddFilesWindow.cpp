@@ -18,6 +18,7 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,6 +28,7 @@
 #include <QMimeData>
 #include <QRadioButton>
 #include <QSet>
+#include <QStandardPaths>
 #include <QThread>
 #include <QToolButton>
 #include <QTreeView>
@@ -292,6 +294,14 @@ AddFilesWindow::AddFilesWindow(QString home, SettingsStore& settings, Dialogs& d
         chooseVolume(m_drives->currentIndex());
     else
         setFolder(QDir::rootPath());
+    // Songs of the system disk are most likely in the user's music folder: start there rather
+    // than at the top of the file system.
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    const QString start = QFileInfo(music).isDir() ? music : QDir::homePath();
+    if (m_drives->currentIndex() >= 0 &&
+        m_volumeList.value(m_drives->currentIndex()).root == QDir::rootPath() &&
+        QFileInfo(start).isDir())
+        setFolder(start);
 }
 
 AddFilesWindow::~AddFilesWindow() = default;
