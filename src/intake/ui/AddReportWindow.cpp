@@ -111,6 +111,8 @@ AddReportWindow::AddReportWindow(Dialogs& dialogs, QWidget* parent)
     m_list->setUniformRowHeights(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setIconSize(QSize(kPictureSize, kPictureSize));
     m_list->header()->setStretchLastSection(true);
     m_list->installEventFilter(this);
