@@ -323,7 +323,13 @@ void MainWindow::showOptions()
 
 void MainWindow::showAddFiles()
 {
+    // An add writes the song table from a connection of its own: the main query lets go of its
+    // read, and the drive poll waits, so that no list re-query holds the table while the add
+    // commits.
+    m_rq.close();
+    m_timer2->stop();
     m_addFiles->exec();
+    m_timer2->start();
 }
 
 void MainWindow::customListFromAddition()
