@@ -198,6 +198,10 @@ void IntakeRun::Engine::handleFile(const QString& fileName, int pass)
 bool IntakeRun::Engine::readFile(const QString& fileName, bool rereadTildeNames)
 {
     const bool mp3 = readAsMp3(fileName);
+    // Without the decoder no MP3 file can be read, whatever the file: that is the program's
+    // failure, reported as such (TMPEGError), not one bad file after another.
+    if (mp3 && !m_player.loaded())
+        m_player.loadLibrary();
     try {
         // Only a regular file can be a song; opening a pipe or a device would block the run.
         if (!QFileInfo(fileName).isFile())
@@ -237,8 +241,6 @@ void IntakeRun::Engine::readTag(const QString& fileName)
     else
         m_current.genre.clear();
 
-    if (!m_player.loaded())
-        m_player.loadLibrary();
     m_player.setStreamName(fileName);
     m_player.open();
     const int length = m_player.length();

@@ -68,9 +68,10 @@ public:
 
     // Adds the files of `queue` (full names, in order) and returns the report. All statements
     // of the run form one transaction. Throws EConvertError for a medium name that cannot be
-    // stored (nothing done), and EDatabaseError when the engine refuses a statement: the run
-    // stops and the song table is left as it was. Runs on the thread that made the
-    // SongDatabase; it need not be the GUI thread.
+    // stored (nothing done); EDatabaseError when the engine refuses a statement, and TMPEGError
+    // when an MP3 file comes and the decoder library cannot be loaded: the run stops and the
+    // song table is left as it was. Runs on the thread that made the SongDatabase; it need not
+    // be the GUI thread.
     IntakeResult run(const QStringList& queue, const Progress& progress = {});
 
     // The location stored for the songs of this run: medium name + marker.

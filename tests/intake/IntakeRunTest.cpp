@@ -2,6 +2,7 @@
 
 #include "db/TextCodec.h"
 #include "platform/Errors.h"
+#include "player/TMPEGError.h"
 
 #include <QDir>
 #include <QSqlDatabase>
@@ -348,6 +349,24 @@ TEST_F(IntakeRunTest, DatabaseErrorRollsBackTheWholeRun)
     // The decoder library was let go: the next run loads it again.
     rawSql(QStringLiteral("drop trigger boom"));
     EXPECT_EQ(add({first, second}).figures.added, 2);
+}
+
+// Without the decoder library no MP3 file can be read: the run stops with the library's error
+// instead of reporting every MP3 file as corrupted. WMA files do not need it.
+TEST_F(IntakeRunTest, MissingDecoderLibraryStopsTheRun)
+{
+    ASSERT_TRUE(QFile::remove(home.file(QLatin1String(TMPEGPlayer::LibraryFileName))));
+    const QString wma = file(QStringLiteral("w.wma"), IntakeFiles::taggedWma());
+    const QString mp3 = file(QStringLiteral("a.mp3"), IntakeFiles::taggedMp3("A", "B"));
+    try {
+        add({wma, mp3});
+        ADD_FAILURE() << "no TMPEGError";
+    } catch (const TMPEGError& e) {
+        EXPECT_EQ(e.message(), "Can't load MPEG library");
+    }
+    EXPECT_TRUE(rows().isEmpty());
+
+    EXPECT_EQ(add({wma}).figures, (IntakeFigures{1, 0, 0, 1, 0, 0}));
 }
 
 TEST_F(IntakeRunTest, DecoderLibraryIsUnloadedAtTheEnd)
