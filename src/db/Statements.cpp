@@ -97,6 +97,12 @@ QString selectArtistLike(const QString& pattern)
     return QStringLiteral("select * from tamboro where artist like ") + quoted(pattern);
 }
 
+QString selectArtistSpellings(const QString& artist)
+{
+    return QStringLiteral("select * from tamboro where artist=") + quoted(artist) +
+           QStringLiteral(" collate nocase order by ID desc");
+}
+
 QString selectArtistEquals(const QString& artist)
 {
     return QStringLiteral("select * from tamboro where artist=") + quoted(artist);

@@ -33,6 +33,9 @@ QString selectHardDiskSongs();
 QString selectDuplicate(const QString& artist, const QString& title, const QString& trackLength,
                         const QString& location = QString());
 QString selectArtistLike(const QString& pattern);
+// Rows whose artist equals `artist` but for the letter case of A-Z, newest first: what the
+// recognition's spelling look-up needs of the artist-like pattern, answered from the index.
+QString selectArtistSpellings(const QString& artist);
 QString selectArtistEquals(const QString& artist);
 QString selectById(const QString& id); // ID=17 form
 QString selectArtistsOrdered();

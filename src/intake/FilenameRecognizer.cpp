@@ -172,6 +172,22 @@ QString artistPattern(const QString& artist)
     return pattern;
 }
 
+namespace {
+
+// True when every character the pattern leaves open (where it differs from the artist) is
+// ASCII: the engine's LIKE folds the case of A-Z only, so only then does an equality under
+// NOCASE find the same rows.
+bool wildcardsAreAscii(const QString& artist, const QString& pattern)
+{
+    for (qsizetype i = 0; i < artist.size(); ++i) {
+        if (pattern.at(i) != artist.at(i) && artist.at(i).unicode() > 0x7f)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 Recognition recognize(const QString& fileName, const QString& currentGenre, SongDatabase& db)
 {
     Recognition result;
@@ -196,13 +212,30 @@ Recognition recognize(const QString& fileName, const QString& currentGenre, Song
         return result;
 
     RQuery query(db);
-    query.setSql(Statements::selectArtistLike(artistPattern(result.artist)));
-    query.open();
+    const QString pattern = artistPattern(result.artist);
     QString spelling = result.artist;
-    for (query.first(); !query.eof(); query.next()) {
-        const QString stored = query.field(SongColumn::Artist);
-        if (stored.compare(result.artist, Qt::CaseInsensitive) == 0)
-            spelling = stored; // the last matching row wins
+    if (wildcardsAreAscii(result.artist, pattern)) {
+        // The rows the pattern finds and that equal the artist but for letter case are the rows
+        // equal to it under the engine's A-Z case folding, as long as every letter the pattern
+        // leaves open is a plain ASCII one: the index answers that without reading the whole
+        // table. Newest first, so the first equal row is the last one of the pattern's scan.
+        query.setSql(Statements::selectArtistSpellings(result.artist));
+        query.open();
+        for (query.first(); !query.eof(); query.next()) {
+            const QString stored = query.field(SongColumn::Artist);
+            if (stored.compare(result.artist, Qt::CaseInsensitive) == 0) {
+                spelling = stored;
+                break;
+            }
+        }
+    } else {
+        query.setSql(Statements::selectArtistLike(pattern));
+        query.open();
+        for (query.first(); !query.eof(); query.next()) {
+            const QString stored = query.field(SongColumn::Artist);
+            if (stored.compare(result.artist, Qt::CaseInsensitive) == 0)
+                spelling = stored; // the last matching row wins
+        }
     }
     result.artist = spelling;
 

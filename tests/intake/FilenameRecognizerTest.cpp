@@ -190,6 +190,18 @@ TEST_F(RecognizerTable, LastMatchingRowGivesTheSpellingFirstExactRowTheGenre)
     EXPECT_EQ(r.genre, QStringLiteral("Reggae"));
 }
 
+// The spelling comes from the index for plain letters and from the pattern's scan when a letter
+// the pattern leaves open is not ASCII; both must find what the pattern would.
+TEST_F(RecognizerTable, SpellingWithLettersBeyondAsciiWhereThePatternIsOpen)
+{
+    addArtist(QStringLiteral("Zoé Émile"), QStringLiteral("Chanson"));
+    addArtist(QStringLiteral("ZOÉ ÉMILE"), QStringLiteral("Chanson"));
+    // The "É" of the second word is where the pattern is open; the "é" of the first word is
+    // compared exactly beyond ASCII, as the engine's LIKE does.
+    EXPECT_EQ(guess(QStringLiteral("zoé émile - Song.mp3")).artist, QStringLiteral("Zoé Émile"));
+    EXPECT_EQ(guess(QStringLiteral("ZOÉ émile - Song.mp3")).artist, QStringLiteral("ZOÉ ÉMILE"));
+}
+
 TEST_F(RecognizerTable, RowsThatOnlyFitThePatternChangeNothing)
 {
     addArtist(QStringLiteral("Fez Duvevo"), QStringLiteral("Rock"));
