@@ -37,6 +37,8 @@ void RQuery::open()
 
 void RQuery::close()
 {
+    if (m_query)
+        database().recycle(std::move(*m_query));
     m_query.reset();
     m_exhausted = true;
     m_values.clear();

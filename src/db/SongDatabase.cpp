@@ -51,6 +51,11 @@ const char* const indexes[] = {
 
 std::atomic<int> connectionCounter{0};
 
+QString preparedKey(const QString& parameterizedSql, bool forwardOnly)
+{
+    return (forwardOnly ? QLatin1Char('F') : QLatin1Char('S')) + parameterizedSql;
+}
+
 // SQLite URI of an existing file, opened for reading and writing but never created.
 QString fileUri(const QString& path)
 {
@@ -136,17 +141,40 @@ QSqlQuery SongDatabase::execute(const QString& dialectText, bool forwardOnly)
     for (const QString& table : statement.tables)
         attach(table);
 
-    QSqlQuery query(db);
-    query.setForwardOnly(forwardOnly);
-    if (!query.prepare(statement.sql) || !query.exec())
+    const QString key = preparedKey(statement.parameterizedSql, forwardOnly);
+    QSqlQuery query;
+    if (auto it = m_prepared.find(key); it != m_prepared.end()) {
+        query = std::move(*it);
+        m_prepared.erase(it);
+    } else {
+        query = QSqlQuery(db);
+        query.setForwardOnly(forwardOnly);
+        if (!query.prepare(statement.parameterizedSql))
+            throwDatabaseError(query.lastError());
+    }
+    for (qsizetype i = 0; i < statement.values.size(); ++i)
+        query.bindValue(int(i), statement.values.at(i));
+    if (!query.exec())
         throwDatabaseError(query.lastError());
     return query;
+}
+
+void SongDatabase::recycle(QSqlQuery&& query)
+{
+    if (!isConnected() || query.lastQuery().isEmpty())
+        return;
+    query.finish();
+    const QString key = preparedKey(query.lastQuery(), query.isForwardOnly());
+    // A few dozen statement shapes exist; the bound keeps a stray caller from growing it.
+    if (!m_prepared.contains(key) && m_prepared.size() < 64)
+        m_prepared.insert(key, std::move(query));
 }
 
 void SongDatabase::closeConnection()
 {
     for (SongQuery* query : std::as_const(m_queries))
         query->close();
+    m_prepared.clear();
     m_attached.clear();
     m_transactionDepth = 0;
     m_rollbackOnly = false;

@@ -2,6 +2,7 @@
 
 #include "db/SqlMonitor.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QSqlDatabase>
@@ -34,6 +35,11 @@ public:
     // Throws EDatabaseError with the engine's text when the engine refuses it.
     QSqlQuery execute(const QString& dialectText, bool forwardOnly = true);
 
+    // Hands back a query that execute() gave out, once its caller is done with it: statements
+    // that differ only in their values then reuse one compiled form instead of being compiled
+    // again for every row an add writes.
+    void recycle(QSqlQuery&& query);
+
     // Closes every query and the connection so that the table files may be replaced or
     // deleted. The next statement opens the connection again.
     void closeConnection();
@@ -53,6 +59,8 @@ private:
     QString m_home;
     QString m_connectionName;
     QSet<QString> m_attached;
+    // Compiled statements not in use, by parameterised text (and forward-only mode).
+    QHash<QString, QSqlQuery> m_prepared;
     QList<SongQuery*> m_queries;
     SqlMonitor m_monitor;
     int m_transactionDepth = 0;

@@ -52,8 +52,17 @@ namespace SqlDialect {
 DialectStatement translate(const QString& text)
 {
     DialectStatement result;
+    // Built side by side: `sql` with the values written in, `parameterizedSql` with "?" for
+    // the double-quoted ones. `out` collects what both share; the values part diverges.
     QString& out = result.sql;
+    QString& param = result.parameterizedSql;
     out.reserve(text.size() + 16);
+    param.reserve(text.size() + 16);
+    qsizetype shared = 0; // how much of `out` has been copied into `param` already
+    const auto sync = [&] {
+        param += QStringView(out).mid(shared);
+        shared = out.size();
+    };
 
     const qsizetype n = text.size();
     bool expectTable = false;
@@ -76,8 +85,12 @@ DialectStatement translate(const QString& text)
                               text.at(after) == QLatin1Char('\'')))
                 fail(QStringLiteral("A value in this statement contains a double quote"), text);
             QString literal = text.mid(i + 1, close - i - 1);
+            sync();
+            result.values << literal;
+            param += QLatin1Char('?');
             literal.replace(QLatin1Char('\''), QLatin1String("''"));
             out += QLatin1Char('\'') + literal + QLatin1Char('\'');
+            shared = out.size();
             previousWord.clear();
             expectTable = false;
             i = after;
@@ -149,6 +162,7 @@ DialectStatement translate(const QString& text)
             ++i;
         }
     }
+    sync();
     return result;
 }
 

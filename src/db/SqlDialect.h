@@ -11,6 +11,10 @@ struct DialectStatement
 {
     QString sql;        // the text SQLite is given
     QStringList tables; // table files other than the song table it names, lower case
+    // The same statement with each double-quoted value as a "?" parameter, and the values in
+    // order: statements that differ only in their values share one compiled form.
+    QString parameterizedSql;
+    QStringList values;
 };
 
 namespace SqlDialect {

@@ -7,4 +7,5 @@ void UQuery::execSQL()
     m_rowsAffected = 0;
     QSqlQuery query = database().execute(text());
     m_rowsAffected = query.numRowsAffected();
+    database().recycle(std::move(query));
 }

@@ -69,3 +69,23 @@ TEST(SqlDialect, RefusesWhatWouldChangeTheStatementsMeaning)
 }
 
 } // namespace
+
+namespace {
+
+// Statements that differ only in their values share one compiled form: the parameterised text
+// must say the same as the literal one, value for value.
+TEST(SqlDialect, ParameterisedFormTakesTheDoubleQuotedValuesOut)
+{
+    const DialectStatement statement = SqlDialect::translate(
+        "insert into converted (artist, title)values\n(\"Rock'n'Roll\", \"a\nb\") -- 'kept'");
+    EXPECT_EQ(statement.parameterizedSql.toStdString(),
+              "insert into converted.tamboro (artist, title)values (?, ?) -- 'kept'");
+    EXPECT_EQ(statement.values,
+              (QStringList{QStringLiteral("Rock'n'Roll"), QStringLiteral("a\nb")}));
+
+    const DialectStatement none = SqlDialect::translate("select * from tamboro order by artist");
+    EXPECT_EQ(none.parameterizedSql, none.sql);
+    EXPECT_TRUE(none.values.isEmpty());
+}
+
+} // namespace
