@@ -154,12 +154,23 @@ DialectStatement translate(const QString& text)
                     fail(QStringLiteral("Only one statement can be run at a time"), text);
             i = n;
         } else {
-            out += c;
-            if (!c.isSpace()) {
+            // A run of blanks and punctuation is copied in one piece: statements are built for
+            // every file an add reads, so this loop is hot.
+            qsizetype j = i;
+            bool punctuation = false;
+            for (; j < n; ++j) {
+                const QChar d = text.at(j);
+                if (isLineBreak(d) || d == QLatin1Char('"') || d == QLatin1Char('\'') ||
+                    isWordStart(d) || d.isDigit() || d == QLatin1Char(';'))
+                    break;
+                punctuation = punctuation || !d.isSpace();
+            }
+            out += QStringView(text).mid(i, j - i);
+            if (punctuation) {
                 previousWord.clear();
                 expectTable = false;
             }
-            ++i;
+            i = j;
         }
     }
     sync();
