@@ -361,6 +361,9 @@ void ListWindow::makeList()
         ListBuildResult result =
             buildList(*m_ctx.query, roots, options,
                       [&gauge](int handled, int total) { gauge.progress(handled, total); });
+        // Every row has been read into the list: the query lets go of its copy of them, which
+        // for a whole catalogue is as large as the list itself.
+        m_ctx.query->close();
 
         // Only the IDs of the latest build are kept: appending on every re-query would grow
         // the list without end, and no reader wants the IDs of earlier builds.
@@ -423,6 +426,7 @@ void ListWindow::refreshList()
     query.open();
     if (!filter.isEmpty())
         query.setFilter(filter);
+    m_recordFilter = filter;
     // The rows are replaced as a whole by the build.
     makeList();
 }

@@ -65,6 +65,8 @@ public:
     // The base query: one statement without an order clause; empty when the window cannot be
     // re-queried.
     const QString& qut() const { return m_qut; }
+    // The record filter the last re-query applied ("artist = 'be*'"), empty for none.
+    const QString& recordFilter() const { return m_recordFilter; }
     void setQut(const QString& qut) { m_qut = qut; }
     // Song IDs: the membership of a user list, else the IDs of the rows built last.
     const QStringList& usrHdrs() const { return m_usrHdrs; }
@@ -176,6 +178,8 @@ private:
     bool m_useDownloadMenu = false;
 
     QString m_qut;
+
+    QString m_recordFilter;
     QStringList m_usrHdrs;
     QString m_lastClickedCaption;
     int m_tag = 0;
