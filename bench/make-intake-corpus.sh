@@ -57,20 +57,8 @@ bases=(
     "bare2 48000 98 pink -V 4 -t"
 )
 
-makeBase() {
-    local name=$1 rate=$2 seconds=$3 colour=$4 seed=$5
-    shift 5
-    # A noise bed under two tones, one of them beeping, with a slow tremolo: enough change
-    # over time for VBR to vary its frame sizes as it does on music.
-    ffmpeg -nostdin -v error -y \
-        -f lavfi -i "anoisesrc=c=$colour:a=0.3:seed=$seed:d=$seconds:r=$rate" \
-        -f lavfi -i "sine=f=$((110 + seed * 55)):d=$seconds:r=$rate" \
-        -f lavfi -i "sine=f=$((330 + seed * 20)):d=$seconds:r=$rate:beep_factor=3" \
-        -filter_complex "[0][1][2]amix=inputs=3,tremolo=f=0.5:d=0.7,aformat=sample_fmts=s16:channel_layouts=stereo" \
-        -bitexact -map_metadata -1 "$work/$name.wav"
-    lame --quiet --noreplaygain "$@" "$work/$name.wav" "$work/$name.mp3"
-    rm -f "$work/$name.wav"
-}
+# shellcheck source=corpus-common.sh
+source "$(dirname "$0")/corpus-common.sh"
 
 echo "make-intake-corpus: encoding ${#bases[@]} base songs"
 seed=0
