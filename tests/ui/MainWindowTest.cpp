@@ -477,12 +477,16 @@ TEST_F(MainWindowTest, AddSongsOpensTheAddFilesWindowModallyAndItsReportRefreshe
     auto window = start();
     AddFilesWindow* addFiles = window->addFilesWindow();
     bool wasModal = false;
+    bool trayMenuOff = false;
     QTimer::singleShot(0, addFiles, [&] {
         wasModal = addFiles->isVisible() && addFiles->isModal();
+        trayMenuOff = !window->trayMenu()->isEnabled();
         addFiles->reject();
     });
     act(*window, "ToolButton1")->trigger();
     EXPECT_TRUE(wasModal);
+    EXPECT_TRUE(trayMenuOff);
+    EXPECT_TRUE(window->trayMenu()->isEnabled());
 
     emit addFiles->refreshListsRequested();
     EXPECT_TRUE(timer(*window, "RefreshListTimer")->isActive());

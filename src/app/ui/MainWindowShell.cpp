@@ -328,7 +328,10 @@ void MainWindow::showAddFiles()
     // commits.
     m_rq.close();
     m_timer2->stop();
+    // The tray menu is the one way past the modal window: no other command while adding.
+    m_trayMenu->setEnabled(false);
     m_addFiles->exec();
+    m_trayMenu->setEnabled(true);
     m_timer2->start();
 }
 
