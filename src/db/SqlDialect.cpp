@@ -67,7 +67,7 @@ DialectStatement translate(const QString& text)
     const qsizetype n = text.size();
     bool expectTable = false;
     bool inOrderBy = false;
-    QString previousWord;
+    bool previousWasOrder = false; // the word before was "order"
 
     qsizetype i = 0;
     while (i < n) {
@@ -91,7 +91,7 @@ DialectStatement translate(const QString& text)
             literal.replace(QLatin1Char('\''), QLatin1String("''"));
             out += QLatin1Char('\'') + literal + QLatin1Char('\'');
             shared = out.size();
-            previousWord.clear();
+            previousWasOrder = false;
             expectTable = false;
             i = after;
         } else if (c == QLatin1Char('\'')) {
@@ -110,19 +110,23 @@ DialectStatement translate(const QString& text)
                 ++j;
             }
             out += text.mid(i, j + 1 - i);
-            previousWord.clear();
+            previousWasOrder = false;
             i = j + 1;
         } else if (isWordStart(c)) {
             qsizetype j = i + 1;
             while (j < n && isWordChar(text.at(j)))
                 ++j;
-            const QString word = text.mid(i, j - i);
-            const QString lower = word.toLower();
+            // Views and case-blind comparisons: this runs for every word of every statement.
+            const QStringView word = QStringView(text).mid(i, j - i);
+            const auto is = [&word](QLatin1String keyword) {
+                return word.compare(keyword, Qt::CaseInsensitive) == 0;
+            };
             if (expectTable) {
                 expectTable = false;
-                if (lower == QLatin1String("tamboro")) {
+                if (is(QLatin1String("tamboro"))) {
                     out += word;
                 } else {
+                    const QString lower = word.toString().toLower();
                     if (!isPlainTableName(lower))
                         fail(QStringLiteral("Invalid table name %1").arg(word), text);
                     if (!result.tables.contains(lower))
@@ -131,22 +135,22 @@ DialectStatement translate(const QString& text)
                 }
             } else {
                 out += word;
-                if (inOrderBy && textColumns().contains(lower))
+                if (inOrderBy && textColumns().contains(word.toString().toLower()))
                     out += QLatin1String(" COLLATE NOCASE");
             }
-            if (lower == QLatin1String("from") || lower == QLatin1String("into") ||
-                lower == QLatin1String("update") || lower == QLatin1String("join"))
+            if (is(QLatin1String("from")) || is(QLatin1String("into")) ||
+                is(QLatin1String("update")) || is(QLatin1String("join")))
                 expectTable = true;
-            if (lower == QLatin1String("by") && previousWord == QLatin1String("order"))
+            if (previousWasOrder && is(QLatin1String("by")))
                 inOrderBy = true;
-            previousWord = lower;
+            previousWasOrder = is(QLatin1String("order"));
             i = j;
         } else if (c.isDigit()) {
             qsizetype j = i + 1;
             while (j < n && (isWordChar(text.at(j)) || text.at(j) == QLatin1Char('.')))
                 ++j;
             out += text.mid(i, j - i);
-            previousWord.clear();
+            previousWasOrder = false;
             i = j;
         } else if (c == QLatin1Char(';')) {
             for (qsizetype j = i + 1; j < n; ++j)
@@ -167,7 +171,7 @@ DialectStatement translate(const QString& text)
             }
             out += QStringView(text).mid(i, j - i);
             if (punctuation) {
-                previousWord.clear();
+                previousWasOrder = false;
                 expectTable = false;
             }
             i = j;
