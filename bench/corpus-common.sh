@@ -1,5 +1,5 @@
 # Shared by the corpus generators: making a base song with ffmpeg and lame.
-# Callers set $work (a scratch folder) before calling makeBase.
+# Callers set $work (a scratch folder) before calling these.
 
 # makeBase NAME RATE SECONDS COLOUR SEED LAME-OPTIONS...: $work/NAME.mp3
 makeBase() {
@@ -15,4 +15,30 @@ makeBase() {
         -bitexact -map_metadata -1 "$work/$name.wav"
     lame --quiet --noreplaygain "$@" "$work/$name.wav" "$work/$name.mp3"
     rm -f "$work/$name.wav"
+}
+
+# encodeBases TOOL BASE...: each BASE is "name rate seconds noise-colour lame-options"; makes
+# $work/name.mp3 for each, two at a time, and stops the script when one failed.
+encodeBases() {
+    local tool=$1 base name rate seconds colour options seed=0
+    shift
+    echo "$tool: encoding $# base songs"
+    for base in "$@"; do
+        read -r name rate seconds colour options <<<"$base"
+        seed=$((seed + 1))
+        # shellcheck disable=SC2086 # the options are words on purpose
+        makeBase "$name" "$rate" "$seconds" "$colour" "$seed" $options &
+        # Two at a time: the machines this runs on have two cores.
+        if (($(jobs -rp | wc -l) >= 2)); then
+            wait -n
+        fi
+    done
+    wait
+    for base in "$@"; do
+        read -r name _ <<<"$base"
+        [[ -s "$work/$name.mp3" ]] || {
+            echo "$tool: encoding $name failed" >&2
+            exit 1
+        }
+    done
 }

@@ -60,26 +60,7 @@ bases=(
 # shellcheck source=corpus-common.sh
 source "$(dirname "$0")/corpus-common.sh"
 
-echo "make-intake-corpus: encoding ${#bases[@]} base songs"
-seed=0
-for base in "${bases[@]}"; do
-    read -r name rate seconds colour options <<<"$base"
-    seed=$((seed + 1))
-    # shellcheck disable=SC2086 # the options are words on purpose
-    makeBase "$name" "$rate" "$seconds" "$colour" "$seed" $options &
-    # Two at a time: the machines this runs on have two cores.
-    if (($(jobs -rp | wc -l) >= 2)); then
-        wait -n
-    fi
-done
-wait
-for base in "${bases[@]}"; do
-    read -r name _ <<<"$base"
-    [[ -s "$work/$name.mp3" ]] || {
-        echo "make-intake-corpus: encoding $name failed" >&2
-        exit 1
-    }
-done
+encodeBases make-intake-corpus "${bases[@]}"
 for name in bare1 bare2; do
     if grep -qa -e Xing -e Info <(head -c 256 "$work/$name.mp3"); then
         echo "make-intake-corpus: $name still has a VBR header" >&2

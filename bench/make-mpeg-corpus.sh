@@ -42,46 +42,27 @@ find "$dir" -maxdepth 1 \( -name '[0-9]*-cbr.mp3' -o -name '[0-9]*-xing.mp3' -o 
 work=$(mktemp -d "${TMPDIR:-/tmp}/mpeg-corpus.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-# name kind rate seconds noise-colour lame-options. VBR lengths are chosen so that every base
+# name rate seconds noise-colour lame-options. VBR lengths are chosen so that every base
 # comes out at about 1 MB; the 22.05 kHz one is MPEG-2.
 bases=(
-    "cbr1 cbr 44100 60 pink -b 128"
-    "cbr2 cbr 44100 60 white -b 128 -m s"
-    "cbr3 cbr 48000 60 brown -b 128"
-    "cbr4 cbr 22050 120 pink -b 64"
-    "xing1 xing 44100 52 pink -V 0"
-    "xing2 xing 44100 76 white -V 2"
-    "xing3 xing 48000 76 brown -V 2"
-    "xing4 xing 44100 98 pink -V 4"
-    "bare1 bare 44100 76 pink -V 2 -t"
-    "bare2 bare 44100 52 white -V 0 -t"
-    "bare3 bare 48000 98 brown -V 4 -t"
-    "bare4 bare 44100 76 brown -V 2 -t"
+    "cbr1 44100 60 pink -b 128"
+    "cbr2 44100 60 white -b 128 -m s"
+    "cbr3 48000 60 brown -b 128"
+    "cbr4 22050 120 pink -b 64"
+    "xing1 44100 52 pink -V 0"
+    "xing2 44100 76 white -V 2"
+    "xing3 48000 76 brown -V 2"
+    "xing4 44100 98 pink -V 4"
+    "bare1 44100 76 pink -V 2 -t"
+    "bare2 44100 52 white -V 0 -t"
+    "bare3 48000 98 brown -V 4 -t"
+    "bare4 44100 76 brown -V 2 -t"
 )
 
 # shellcheck source=corpus-common.sh
 source "$(dirname "$0")/corpus-common.sh"
 
-echo "make-mpeg-corpus: encoding ${#bases[@]} base songs"
-seed=0
-for base in "${bases[@]}"; do
-    read -r name kind rate seconds colour options <<<"$base"
-    seed=$((seed + 1))
-    # shellcheck disable=SC2086 # the options are words on purpose
-    makeBase "$name" "$rate" "$seconds" "$colour" "$seed" $options &
-    # Two at a time: the machines this runs on have two cores.
-    if (($(jobs -rp | wc -l) >= 2)); then
-        wait -n
-    fi
-done
-wait
-for base in "${bases[@]}"; do
-    read -r name _ <<<"$base"
-    [[ -s "$work/$name.mp3" ]] || {
-        echo "make-mpeg-corpus: encoding $name failed" >&2
-        exit 1
-    }
-done
+encodeBases make-mpeg-corpus "${bases[@]}"
 
 # ID3v1 block: "TAG", title 30, artist 30, album 30, year 4, comment 28, zero, track, genre.
 id3v1() {
