@@ -3,6 +3,7 @@
 // The corpus of the list benchmarks: a home whose song table holds 100,000 songs, and the
 // 100,000 tiny files they name below files/, made once and kept; and the floor every list of it
 // is measured against.
+#include "BenchTiming.h"
 #include "db/RQuery.h"
 #include "db/SongDatabase.h"
 #include "db/Statements.h"
@@ -24,30 +25,6 @@
 namespace ListCorpus {
 
 constexpr int songCount = 100'000;
-inline double secondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-inline double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2.0;
-}
-
-// A /proc/self/status value in kB ("VmHWM", "VmRSS"), -1 when missing.
-inline long statusKb(const char* name)
-{
-    QFile file(QStringLiteral("/proc/self/status"));
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray prefix = QByteArray(name) + ':';
-    for (const QByteArray& line : file.readAll().split('\n'))
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
 
 // ---- The corpus: a home with the song table, and the files below files/ ----
 

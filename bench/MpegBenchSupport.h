@@ -2,6 +2,8 @@
 // read-every-byte baseline.
 #pragma once
 
+#include "BenchTiming.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -36,20 +38,6 @@ inline std::vector<CorpusFile> listCorpus(const QString& dir)
     for (const QString& name : names)
         files.push_back({QDir(dir).filePath(name), name.endsWith(QLatin1String("-bare.mp3"))});
     return files;
-}
-
-inline double secondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-inline double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2.0;
 }
 
 // Opens the file, reads it to the end in 1 MiB blocks and closes it; returns the byte count,
