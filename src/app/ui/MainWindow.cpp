@@ -370,19 +370,25 @@ void MainWindow::createTimers()
 
 void MainWindow::adoptListWindow(QMdiSubWindow* sub)
 {
-    // A list window opens activated: the first activation is where its errors get a voice.
+    // A list window opens activated; it is activated many times, and one connection each is
+    // enough.
     auto* list = sub ? qobject_cast<ListWindow*>(sub->widget()) : nullptr;
-    if (!list || list->property("t3Adopted").toBool())
+    if (!list)
         return;
-    list->setProperty("t3Adopted", true);
-    connect(list, &ListWindow::errorRaised, this, [this](const QString& text) {
-        m_services.dialogs->message(Dialogs::Kind::Error, text);
-    });
+    connect(list, &ListWindow::errorRaised, this, &MainWindow::showError, Qt::UniqueConnection);
+    connect(list, &QObject::destroyed, this, &MainWindow::listWindowGone, Qt::UniqueConnection);
+}
+
+void MainWindow::listWindowGone()
+{
     // Closing a list window decides "&Save User List" at once, not at the next check.
-    connect(list, &QObject::destroyed, this, [this] {
-        if (!m_shutDown)
-            QTimer::singleShot(0, this, [this] { updateSaveUserList(); });
-    });
+    if (!m_shutDown)
+        QTimer::singleShot(0, this, &MainWindow::updateSaveUserList);
+}
+
+void MainWindow::showError(const QString& text)
+{
+    m_services.dialogs->message(Dialogs::Kind::Error, text);
 }
 
 void MainWindow::guarded(const std::function<void()>& work)
@@ -390,8 +396,8 @@ void MainWindow::guarded(const std::function<void()>& work)
     try {
         work();
     } catch (const TamboroError& e) {
-        m_services.dialogs->message(Dialogs::Kind::Error, e.message());
+        showError(e.message());
     } catch (const std::exception& e) {
-        m_services.dialogs->message(Dialogs::Kind::Error, QString::fromLocal8Bit(e.what()));
+        showError(QString::fromLocal8Bit(e.what()));
     }
 }

@@ -125,6 +125,8 @@ private:
     void showFromTrayThen(const std::function<void()>& command);
 
     void adoptListWindow(QMdiSubWindow* sub);
+    void listWindowGone();
+    void showError(const QString& text);
     void sweepLists(const std::function<void(ListWindow&)>& work);
 
     AppServices m_services;

@@ -37,7 +37,6 @@
 namespace {
 
 const char* const playlistFileName = "tmp.m3u";
-const char* const companionServerName = "TBRPS.EXE";
 
 } // namespace
 
@@ -62,11 +61,7 @@ void MainWindow::startUp()
     loadMainPlayer();
     m_otherThingsTimer->start();
     m_quitRequested = false;
-    if (!QFileInfo::exists(Home::file(m_services.home, QLatin1String(companionServerName)))) {
-        // The Internet commands stay hidden; nothing shows them yet.
-        m_actions.value(QStringLiteral("ToolButton15"))->setVisible(false);
-        m_actions.value(QStringLiteral("ToolButton16"))->setVisible(false);
-    }
+    // The Internet commands stay as the layout made them, hidden: nothing shows them yet.
 
     m_validator->start();
     m_timer2->start();
@@ -119,9 +114,9 @@ void MainWindow::loadMainPlayer()
     if (!m_dllContainer)
         return;
     try {
-        m_playerLibraryDir = std::make_unique<QTemporaryDir>(
-            m_services.tempDir.isEmpty() ? QDir::tempPath() + QStringLiteral("/tamboro3-XXXXXX")
-                                         : m_services.tempDir + QStringLiteral("/tamboro3-XXXXXX"));
+        const QString parent = m_services.tempDir.isEmpty() ? QDir::tempPath() : m_services.tempDir;
+        m_playerLibraryDir =
+            std::make_unique<QTemporaryDir>(parent + QStringLiteral("/tamboro3-XXXXXX"));
         const QString dir = m_playerLibraryDir->path();
         if (!m_playerLibraryDir->isValid() ||
             !EmbeddedFiles::copyIfMissing(*m_dllContainer, TMPEGPlayer::libraryPath(dir)))
