@@ -5,6 +5,7 @@
 #include "db/RecordFilter.h"
 #include "db/TextCodec.h"
 #include "platform/Errors.h"
+#include "platform/MountRules.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -148,13 +149,11 @@ MediumPath splitMediumRoot(const QString& storedPath)
     if (!p.startsWith(QLatin1Char('/')))
         return {};
     // A mount point of a removable or network medium, else the root file system.
-    qsizetype end = mountRootEnd(p, QLatin1String("/media"), 2);
-    if (end < 0)
-        end = mountRootEnd(p, QLatin1String("/run/media"), 2);
-    if (end < 0)
-        end = mountRootEnd(p, QLatin1String("/mnt"), 1);
-    if (end >= 0)
-        return {p.left(end), p.mid(end + 1)};
+    for (const MountRules::MediaFolder& folder : MountRules::mediaFolders) {
+        const qsizetype end = mountRootEnd(p, QLatin1String(folder.path), folder.names);
+        if (end >= 0)
+            return {p.left(end), p.mid(end + 1)};
+    }
     if (p.size() < 2)
         return {};
     return {QStringLiteral("/"), p.mid(1)};

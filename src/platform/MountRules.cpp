@@ -4,9 +4,6 @@
 
 namespace {
 
-// Where desktops and people mount removable media and shares by hand.
-const char* const mediaPrefixes[] = {"/media", "/run/media", "/mnt"};
-
 // Mounts that never hold the user's files even when they sit under a media folder: the
 // automounter's placeholders (the real mount shows up as its own entry) and kernel file
 // systems.
@@ -61,10 +58,10 @@ bool isMedium(const MountFacts& mount)
         return false;
     if (isNetworkFileSystem(type))
         return true;
-    for (const char* prefix : mediaPrefixes) {
+    for (const MediaFolder& folder : mediaFolders) {
         // The media folders themselves are only containers, unless something is mounted on
         // /mnt directly, which people do.
-        if (isUnder(point, prefix) && (point != QLatin1String("/media")) &&
+        if (isUnder(point, folder.path) && (point != QLatin1String("/media")) &&
             point != QLatin1String("/run/media"))
             return true;
     }

@@ -20,6 +20,16 @@ struct MountFacts
 // rule is tested without mounting anything.
 namespace MountRules {
 
+// A folder under which media are mounted, and how many names below it make a mount point:
+// /media/USER/LABEL, /run/media/USER/LABEL, /mnt/NAME.
+struct MediaFolder
+{
+    const char* path;
+    int names;
+};
+// Where desktops and people mount removable media and shares.
+inline constexpr MediaFolder mediaFolders[] = {{"/media", 2}, {"/run/media", 2}, {"/mnt", 1}};
+
 // A network file system: its files live on another machine (shown with the 'R' marker).
 bool isNetworkFileSystem(const QByteArray& fsType);
 
