@@ -5,7 +5,7 @@
 // records (little-endian counters, small integers, zero-padded names), 25% random bytes (like
 // compressed audio frames) and 10% zero padding.
 
-#include "app/LZRW1KH.h"
+#include "container/LZRW1KH.h"
 
 #include <benchmark/benchmark.h>
 

@@ -9,14 +9,14 @@
 //
 //   ShellBench [CORPUS-DIR]    (the corpus is made on the first run, about 1 minute, and kept)
 #include "ListCorpus.h"
-#include "app/SettingsStore.h"
 #include "app/ui/AppServices.h"
-#include "app/ui/Dialogs.h"
 #include "app/ui/MainWindow.h"
 #include "lists/ui/ListWindow.h"
 #include "platform/Clock.h"
 #include "platform/ShellVerbs.h"
 #include "platform/Volumes.h"
+#include "settings/SettingsStore.h"
+#include "ui/Dialogs.h"
 
 #include <QAction>
 #include <QApplication>

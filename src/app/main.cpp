@@ -1,12 +1,12 @@
-#include "app/SettingsStore.h"
 #include "app/ui/AppServices.h"
 #include "app/ui/MainWindow.h"
-#include "app/ui/QtDialogs.h"
 #include "app/ui/TamboroApplication.h"
 #include "platform/Clock.h"
 #include "platform/GioShellVerbs.h"
 #include "platform/Home.h"
 #include "platform/Volumes.h"
+#include "settings/SettingsStore.h"
+#include "ui/QtDialogs.h"
 
 #include <QDir>
 #include <QScreen>

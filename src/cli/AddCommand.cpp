@@ -1,8 +1,8 @@
 #include "cli/Commands.h"
 
-#include "app/EmbeddedFiles.h"
-#include "app/StartupFiles.h"
-#include "app/TFileSource.h"
+#include "container/EmbeddedFiles.h"
+#include "container/StartupFiles.h"
+#include "container/TFileSource.h"
 #include "db/SongDatabase.h"
 #include "intake/AddQueue.h"
 #include "intake/IntakeRun.h"

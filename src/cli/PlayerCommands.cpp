@@ -1,7 +1,7 @@
 #include "cli/Commands.h"
 
-#include "app/EmbeddedFiles.h"
-#include "app/TFileSource.h"
+#include "container/EmbeddedFiles.h"
+#include "container/TFileSource.h"
 #include "db/TrackLength.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"

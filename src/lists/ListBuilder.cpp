@@ -1,11 +1,11 @@
 #include "lists/ListBuilder.h"
 
-#include "app/SettingsStore.h"
 #include "db/RQuery.h"
 #include "db/RecordFilter.h"
 #include "db/TextCodec.h"
 #include "platform/Errors.h"
 #include "platform/MountRules.h"
+#include "settings/SettingsStore.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 // Table tests of the texts list building derives from its inputs: track lengths and time
 // totals, filter expressions, order clauses, album switches and column widths.
-#include "app/SettingsStore.h"
 #include "lists/ListBuilder.h"
 #include "lists/ListOrder.h"
 #include "platform/Errors.h"
+#include "settings/SettingsStore.h"
 #include "testsupport/TempHome.h"
 
 #include <QSettings>

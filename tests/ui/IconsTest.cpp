@@ -1,4 +1,4 @@
-#include "app/ui/Icons.h"
+#include "ui/Icons.h"
 #include "testsupport/QtPrinters.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/ui/QtColors.h"
+#include "ui/QtColors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/ui/QtDialogs.h"
+#include "ui/QtDialogs.h"
 
 #include <gtest/gtest.h>
 

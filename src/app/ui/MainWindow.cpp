@@ -1,16 +1,16 @@
 #include "app/ui/MainWindow.h"
 
-#include "app/TFileSource.h"
-#include "app/ui/Dialogs.h"
-#include "app/ui/Gauge.h"
 #include "app/ui/OptionsDialog.h"
 #include "app/ui/TPhantom.h"
+#include "container/TFileSource.h"
 #include "intake/ui/AddFilesWindow.h"
 #include "intake/ui/TagEditorWindow.h"
 #include "lists/ui/ListContext.h"
 #include "lists/ui/ListWindow.h"
 #include "platform/Errors.h"
 #include "player/TMPEGPlayer.h"
+#include "ui/Dialogs.h"
+#include "ui/Gauge.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,18 +1,15 @@
 // The main window's life: start-up steps, the timers that finish and keep it going, hiding to
 // the tray, and the shutdown.
 
-#include "app/EmbeddedFiles.h"
-#include "app/ReqsCache.h"
-#include "app/StartupFiles.h"
-#include "app/TFileSource.h"
-#include "app/ui/Dialogs.h"
-#include "app/ui/Gauge.h"
-#include "app/ui/Icons.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/OptionsDialog.h"
 #include "app/ui/TPhantom.h"
+#include "container/EmbeddedFiles.h"
+#include "container/StartupFiles.h"
+#include "container/TFileSource.h"
 #include "intake/ui/AddFilesWindow.h"
 #include "intake/ui/TagEditorWindow.h"
+#include "lists/ReqsCache.h"
 #include "lists/ui/ListContext.h"
 #include "lists/ui/ListOpeners.h"
 #include "lists/ui/ListWindow.h"
@@ -21,6 +18,9 @@
 #include "platform/ShellVerbs.h"
 #include "platform/Volumes.h"
 #include "player/TMPEGPlayer.h"
+#include "ui/Dialogs.h"
+#include "ui/Gauge.h"
+#include "ui/Icons.h"
 
 #include <QAction>
 #include <QApplication>

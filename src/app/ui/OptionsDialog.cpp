@@ -1,9 +1,9 @@
 #include "app/ui/OptionsDialog.h"
 
-#include "app/SettingsStore.h"
-#include "app/ui/Dialogs.h"
-#include "app/ui/QtColors.h"
 #include "platform/Errors.h"
+#include "settings/SettingsStore.h"
+#include "ui/Dialogs.h"
+#include "ui/QtColors.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

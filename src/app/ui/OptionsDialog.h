@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ColorText.h"
+#include "settings/ColorText.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,13 +1,13 @@
 #include "intake/ui/AddFilesWindow.h"
 
-#include "app/SettingsStore.h"
-#include "app/ui/Dialogs.h"
-#include "app/ui/Gauge.h"
-#include "app/ui/Icons.h"
 #include "db/SongDatabase.h"
 #include "intake/AddQueue.h"
 #include "intake/ui/AddReportWindow.h"
 #include "platform/Errors.h"
+#include "settings/SettingsStore.h"
+#include "ui/Dialogs.h"
+#include "ui/Gauge.h"
+#include "ui/Icons.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,8 +1,8 @@
 #include "intake/ui/AddReportWindow.h"
 
-#include "app/ui/Dialogs.h"
-#include "app/ui/Icons.h"
 #include "platform/Errors.h"
+#include "ui/Dialogs.h"
+#include "ui/Icons.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>

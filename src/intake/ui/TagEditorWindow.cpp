@@ -1,8 +1,8 @@
 #include "intake/ui/TagEditorWindow.h"
 
-#include "app/ui/Icons.h"
 #include "intake/GenreLists.h"
 #include "lists/ListEntry.h"
+#include "ui/Icons.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

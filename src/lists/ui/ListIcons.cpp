@@ -1,6 +1,6 @@
 #include "lists/ui/ListIcons.h"
 
-#include "app/ui/Icons.h"
+#include "ui/Icons.h"
 
 namespace ListIcons {
 

@@ -1,11 +1,11 @@
 #include "lists/ui/ListOpeners.h"
 
-#include "app/ui/Gauge.h"
 #include "db/RQuery.h"
 #include "db/Statements.h"
 #include "lists/ListShared.h"
 #include "lists/ui/ListContext.h"
 #include "lists/ui/ListWindow.h"
+#include "ui/Gauge.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

@@ -1,9 +1,5 @@
 #include "lists/ui/ListWindow.h"
 
-#include "app/SettingsStore.h"
-#include "app/ui/Gauge.h"
-#include "app/ui/Icons.h"
-#include "app/ui/QtColors.h"
 #include "db/RQuery.h"
 #include "db/Statements.h"
 #include "lists/ListBuilder.h"
@@ -14,6 +10,10 @@
 #include "lists/ui/ListIcons.h"
 #include "lists/ui/ListModel.h"
 #include "platform/Errors.h"
+#include "settings/SettingsStore.h"
+#include "ui/Gauge.h"
+#include "ui/Icons.h"
+#include "ui/QtColors.h"
 
 #include <QAction>
 #include <QCheckBox>

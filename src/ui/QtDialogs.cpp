@@ -1,0 +1,145 @@
+#include "ui/QtDialogs.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kProductName = QStringLiteral("Tamboro 3");
+
+QWidget* dialogParent()
+{
+    return QApplication::activeWindow();
+}
+
+QIcon swatchIcon(const QColor& color)
+{
+    QPixmap pixmap(32, 14);
+    pixmap.fill(color);
+    return QIcon(pixmap);
+}
+
+std::optional<QString> nonEmpty(const QString& text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+Dialogs::Answer QtDialogs::message(Kind kind, const QString& text, const QString& title)
+{
+    QMessageBox box(dialogParent());
+    box.setWindowTitle(title.isEmpty() ? kProductName : title);
+    box.setText(text);
+    switch (kind) {
+    case Kind::Information:
+        box.setIcon(QMessageBox::Information);
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case Kind::Error:
+        box.setIcon(QMessageBox::Critical);
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case Kind::Confirmation:
+        box.setIcon(QMessageBox::Question);
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        break;
+    }
+    const int result = box.exec();
+    if (kind != Kind::Confirmation)
+        return Answer::Ok;
+    return result == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+std::optional<QColor> QtDialogs::pickColor(const QColor& initial)
+{
+    const QColor color = QColorDialog::getColor(initial, dialogParent());
+    if (!color.isValid())
+        return std::nullopt;
+    return color;
+}
+
+std::optional<QFont> QtDialogs::pickFont(const QFont& initial, QColor& color)
+{
+    QDialog dialog(dialogParent());
+    dialog.setWindowTitle(QStringLiteral("Font"));
+
+    auto* chooser = new QFontDialog(initial, &dialog);
+    // Shown as a part of this dialog, whose own buttons close it.
+    chooser->setWindowFlags(Qt::Widget);
+    chooser->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+
+    QColor chosenColor = color.isValid() ? color : QColor(Qt::black);
+    auto* colorLabel = new QLabel(QStringLiteral("Color:"), &dialog);
+    auto* colorButton = new QPushButton(&dialog);
+    colorButton->setIcon(swatchIcon(chosenColor));
+    colorButton->setIconSize(QSize(32, 14));
+    QObject::connect(colorButton, &QPushButton::clicked, &dialog, [&] {
+        const QColor picked = QColorDialog::getColor(chosenColor, &dialog);
+        if (picked.isValid()) {
+            chosenColor = picked;
+            colorButton->setIcon(swatchIcon(chosenColor));
+        }
+    });
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+
+    auto* colorRow = new QHBoxLayout;
+    colorRow->addWidget(colorLabel);
+    colorRow->addWidget(colorButton);
+    colorRow->addStretch();
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(chooser);
+    layout->addLayout(colorRow);
+    layout->addWidget(buttons);
+
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    color = chosenColor;
+    return chooser->currentFont();
+}
+
+std::optional<QString> QtDialogs::openFile(const QString& title, const QString& folder,
+                                           const QString& filter)
+{
+    return nonEmpty(QFileDialog::getOpenFileName(dialogParent(), title, folder, filter));
+}
+
+std::optional<QString> QtDialogs::saveFile(const QString& title, const QString& folder,
+                                           const QString& filter)
+{
+    return nonEmpty(QFileDialog::getSaveFileName(dialogParent(), title, folder, filter));
+}
+
+std::optional<QString> QtDialogs::pickFolder(const QString& title, const QString& folder)
+{
+    return nonEmpty(QFileDialog::getExistingDirectory(dialogParent(), title, folder));
+}
+
+std::optional<QString> QtDialogs::prompt(const QString& title, const QString& label,
+                                         const QString& text)
+{
+    bool ok = false;
+    const QString answer =
+        QInputDialog::getText(dialogParent(), title, label, QLineEdit::Normal, text, &ok);
+    if (!ok)
+        return std::nullopt;
+    return answer;
+}
