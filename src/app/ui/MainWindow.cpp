@@ -1,5 +1,6 @@
 #include "app/ui/MainWindow.h"
 
+#include "app/ui/MainWindowMenus.h"
 #include "app/ui/OptionsDialog.h"
 #include "app/ui/TPhantom.h"
 #include "container/TFileSource.h"
@@ -11,6 +12,7 @@
 #include "player/TMPEGPlayer.h"
 #include "ui/Dialogs.h"
 #include "ui/Gauge.h"
+#include "ui/Icons.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -43,12 +45,10 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
     setMinimumSize(589, 434);
 
     createWidgets();
-    createActions();
-    createMenus();
-    createToolBar();
-    createTrayMenu();
+    m_menus = std::make_unique<MainWindowMenus>(*this);
+    connectCommands();
+    createTrayIcon();
     createTimers();
-    applyIcons();
 
     m_listContext->db = &m_db;
     m_listContext->query = &m_rq;
@@ -72,6 +72,16 @@ MainWindow::~MainWindow()
     qDeleteAll(m_mdiArea->viewport()->findChildren<QMdiSubWindow*>(Qt::FindDirectChildrenOnly));
 }
 
+QMenu* MainWindow::parameterMenu() const
+{
+    return m_menus->parameterMenu();
+}
+
+QMenu* MainWindow::trayMenu() const
+{
+    return m_menus->trayMenu();
+}
+
 void MainWindow::createWidgets()
 {
     auto* central = new QWidget(this);
@@ -93,7 +103,7 @@ void MainWindow::createWidgets()
 
     m_tagEditor = new TagEditorWindow(this);
     connect(m_tagEditor, &TagEditorWindow::closedByUser, this,
-            [this] { m_actions.value(QStringLiteral("ID3Tageditor1"))->setChecked(false); });
+            [this] { m_menus->action("ID3Tageditor1")->setChecked(false); });
 
     m_options = new OptionsDialog(*m_services.settings, *m_services.dialogs, m_services.home, this);
     connect(m_options, &OptionsDialog::settingsApplied, this, [this] {
@@ -114,234 +124,59 @@ void MainWindow::createWidgets()
             });
 }
 
-QAction* MainWindow::action(const char* name, const QString& text)
+void MainWindow::connectCommands()
 {
-    auto* act = new QAction(text, this);
-    act->setObjectName(QLatin1String(name));
-    m_actions.insert(act->objectName(), act);
-    return act;
-}
-
-void MainWindow::createActions()
-{
-    auto guardedSlot = [this](void (MainWindow::*method)()) {
-        return [this, method] { guarded([this, method] { (this->*method)(); }); };
+    auto command = [this](const char* name, auto&& handler) {
+        connect(m_menus->action(name), &QAction::triggered, this,
+                [this, handler] { guarded(handler); });
     };
 
     // Database
-    connect(action("Addsongstodatabase1", QStringLiteral("&Add songs to database")),
-            &QAction::triggered, this, guardedSlot(&MainWindow::showAddFiles));
-    action("OpenUserList1", QStringLiteral("&Open User List"));
-    action("SaveUserList1", QStringLiteral("&Save User List"))->setEnabled(false);
-    connect(action("Wholedatabase1", QStringLiteral("&Whole database")), &QAction::triggered, this,
-            guardedSlot(&MainWindow::wholeDatabase));
-    action("Databasebyparameters1", QStringLiteral("Database by &parameters"));
-    action("FastSearchthedatabase1", QStringLiteral("FastSearch the database"));
-    action("Userlistdatabase1", QStringLiteral("&User list/database"));
-    connect(action("Exit1", QStringLiteral("&Exit")), &QAction::triggered, this, &QWidget::close);
+    command("Addsongstodatabase1", [this] { showAddFiles(); });
+    command("Wholedatabase1", [this] { wholeDatabase(); });
+    connect(m_menus->action("Exit1"), &QAction::triggered, this, &QWidget::close);
 
     // View
-    QAction* editor = action("ID3Tageditor1", QStringLiteral("&ID3 Tag editor"));
-    editor->setCheckable(true);
-    editor->setChecked(true);
-    connect(editor, &QAction::triggered, this, [this] { toggleTagEditor(); });
-    connect(action("Close1", QStringLiteral("C&lose")), &QAction::triggered, m_mdiArea,
+    connect(m_menus->action("ID3Tageditor1"), &QAction::triggered, this,
+            [this] { toggleTagEditor(); });
+    connect(m_menus->action("Close1"), &QAction::triggered, m_mdiArea,
             &QMdiArea::closeActiveSubWindow);
-    connect(action("TileHorizontally1", QStringLiteral("Tile &Horizontally")), &QAction::triggered,
-            this, [this] { tileWindows(Qt::Horizontal); });
-    connect(action("TileVertically1", QStringLiteral("&Tile Vertically")), &QAction::triggered,
-            this, [this] { tileWindows(Qt::Vertical); });
-    connect(action("MinimizeAll1", QStringLiteral("&Minimize All")), &QAction::triggered, this,
-            &MainWindow::minimizeAll);
-    connect(action("Options1", QStringLiteral("&Options")), &QAction::triggered, this,
-            guardedSlot(&MainWindow::showOptions));
+    connect(m_menus->action("TileHorizontally1"), &QAction::triggered, this,
+            [this] { tileWindows(Qt::Horizontal); });
+    connect(m_menus->action("TileVertically1"), &QAction::triggered, this,
+            [this] { tileWindows(Qt::Vertical); });
+    connect(m_menus->action("MinimizeAll1"), &QAction::triggered, this, &MainWindow::minimizeAll);
+    command("Options1", [this] { showOptions(); });
 
-    // Utility
-    action("Checkforexistanceoffilesonharddrives1",
-           QStringLiteral("&Check for existance of files on hard drives"));
-    action("Databasetop10playedsongs1", QStringLiteral("&Database top 10 played songs"));
-    action("ReIndexyourdatabase1", QStringLiteral("Re-Index your database"));
-    action("Adddatafromanotherdatabase1", QStringLiteral("Add data from another database"));
-    action("Massretagger1", QStringLiteral("Mass re-tagger"));
+    // Help
+    command("Versioninfo1", [this] { showAbout(); });
 
-    // Internet and Help
-    action("SearchanInternetbasedPersonalTamboroServer1",
-           QStringLiteral("Search an Internet based Personal Tamboro Server and download files"));
-    connect(action("Versioninfo1", QStringLiteral("&Version info")), &QAction::triggered, this,
-            guardedSlot(&MainWindow::showAbout));
+    // The tray menu
+    connect(m_menus->action("ShowTamboro31"), &QAction::triggered, this, &MainWindow::showFromTray);
+    connect(m_menus->action("Wholedatabase2"), &QAction::triggered, this,
+            [this] { showFromTrayThen([this] { wholeDatabase(); }); });
+    connect(m_menus->action("NewParameters1"), &QAction::triggered, this, [this] {
+        showFromTrayThen([this] { m_menus->action("Databasebyparameters1")->trigger(); });
+    });
+    connect(m_menus->action("Existingparameters1"), &QAction::triggered, this,
+            &MainWindow::existingParametersFromTray);
+    connect(m_menus->action("Fastsearch1"), &QAction::triggered, this,
+            [this] { m_menus->action("FastSearchthedatabase1")->trigger(); });
+    connect(m_menus->action("CloseTamboro31"), &QAction::triggered, this,
+            &MainWindow::closeTamboro);
 }
 
-void MainWindow::createMenus()
+void MainWindow::createTrayIcon()
 {
-    auto add = [this](QMenu* menu, const char* name) {
-        menu->addAction(m_actions.value(QLatin1String(name)));
-    };
-    auto menu = [this](const char* name, const QString& title) {
-        QMenu* m = menuBar()->addMenu(title);
-        m->setObjectName(QLatin1String(name));
-        m->menuAction()->setObjectName(QLatin1String(name));
-        return m;
-    };
-
-    QMenu* database = menu("Database1", QStringLiteral("&Database"));
-    add(database, "Addsongstodatabase1");
-    database->addSeparator();
-    add(database, "OpenUserList1");
-    add(database, "SaveUserList1");
-    database->addSeparator();
-    add(database, "Wholedatabase1");
-    add(database, "Databasebyparameters1");
-    add(database, "FastSearchthedatabase1");
-    add(database, "Userlistdatabase1");
-    database->addSeparator();
-    add(database, "Exit1");
-
-    QMenu* view = menu("View1", QStringLiteral("&View"));
-    add(view, "ID3Tageditor1");
-    view->addSeparator();
-    add(view, "Close1");
-    add(view, "TileHorizontally1");
-    add(view, "TileVertically1");
-    add(view, "MinimizeAll1");
-    view->addSeparator();
-    add(view, "Options1");
-
-    QMenu* utility = menu("Utility1", QStringLiteral("&Utility"));
-    add(utility, "Checkforexistanceoffilesonharddrives1");
-    add(utility, "Databasetop10playedsongs1");
-    add(utility, "ReIndexyourdatabase1");
-    add(utility, "Adddatafromanotherdatabase1");
-    utility->addSeparator();
-    add(utility, "Massretagger1");
-
-    QMenu* internet = menu("Internet1", QStringLiteral("&Internet"));
-    add(internet, "SearchanInternetbasedPersonalTamboroServer1");
-    internet->menuAction()->setVisible(false);
-
-    QMenu* help = menu("Help1", QStringLiteral("&Help"));
-    add(help, "Versioninfo1");
-}
-
-void MainWindow::createToolBar()
-{
-    QToolBar* bar = addToolBar(QStringLiteral("ToolBar1"));
-    bar->setObjectName(QStringLiteral("ToolBar1"));
-    bar->setMovable(false);
-    bar->setFloatable(false);
-    bar->setIconSize(QSize(24, 24));
-    bar->setContextMenuPolicy(Qt::PreventContextMenu);
-
-    int number = 0;
-    auto button = [&](const QString& hint, QAction* same = nullptr) {
-        ++number;
-        QAction* act = nullptr;
-        if (same) {
-            // The button runs the same command as its menu item but carries its own hint.
-            act = new QAction(same->text(), this);
-            act->setCheckable(same->isCheckable());
-            act->setChecked(same->isChecked());
-            act->setEnabled(same->isEnabled());
-            connect(act, &QAction::triggered, same, &QAction::trigger);
-            connect(same, &QAction::changed, act, [act, same] {
-                act->setChecked(same->isChecked());
-                act->setEnabled(same->isEnabled());
-            });
-        } else {
-            act = new QAction(this);
-        }
-        act->setObjectName(QStringLiteral("ToolButton%1").arg(number));
-        act->setToolTip(hint);
-        act->setStatusTip(hint);
-        m_actions.insert(act->objectName(), act);
-        bar->addAction(act);
-        bar->widgetForAction(act)->setObjectName(act->objectName());
-        return act;
-    };
-    auto divider = [&] { return bar->addSeparator(); };
-    auto menuItem = [this](const char* name) { return m_actions.value(QLatin1String(name)); };
-
-    button(QStringLiteral("Add files to database"), menuItem("Addsongstodatabase1"));
-    divider();
-    button(QStringLiteral("Request whole database"), menuItem("Wholedatabase1"));
-    QAction* parameters =
-        button(QStringLiteral("Request database parameters"), menuItem("Databasebyparameters1"));
-    m_parameterMenu = new QMenu(this);
-    m_parameterMenu->setObjectName(QStringLiteral("PopupMenu3"));
-    parameters->setMenu(m_parameterMenu);
-    if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(parameters)))
-        tool->setPopupMode(QToolButton::MenuButtonPopup);
-    divider();
-    button(QStringLiteral("Search for possible matches by entering one of multiple keywords"),
-           menuItem("FastSearchthedatabase1"));
-    divider();
-    button(QStringLiteral("Make a user list"), menuItem("Userlistdatabase1"));
-    button(QStringLiteral("Load user list"), menuItem("OpenUserList1"));
-    button(QStringLiteral("Save list"), menuItem("SaveUserList1"));
-    divider();
-    button(QStringLiteral("Toggle ID3 tag editor"), menuItem("ID3Tageditor1"));
-    button(QStringLiteral("View Options"), menuItem("Options1"));
-    divider();
-    button(QStringLiteral("Check for existance of files on hard disks"),
-           menuItem("Checkforexistanceoffilesonharddrives1"));
-    button(QStringLiteral("Displays the top 10 played songs in you database"),
-           menuItem("Databasetop10playedsongs1"));
-    button(QStringLiteral("Re-index your database"), menuItem("ReIndexyourdatabase1"));
-    button(QStringLiteral("Mass re-tagger (re-tag multiple files simultaniously)"),
-           menuItem("Massretagger1"));
-    button(
-        QStringLiteral("Add information from another database about the changable/remote mediums"),
-        menuItem("Adddatafromanotherdatabase1"));
-    divider();
-    // The Internet commands: part of the layout, hidden.
-    button(QStringLiteral("Search an Internet based Personal Tamboro Server and download files"),
-           menuItem("SearchanInternetbasedPersonalTamboroServer1"))
-        ->setVisible(false);
-    button(QString())->setVisible(false);
-    divider()->setVisible(false);
-    button(QStringLiteral("View version info"), menuItem("Versioninfo1"));
-}
-
-void MainWindow::createTrayMenu()
-{
-    m_trayMenu = new QMenu(this);
-    m_trayMenu->setObjectName(QStringLiteral("PopupMenu2"));
-    auto item = [this](QMenu* menu, const char* name, const QString& text) {
-        QAction* act = menu->addAction(text);
-        act->setObjectName(QLatin1String(name));
-        m_actions.insert(act->objectName(), act);
-        return act;
-    };
-
-    connect(item(m_trayMenu, "ShowTamboro31", QStringLiteral("Show Tamboro 3")),
-            &QAction::triggered, this, &MainWindow::showFromTray);
-    m_trayMenu->addSeparator();
-    connect(item(m_trayMenu, "Wholedatabase2", QStringLiteral("Whole database")),
-            &QAction::triggered, this, [this] { showFromTrayThen([this] { wholeDatabase(); }); });
-    QMenu* byParameter = m_trayMenu->addMenu(QStringLiteral("Database by parameter"));
-    byParameter->setObjectName(QStringLiteral("Databasebyparameter1"));
-    byParameter->menuAction()->setObjectName(QStringLiteral("Databasebyparameter1"));
-    m_actions.insert(byParameter->objectName(), byParameter->menuAction());
-    connect(item(byParameter, "NewParameters1", QStringLiteral("New Parameters")),
-            &QAction::triggered, this, [this] {
-                showFromTrayThen([this] {
-                    m_actions.value(QStringLiteral("Databasebyparameters1"))->trigger();
-                });
-            });
-    connect(item(byParameter, "Existingparameters1", QStringLiteral("Existing parameters")),
-            &QAction::triggered, this, &MainWindow::existingParametersFromTray);
-    m_trayMenu->addSeparator();
-    connect(item(m_trayMenu, "Fastsearch1", QStringLiteral("Fast search")), &QAction::triggered,
-            this, [this] { m_actions.value(QStringLiteral("FastSearchthedatabase1"))->trigger(); });
-    m_trayMenu->addSeparator();
-    connect(item(m_trayMenu, "CloseTamboro31", QStringLiteral("&Close Tamboro 3")),
-            &QAction::triggered, this, &MainWindow::closeTamboro);
-
     m_phantom = new TPhantom(this);
     m_phantom->setObjectName(QStringLiteral("Phantom1"));
     m_phantom->setOwner(this);
     m_phantom->setTip(QStringLiteral("Tamboro 3. Right click for options"));
-    m_phantom->setPopupRight(m_trayMenu);
+    m_phantom->setPopupRight(m_menus->trayMenu());
     connect(m_phantom, &TPhantom::Doublelick, this, &MainWindow::showFromTray);
+    m_phantom->setIconfile(Icons::own(Icons::Id::Program));
+    // The icon stays in the tray for the whole run, so the hidden window can always come back.
+    m_phantom->setIconvisibility(m_services.trayAvailable);
 }
 
 void MainWindow::createTimers()

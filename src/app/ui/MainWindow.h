@@ -7,7 +7,6 @@
 #include "lists/ListShared.h"
 #include "platform/ShellVerbs.h"
 
-#include <QHash>
 #include <QMainWindow>
 #include <QStringList>
 
@@ -17,6 +16,7 @@
 class AddFilesWindow;
 class Gauge;
 class ListWindow;
+class MainWindowMenus;
 class OptionsDialog;
 class QAction;
 class QMdiArea;
@@ -41,21 +41,15 @@ public:
     ~MainWindow() override;
 
     QMdiArea* mdiArea() const { return m_mdiArea; }
-    Gauge* gauge() const { return m_gauge; }
     SongDatabase& database() { return m_db; }
-    RQuery& rquery() { return m_rq; }
-    UQuery& uquery() { return m_uq; }
-    ListShared& shared() { return m_shared; }
-    ListContext& listContext() { return *m_listContext; }
     TagEditorWindow* tagEditor() const { return m_tagEditor; }
     OptionsDialog* optionsDialog() const { return m_options; }
     AddFilesWindow* addFilesWindow() const { return m_addFiles; }
     // File names (stored form) the last add inserted, for its user list.
     const QStringList& addedNames() const { return m_addedNames; }
-    TPhantom* phantom() const { return m_phantom; }
     TMPEGPlayer* mainPlayer() const { return m_player.get(); }
-    QMenu* parameterMenu() const { return m_parameterMenu; }
-    QMenu* trayMenu() const { return m_trayMenu; }
+    QMenu* parameterMenu() const;
+    QMenu* trayMenu() const;
 
     // Start-up state.
     const QStringList& drvs() const { return m_drvs; }
@@ -89,13 +83,9 @@ protected:
 private:
     // Construction of the window's parts.
     void createWidgets();
-    void createActions();
-    void createMenus();
-    void createToolBar();
-    void createTrayMenu();
+    void connectCommands();
+    void createTrayIcon();
     void createTimers();
-    QAction* action(const char* name, const QString& text);
-    void applyIcons();
 
     // Start-up steps and the timers that finish it.
     void startUp();
@@ -138,9 +128,7 @@ private:
 
     QMdiArea* m_mdiArea = nullptr;
     Gauge* m_gauge = nullptr;
-    QHash<QString, QAction*> m_actions;
-    QMenu* m_parameterMenu = nullptr;
-    QMenu* m_trayMenu = nullptr;
+    std::unique_ptr<MainWindowMenus> m_menus;
     TagEditorWindow* m_tagEditor = nullptr;
     OptionsDialog* m_options = nullptr;
     AddFilesWindow* m_addFiles = nullptr;

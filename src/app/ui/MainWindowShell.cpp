@@ -2,6 +2,7 @@
 // the tray, and the shutdown.
 
 #include "app/ui/MainWindow.h"
+#include "app/ui/MainWindowMenus.h"
 #include "app/ui/OptionsDialog.h"
 #include "app/ui/TPhantom.h"
 #include "container/EmbeddedFiles.h"
@@ -100,7 +101,7 @@ void MainWindow::buildParameterMenu()
         return;
     for (const QString& caption : ReqsCache::captions(path)) {
         ++m_itemCounter;
-        QAction* item = m_parameterMenu->addAction(caption);
+        QAction* item = m_menus->parameterMenu()->addAction(caption);
         item->setObjectName(QStringLiteral("NItem%1").arg(m_itemCounter));
     }
 }
@@ -169,8 +170,7 @@ void MainWindow::drivePollTick()
 
 void MainWindow::updateSaveUserList()
 {
-    m_actions.value(QStringLiteral("SaveUserList1"))
-        ->setEnabled(!m_mdiArea->subWindowList().isEmpty());
+    m_menus->action("SaveUserList1")->setEnabled(!m_mdiArea->subWindowList().isEmpty());
 }
 
 void MainWindow::showEvent(QShowEvent* event)
@@ -180,7 +180,7 @@ void MainWindow::showEvent(QShowEvent* event)
         return;
     // The tag editor comes up with the main window, at its right edge.
     m_tagEditorShown = true;
-    if (m_actions.value(QStringLiteral("ID3Tageditor1"))->isChecked()) {
+    if (m_menus->action("ID3Tageditor1")->isChecked()) {
         m_tagEditor->show();
         placeTagEditor();
     }
@@ -218,7 +218,7 @@ void MainWindow::showFromTray()
     raise();
     activateWindow();
     m_tagEditor->setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    if (m_actions.value(QStringLiteral("ID3Tageditor1"))->isChecked())
+    if (m_menus->action("ID3Tageditor1")->isChecked())
         m_tagEditor->show();
 }
 
@@ -231,7 +231,7 @@ void MainWindow::showFromTrayThen(const std::function<void()>& command)
 void MainWindow::existingParametersFromTray()
 {
     const QRect screen = QApplication::primaryScreen()->geometry();
-    m_parameterMenu->popup(QPoint(screen.width(), screen.height() - 30));
+    m_menus->parameterMenu()->popup(QPoint(screen.width(), screen.height() - 30));
     showFromTray();
 }
 
@@ -305,7 +305,7 @@ void MainWindow::recolumnLists()
 void MainWindow::toggleTagEditor()
 {
     // The menu item has already changed its check mark when this runs.
-    const bool show = m_actions.value(QStringLiteral("ID3Tageditor1"))->isChecked();
+    const bool show = m_menus->action("ID3Tageditor1")->isChecked();
     m_tagEditor->setVisible(show);
     if (show)
         placeTagEditor();
@@ -324,9 +324,9 @@ void MainWindow::showAddFiles()
     m_rq.close();
     m_timer2->stop();
     // The tray menu is the one way past the modal window: no other command while adding.
-    m_trayMenu->setEnabled(false);
+    m_menus->trayMenu()->setEnabled(false);
     m_addFiles->exec();
-    m_trayMenu->setEnabled(true);
+    m_menus->trayMenu()->setEnabled(true);
     m_timer2->start();
 }
 
@@ -376,66 +376,5 @@ void MainWindow::minimizeAll()
 
 void MainWindow::clearParameterMenu()
 {
-    m_parameterMenu->clear();
-}
-
-void MainWindow::applyIcons()
-{
-    struct Picture
-    {
-        const char* action;
-        Icons::Id icon;
-    };
-    // Each command's menu item and tool button share its picture.
-    const Picture pictures[] = {
-        {"Addsongstodatabase1", Icons::Id::AddFiles},
-        {"OpenUserList1", Icons::Id::LoadUserList},
-        {"SaveUserList1", Icons::Id::SaveList},
-        {"Wholedatabase1", Icons::Id::WholeDatabase},
-        {"Databasebyparameters1", Icons::Id::Parameters},
-        {"FastSearchthedatabase1", Icons::Id::FastSearch},
-        {"Userlistdatabase1", Icons::Id::MakeUserList},
-        {"Exit1", Icons::Id::Exit},
-        {"ID3Tageditor1", Icons::Id::TagEditor},
-        {"Options1", Icons::Id::Options},
-        {"Checkforexistanceoffilesonharddrives1", Icons::Id::CheckFiles},
-        {"Databasetop10playedsongs1", Icons::Id::Top10},
-        {"ReIndexyourdatabase1", Icons::Id::Reindex},
-        {"Adddatafromanotherdatabase1", Icons::Id::ImportLocations},
-        {"Massretagger1", Icons::Id::MassRetag},
-        {"SearchanInternetbasedPersonalTamboroServer1", Icons::Id::InternetSearch},
-        {"Versioninfo1", Icons::Id::About},
-        {"ToolButton1", Icons::Id::AddFiles},
-        {"ToolButton2", Icons::Id::WholeDatabase},
-        {"ToolButton3", Icons::Id::Parameters},
-        {"ToolButton4", Icons::Id::FastSearch},
-        {"ToolButton5", Icons::Id::MakeUserList},
-        {"ToolButton6", Icons::Id::LoadUserList},
-        {"ToolButton7", Icons::Id::SaveList},
-        {"ToolButton8", Icons::Id::TagEditor},
-        {"ToolButton9", Icons::Id::Options},
-        {"ToolButton10", Icons::Id::CheckFiles},
-        {"ToolButton11", Icons::Id::Top10},
-        {"ToolButton12", Icons::Id::Reindex},
-        {"ToolButton13", Icons::Id::MassRetag},
-        {"ToolButton14", Icons::Id::ImportLocations},
-        {"ToolButton15", Icons::Id::InternetSearch},
-        {"ToolButton16", Icons::Id::Downloads},
-        {"ToolButton17", Icons::Id::About},
-        {"ShowTamboro31", Icons::Id::Program},
-        {"Wholedatabase2", Icons::Id::WholeDatabase},
-        {"Databasebyparameter1", Icons::Id::Parameters},
-        {"NewParameters1", Icons::Id::Parameters},
-        {"Existingparameters1", Icons::Id::Parameters},
-        {"Fastsearch1", Icons::Id::FastSearch},
-        {"CloseTamboro31", Icons::Id::Exit},
-    };
-    for (const Picture& picture : pictures) {
-        if (QAction* act = m_actions.value(QLatin1String(picture.action)))
-            act->setIcon(Icons::get(picture.icon));
-    }
-    setWindowIcon(Icons::own(Icons::Id::Program));
-    m_phantom->setIconfile(Icons::own(Icons::Id::Program));
-    // The icon stays in the tray for the whole run, so the hidden window can always come back.
-    m_phantom->setIconvisibility(m_services.trayAvailable);
+    m_menus->parameterMenu()->clear();
 }
