@@ -50,7 +50,6 @@ public:
     explicit ListWindow(ListContext& context, QWidget* parent = nullptr);
     ~ListWindow() override;
 
-    ListContext& context() const { return m_ctx; }
     ListModel* model() const { return m_model; }
     QTreeView* listView() const { return m_view; }
 
