@@ -1,0 +1,2 @@
+#include "ui/Kit.h"
+#include "db/Fine.h"
