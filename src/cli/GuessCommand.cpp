@@ -1,24 +1,11 @@
 #include "cli/Commands.h"
 
 #include "db/SongDatabase.h"
+#include "db/StoredPath.h"
 #include "intake/FilenameRecognizer.h"
 #include "platform/Errors.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
-
-namespace {
-
-// A name as a Windows catalogue would hold it: a drive path or a network share. Recognition
-// splits those at backslashes and colons; anything else names a file here and is made absolute
-// first, as intake only ever sees full paths.
-bool isWindowsPath(const QString& name)
-{
-    static const QRegularExpression drivePath(QStringLiteral("^[A-Za-z]:\\\\"));
-    return name.startsWith(QLatin1String("\\\\")) || drivePath.match(name).hasMatch();
-}
-
-} // namespace
 
 // What filename recognition would make of each file's name with the song table of the home as
 // it is now. Nothing is written: no tag, no row.
@@ -37,7 +24,8 @@ int runGuessCommand(CliContext& context, const QStringList& args)
         throw EDatabaseError(QStringLiteral("The song table %1 does not exist").arg(table));
 
     for (const QString& file : parsed.positional) {
-        const QString path = isWindowsPath(file) ? file : QFileInfo(file).absoluteFilePath();
+        // Recognition sees the name as the song table would hold it after intake.
+        const QString path = StoredPath::absoluteName(file);
         const Recognition r = FilenameRecognizer::recognize(path, QString(), database);
         const QString kind = r.full ? QStringLiteral("full") : QStringLiteral("partial");
         if (json) {

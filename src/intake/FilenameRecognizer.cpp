@@ -4,6 +4,7 @@
 #include "db/SongColumn.h"
 #include "db/SongDatabase.h"
 #include "db/Statements.h"
+#include "db/StoredPath.h"
 #include "intake/GenreLists.h"
 
 #include <QStringView>
@@ -15,19 +16,6 @@ namespace {
 const QString separator = QStringLiteral(" - ");
 const QString unknownArtist = QStringLiteral("Unknown");
 const QString defaultGenre = QStringLiteral("Other");
-
-// The name without its folder. A path from this system starts with "/" and may hold colons in
-// its names, so only the slash separates. Anything else is taken as a Windows path (an imported
-// catalogue, a user list written on Windows), where both the backslash and the drive colon end
-// the folder part.
-QString nameWithoutFolder(const QString& path)
-{
-    if (path.startsWith(QLatin1Char('/')))
-        return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-    const qsizetype cut =
-        std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char(':')));
-    return path.mid(cut + 1);
-}
 
 // Underscores and URL-encoded spaces ("%20") become spaces; a "%" not starting "%20" stays.
 QString spacesRestored(const QString& text)
@@ -129,7 +117,7 @@ namespace FilenameRecognizer {
 
 QString recognitionText(const QString& fileName)
 {
-    QString text = spacesRestored(nameWithoutFolder(fileName));
+    QString text = spacesRestored(StoredPath::fileNamePart(fileName));
     text.chop(4); // the extension with its dot
 
     // A leading track number goes with the one space after it; a name that is only a number

@@ -3,6 +3,7 @@
 #include "db/RQuery.h"
 #include "db/SongDatabase.h"
 #include "db/Statements.h"
+#include "db/StoredPath.h"
 #include "db/TextCodec.h"
 #include "db/TrackLength.h"
 #include "db/Transaction.h"
@@ -29,21 +30,6 @@ const QString tempCopyName = QStringLiteral("temp.mp3");
 // The list caches that any change of the song table makes stale.
 const char* const valueFiles[] = {"Albums.dat", "Artists.dat", "Genres.dat", "Mediums.dat",
                                   "Years.dat"};
-
-// The file's own name without its folder. A POSIX path is split at its last "/" only (a colon
-// is an ordinary character in a Linux file name); a Windows-style name keeps the backslash and
-// colon rule.
-QString namePart(const QString& fileName)
-{
-    const bool windowsStyle =
-        fileName.contains(QLatin1Char('\\')) ||
-        (fileName.size() >= 2 && fileName.at(0).isLetter() && fileName.at(1) == QLatin1Char(':'));
-    if (!windowsStyle)
-        return fileName.mid(fileName.lastIndexOf(QLatin1Char('/')) + 1);
-    const qsizetype cut =
-        std::max(fileName.lastIndexOf(QLatin1Char('\\')), fileName.lastIndexOf(QLatin1Char(':')));
-    return fileName.mid(cut + 1);
-}
 
 // The test that picks the reader: the MP3 reader for any name containing ".mp3" (letter case
 // counts: "SONG.MP3" goes to the WMA reader and fails there), the WMA reader otherwise.
@@ -210,7 +196,7 @@ bool IntakeRun::Engine::readFile(const QString& fileName, bool rereadTildeNames)
             readTag(fileName);
         else
             readWMA(fileName);
-        if (rereadTildeNames && namePart(fileName).contains(QLatin1Char('~')))
+        if (rereadTildeNames && StoredPath::fileNamePart(fileName).contains(QLatin1Char('~')))
             kringeltje(fileName, mp3);
     } catch (const TamboroError&) {
         badFile(fileName);

@@ -52,23 +52,6 @@ ListBuildResult buildList(RQuery& query, const QStringList& roots, const ListBui
 // text has another form.
 std::optional<qint64> trackLengthSeconds(const QString& trackLength);
 
-// A stored path split at its medium root: a drive "D:\", a share "\\server\share", a mount
-// point /media/USER/LABEL, /run/media/USER/LABEL or /mnt/NAME, else "/". `rest` is the part
-// after the root and its separator. Both are empty for a path that has no such root or
-// nothing after it.
-struct MediumPath
-{
-    QString root;
-    QString rest;
-};
-MediumPath splitMediumRoot(const QString& storedPath);
-
-// The path at which a stored file can be reached now: the path itself when a file is there,
-// else the same path under the present medium root that holds it (the last such root in
-// `roots` order wins), else the stored path unchanged. `found`, when given, tells whether a
-// file is at the returned path.
-QString locateFile(const QString& storedPath, const QStringList& roots, bool* found = nullptr);
-
 // The switch to file-name order of a list that holds one album, and the way back.
 enum class AlbumSwitch { None, ToFilename, Back };
 AlbumSwitch albumSwitch(const ListBuildResult& result, const QString& windowLastClickedColumn,

@@ -87,21 +87,26 @@ TEST_F(GuessCommandTest, PlainTextIsOneLinePerFile)
                                      "title: Jamming\tgenre: Other\tkind: full\n"));
 }
 
-// A relative name is a file of the current folder, so a colon in it is part of the name;
-// a Windows path keeps its folder rule.
+// A relative name is a file of the current folder, so a colon or backslash in it is part of
+// the name; a Windows path keeps its folder rule.
 TEST_F(GuessCommandTest, RelativeAndWindowsNames)
 {
     const CliRun result =
         run({QStringLiteral("guess"), QStringLiteral("--json"),
-             QStringLiteral("Live: 1999 - Song.mp3"), QStringLiteral("C:\\Music\\A - B.mp3")});
+             QStringLiteral("Live: 1999 - Song.mp3"), QStringLiteral("C:\\Music\\A - B.mp3"),
+             QStringLiteral("AC\\DC - Song.mp3"), QStringLiteral("/music/AC\\DC - Song.mp3")});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QList<QJsonObject> rows = records(result.out);
-    ASSERT_EQ(rows.size(), 2);
+    ASSERT_EQ(rows.size(), 4);
     EXPECT_EQ(rows[0].value(QStringLiteral("file")).toString(),
               QStringLiteral("Live: 1999 - Song.mp3"));
     EXPECT_EQ(rows[0].value(QStringLiteral("artist")).toString(), QStringLiteral("Live: 1999"));
     EXPECT_EQ(rows[1].value(QStringLiteral("artist")).toString(), QStringLiteral("A"));
     EXPECT_EQ(rows[1].value(QStringLiteral("title")).toString(), QStringLiteral("B"));
+    for (int i : {2, 3}) {
+        EXPECT_EQ(rows[i].value(QStringLiteral("artist")).toString(), QStringLiteral("AC\\DC"));
+        EXPECT_EQ(rows[i].value(QStringLiteral("title")).toString(), QStringLiteral("Song"));
+    }
 }
 
 TEST_F(GuessCommandTest, ErrorsAreReported)

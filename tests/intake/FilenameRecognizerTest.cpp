@@ -93,6 +93,11 @@ const NameCase nameCases[] = {
     {"C:\\Music\\Band - Song.mp3", "Band", "Song", true},
     {"D:Band - Song.mp3", "Band", "Song", true},
     {"\\\\server\\share\\Band - Song.wma", "Band", "Song", true},
+    // A backslash in a name of this system belongs to the name; a relative name with slashes
+    // only is no Windows name either, while a Windows one also splits at "/".
+    {"/music/AC\\DC - Song.mp3", "AC\\DC", "Song", true},
+    {"Music/Live: 1999 - Song.mp3", "Live: 1999", "Song", true},
+    {"D:/Music/Band - Song.mp3", "Band", "Song", true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, RecognizedName, ::testing::ValuesIn(nameCases));

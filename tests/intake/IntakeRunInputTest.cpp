@@ -198,6 +198,23 @@ TEST_F(IntakeRunFixture, TildeInAFolderNameNeedsNoCopy)
     EXPECT_EQ(add({tilde}).rows, (QList<ReportRow>{{ReportRow::Bad, "", "", tilde}}));
 }
 
+// A backslash is an ordinary character of a file name here, not the end of a folder: the tilde
+// test looks at what follows the last slash whatever backslashes the path holds.
+TEST_F(IntakeRunFixture, BackslashesDoNotMoveTheTildeTest)
+{
+    QDir(files.path(QString())).mkpath(QStringLiteral("a\\b~c"));
+    const QString folderTilde =
+        file(QStringLiteral("a\\b~c/d.mp3"), IntakeFiles::taggedMp3("A", "B"));
+    const QString nameTilde = file(QStringLiteral("x~\\b.mp3"), IntakeFiles::taggedMp3("X", "Y"));
+    // A home where no copy can be written: a copy makes the file bad.
+    QFile::remove(home.file(QStringLiteral("temp.mp3")));
+    ASSERT_TRUE(QDir().mkpath(home.file(QStringLiteral("temp.mp3/blocker"))));
+
+    const IntakeResult result = add({folderTilde, nameTilde});
+    EXPECT_EQ(result.figures.added, 1);
+    EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", nameTilde}}));
+}
+
 } // namespace
 
 // A recognised tag that cannot be written (the file is read-only on a writable disk) leaves the
