@@ -332,7 +332,7 @@ void IntakeRun::Engine::recognize()
 // The duplicate test, then the insert.
 void IntakeRun::Engine::store()
 {
-    Statements::SongFields song;
+    Song song;
     song.artist = TextCodec::reFilter(m_current.artist);
     song.title = TextCodec::reFilter(m_current.title);
     song.filename = TextCodec::reFilter(m_current.fileName);
