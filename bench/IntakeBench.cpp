@@ -103,7 +103,7 @@ void makeTable(const QString& home, int songs)
     Transaction transaction(db);
     // 5,000 artists with 20 songs each, on 10 media.
     for (int i = 0; i < songs; ++i) {
-        Statements::SongFields song;
+        Song song;
         song.artist = TextCodec::reFilter(QStringLiteral("Catalogue Artist %1").arg(i / 20));
         song.title = TextCodec::reFilter(QStringLiteral("Catalogue Song %1").arg(i));
         song.filename = TextCodec::reFilter(

@@ -86,7 +86,7 @@ inline void makeCorpus(const QString& dir)
         if (!file.open(QIODevice::WriteOnly))
             throw EInOutError(QStringLiteral("Cannot write %1").arg(path));
 
-        Statements::SongFields song;
+        Song song;
         song.artist = TextCodec::reFilter(artist);
         song.title = TextCodec::reFilter(title);
         song.filename = TextCodec::reFilter(path);

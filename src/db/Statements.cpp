@@ -30,7 +30,7 @@ const QString insertColumns = QStringLiteral(
     " (artist, title, filename, track_length, location, genre, album, bitrate, frequency, "
     "comment, syear, played)values");
 
-QString valueLine(const Statements::SongFields& s, const QString& played)
+QString valueLine(const Song& s, const QString& played)
 {
     const QString sep = QStringLiteral(", ");
     return QLatin1Char('(') + quoted(s.artist) + sep + quoted(s.title) + sep + quoted(s.filename) +
@@ -199,7 +199,7 @@ QString selectConvertedRemovable()
                           "\"%R\" order by artist, title");
 }
 
-QString insertSong(const SongFields& song)
+QString insertSong(const Song& song)
 {
     return QStringLiteral("insert into Tamboro") + insertColumns + QLatin1Char('\n') +
            valueLine(song, QStringLiteral("0"));
@@ -210,15 +210,13 @@ QString deleteBadFiles()
     return QStringLiteral("delete from tamboro where filename=\"BADFILE\"");
 }
 
-QString updateTags(const QString& id, const QString& artist, const QString& title,
-                   const QString& genre, const QString& filename, const QString& album,
-                   const QString& comment, const QString& year)
+QString updateTags(const QString& id, const Song& song)
 {
-    return QStringLiteral("update tamboro\nset artist=") + quoted(artist) +
-           QStringLiteral(",\ntitle=") + quoted(title) + QStringLiteral(",\ngenre=") +
-           quoted(genre) + QStringLiteral(",\nfilename=") + quoted(filename) +
-           QStringLiteral(",\nalbum=") + quoted(album) + QStringLiteral(",\ncomment=") +
-           quoted(comment) + QStringLiteral(",\nsyear=") + quoted(year) +
+    return QStringLiteral("update tamboro\nset artist=") + quoted(song.artist) +
+           QStringLiteral(",\ntitle=") + quoted(song.title) + QStringLiteral(",\ngenre=") +
+           quoted(song.genre) + QStringLiteral(",\nfilename=") + quoted(song.filename) +
+           QStringLiteral(",\nalbum=") + quoted(song.album) + QStringLiteral(",\ncomment=") +
+           quoted(song.comment) + QStringLiteral(",\nsyear=") + quoted(song.year) +
            QStringLiteral("\nwhere ID=") + number(id);
 }
 
@@ -260,16 +258,16 @@ static QString playedCount(const QString& played)
     return played.isEmpty() ? QStringLiteral("0") : number(played);
 }
 
-QString insertIntoConverted(const SongFields& row, const QString& played)
+QString insertIntoConverted(const Song& row)
 {
     return QStringLiteral("insert into converted") + insertColumns + QLatin1Char('\n') +
-           valueLine(row, playedCount(played));
+           valueLine(row, playedCount(row.played));
 }
 
-QString insertCopiedRow(const SongFields& row, const QString& played)
+QString insertCopiedRow(const Song& row)
 {
     return QStringLiteral("insert into tamboro") + insertColumns + QLatin1Char('\n') +
-           valueLine(row, playedCount(played));
+           valueLine(row, playedCount(row.played));
 }
 
 } // namespace Statements

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Song.h"
+
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -13,13 +15,6 @@
 // statement would end the literal there and mean something else. Such a value raises
 // EDatabaseError instead of producing a statement. IDs and counts must be whole numbers.
 namespace Statements {
-
-// The eleven text columns in the order of the insert statements.
-struct SongFields
-{
-    QString artist, title, filename, trackLength, location, genre, album, bitrate, frequency,
-        comment, year;
-};
 
 // ---- Read statements ----
 QString selectAllByArtistTitle();
@@ -63,13 +58,14 @@ QString withOrder(const QString& baseQuery, const QString& orderClause);
 QString selectConvertedRemovable();
 
 // ---- Change statements ----
-// Adding a song; artist, title, filename, album and comment in stored form.
-QString insertSong(const SongFields& song);
+// Adding a song; artist, title, filename, album and comment in stored form (Song::storedForm).
+// The table numbers the row and starts its play count at 0: the song's id and played are not
+// used.
+QString insertSong(const Song& song);
 QString deleteBadFiles();
-// Tag editor; all text values but the year in stored form.
-QString updateTags(const QString& id, const QString& artist, const QString& title,
-                   const QString& genre, const QString& filename, const QString& album,
-                   const QString& comment, const QString& year);
+// Tag editor: the row `id` gets the song's artist, title, genre, filename, album, comment and
+// year; all but the year in stored form. The song's other fields are not used.
+QString updateTags(const QString& id, const Song& song);
 // Mass re-tagger: one assignment per changed column, e.g. retagAssignment("artist", v).
 QString retagAssignment(const QString& column, const QString& value);
 QString updateRetag(const QString& id, const QStringList& assignments);
@@ -77,8 +73,9 @@ QString updatePlayed(qint64 played, const QString& id);       // ID=17 form
 QString updatePlayedQuoted(qint64 played, const QString& id); // ID="17" form
 QString deleteByFilename(const QString& filename);
 QString deleteById(const QString& id);
-// Copying rows between tables; values are the stored texts of the row read, unchanged.
-QString insertIntoConverted(const SongFields& row, const QString& played);
-QString insertCopiedRow(const SongFields& row, const QString& played);
+// Copying rows between tables; values are the stored texts of the row read, unchanged
+// (songFromRecord), its play count included. The target table numbers the row anew.
+QString insertIntoConverted(const Song& row);
+QString insertCopiedRow(const Song& row);
 
 } // namespace Statements

@@ -1,6 +1,7 @@
 #include "intake/IntakeRun.h"
 
 #include "db/RQuery.h"
+#include "db/Song.h"
 #include "db/SongDatabase.h"
 #include "db/Statements.h"
 #include "db/StoredPath.h"
@@ -20,6 +21,8 @@
 
 #include <taglib/asffile.h>
 #include <taglib/tfilestream.h>
+
+#include <optional>
 
 namespace {
 
@@ -54,8 +57,9 @@ QString mediumNameProblem(const QString& mediumName)
     return QString();
 }
 
-// The state of one add run: the current-file fields, the two passes, the counters and the
-// report, with the readers and the decoder that feed them. Lives on the thread of run().
+// The state of one add run: the two passes, the counters and the report, with the readers and
+// the decoder that feed them. A file's values travel from reader to store as a Song in plain
+// form (not yet encoded). Lives on the thread of run().
 class IntakeRun::Engine
 {
 public:
@@ -80,22 +84,16 @@ public:
     IntakeResult run(const QStringList& queue, const Progress& progress);
 
 private:
-    // The values of the file being handled, all text as the song table stores it (before
-    // encoding).
-    struct Current
-    {
-        QString fileName, artist, title, album, comment, genre, year, trackLength, bitrate,
-            frequency;
-    };
-
     void addFiles2DB(const QStringList& queue);
     void handleFile(const QString& fileName, int pass);
-    bool readFile(const QString& fileName, bool rereadTildeNames);
-    void readTag(const QString& fileName);
-    void readWMA(const QString& fileName);
-    void kringeltje(const QString& fileName, bool mp3);
-    void recognize();
-    void store();
+    std::optional<Song> readFile(const QString& fileName, bool rereadTildeNames);
+    // The readers give the tag and stream values of the file they read; the song's filename is
+    // left to readFile, since the tilde copy is read under another name.
+    Song readTag(const QString& fileName);
+    Song readWMA(const QString& fileName);
+    Song kringeltje(const QString& fileName, bool mp3);
+    Song recognize(Song song);
+    void store(const Song& plain);
     void badFile(const QString& fileName);
     void unloadDecoder() noexcept;
     void showProgress(int position, int maximum, const QString& text) const
@@ -114,7 +112,6 @@ private:
     TMPEGPlayer m_player;
     Progress m_progress;
 
-    Current m_current;
     QStringList m_toAIM;
     IntakeResult m_result;
 };
@@ -166,22 +163,23 @@ void IntakeRun::Engine::addFiles2DB(const QStringList& queue)
 
 void IntakeRun::Engine::handleFile(const QString& fileName, int pass)
 {
-    m_current.fileName = fileName;
     // A file that cannot be read is finished with its bad-file row: reading it again in the
     // second pass would only report it twice.
-    if (!readFile(fileName, pass == 0))
+    std::optional<Song> song = readFile(fileName, pass == 0);
+    if (!song)
         return;
-    if (m_current.artist.isEmpty()) {
+    if (song->artist.isEmpty()) {
         if (pass == 0) {
             m_toAIM.append(fileName);
             return;
         }
-        recognize();
+        song = recognize(std::move(*song));
     }
-    store();
+    store(*song);
 }
 
-bool IntakeRun::Engine::readFile(const QString& fileName, bool rereadTildeNames)
+// The file's song, or nothing when the file cannot be read (reported as bad).
+std::optional<Song> IntakeRun::Engine::readFile(const QString& fileName, bool rereadTildeNames)
 {
     const bool mp3 = readAsMp3(fileName);
     // Without the decoder no MP3 file can be read, whatever the file: that is the program's
@@ -192,21 +190,19 @@ bool IntakeRun::Engine::readFile(const QString& fileName, bool rereadTildeNames)
         // Only a regular file can be a song; opening a pipe or a device would block the run.
         if (!QFileInfo(fileName).isFile())
             throw EInOutError(QStringLiteral("\"%1\" is not a file").arg(fileName));
-        if (mp3)
-            readTag(fileName);
-        else
-            readWMA(fileName);
+        Song song = mp3 ? readTag(fileName) : readWMA(fileName);
         if (rereadTildeNames && StoredPath::fileNamePart(fileName).contains(QLatin1Char('~')))
-            kringeltje(fileName, mp3);
+            song = kringeltje(fileName, mp3);
+        song.filename = fileName;
+        return song;
     } catch (const TamboroError&) {
         badFile(fileName);
-        return false;
+        return std::nullopt;
     }
-    return true;
 }
 
 // ReadTag. The file is only read: its attributes and times stay as they are.
-void IntakeRun::Engine::readTag(const QString& fileName)
+Song IntakeRun::Engine::readTag(const QString& fileName)
 {
     m_mp3Info.setArtist(QString());
     m_mp3Info.setTitle(QString());
@@ -214,32 +210,31 @@ void IntakeRun::Engine::readTag(const QString& fileName)
     m_mp3Info.setComment(QString());
     m_mp3Info.setYear(QString());
     m_mp3Info.setFilename(fileName); // reads the tag; throws EInOutError
-    m_current.artist = m_mp3Info.artist();
-    m_current.title = m_mp3Info.title();
-    m_current.album = m_mp3Info.album();
-    m_current.comment = m_mp3Info.comment();
-    m_current.year = m_mp3Info.year();
+    Song song;
+    song.artist = m_mp3Info.artist();
+    song.title = m_mp3Info.title();
+    song.album = m_mp3Info.album();
+    song.comment = m_mp3Info.comment();
+    song.year = m_mp3Info.year();
     // Genre 12 is what a tag without a genre carries, and a file without a tag has none: both
-    // get no genre rather than the genre of whatever file came before (recognition then gives
-    // "Other" or the artist's genre).
+    // get no genre (recognition then gives "Other" or the artist's genre).
     if (m_mp3Info.valid() && m_mp3Info.genreID() != TMP3Info::DefaultGenreID)
-        m_current.genre = GenreLists::intake().value(m_mp3Info.genreID());
-    else
-        m_current.genre.clear();
+        song.genre = GenreLists::intake().value(m_mp3Info.genreID());
 
     m_player.setStreamName(fileName);
     m_player.open();
     const int length = m_player.length();
     const int bitrate = m_player.bitrate();
     const int frequency = m_player.frequency();
-    m_current.bitrate = QString::number(bitrate);
-    m_current.frequency = QString::number(frequency);
-    m_current.trackLength = TrackLength::fromMilliseconds(length); // >= 24 h: EConvertError
+    song.bitrate = QString::number(bitrate);
+    song.frequency = QString::number(frequency);
+    song.trackLength = TrackLength::fromMilliseconds(length); // >= 24 h: EConvertError
     m_player.close();
+    return song;
 }
 
 // ReadWMA, through TagLib's ASF reader, opened for reading only.
-void IntakeRun::Engine::readWMA(const QString& fileName)
+Song IntakeRun::Engine::readWMA(const QString& fileName)
 {
     TagLib::FileStream stream(QFile::encodeName(fileName).constData(), true);
     if (!stream.isOpen())
@@ -249,48 +244,49 @@ void IntakeRun::Engine::readWMA(const QString& fileName)
     TagLib::ASF::Tag* tag = file.tag();
     if (!file.isValid() || !properties || !tag)
         throw EInOutError(QStringLiteral("\"%1\" is not a WMA file").arg(fileName));
-    m_current.artist = fromTagLib(tag->artist());   // Author
-    m_current.title = fromTagLib(tag->title());     // Title
-    m_current.album = fromTagLib(tag->album());     // WM/AlbumTitle
-    m_current.comment = fromTagLib(tag->comment()); // Description
-    m_current.genre = fromTagLib(tag->genre());     // WM/Genre
-    m_current.year.clear();
-    m_current.trackLength = TrackLength::fromMilliseconds(properties->lengthInMilliseconds());
+    Song song;
+    song.artist = fromTagLib(tag->artist());   // Author
+    song.title = fromTagLib(tag->title());     // Title
+    song.album = fromTagLib(tag->album());     // WM/AlbumTitle
+    song.comment = fromTagLib(tag->comment()); // Description
+    song.genre = fromTagLib(tag->genre());     // WM/Genre
+    // No year is taken from a WMA file.
+    song.trackLength = TrackLength::fromMilliseconds(properties->lengthInMilliseconds());
     // TagLib reports kbit/s already.
-    m_current.bitrate = QString::number(properties->bitrate());
-    m_current.frequency = QString::number(properties->sampleRate());
+    song.bitrate = QString::number(properties->bitrate());
+    song.frequency = QString::number(properties->sampleRate());
+    return song;
 }
 
 // Reads a file whose name has a tilde again, from a copy named "temp.mp3" in the home; the
 // values of the copy replace those of the first read. The copy is read by the same reader as
 // the file itself, so a WMA file stays a WMA file.
-void IntakeRun::Engine::kringeltje(const QString& fileName, bool mp3)
+Song IntakeRun::Engine::kringeltje(const QString& fileName, bool mp3)
 {
     const QString copy = Home::file(m_home, tempCopyName);
     QFile::remove(copy);
     if (!QFile::copy(fileName, copy))
         throw EInOutError(QStringLiteral("Cannot copy \"%1\" to %2").arg(fileName, copy));
+    Song song;
     try {
-        if (mp3)
-            readTag(copy);
-        else
-            readWMA(copy);
+        song = mp3 ? readTag(copy) : readWMA(copy);
     } catch (...) {
         QFile::remove(copy);
         throw;
     }
     QFile::remove(copy);
+    return song;
 }
 
 // Artist, title and genre from the file's name (AIM), written back into the file's tag when
-// that is possible.
-void IntakeRun::Engine::recognize()
+// that is possible. The song's genre, as the tag gave it, goes into the recognition.
+Song IntakeRun::Engine::recognize(Song song)
 {
     const Recognition recognition =
-        FilenameRecognizer::recognize(m_current.fileName, m_current.genre, m_database);
-    m_current.artist = recognition.artist;
-    m_current.title = recognition.title;
-    m_current.genre = recognition.genre;
+        FilenameRecognizer::recognize(song.filename, song.genre, m_database);
+    song.artist = recognition.artist;
+    song.title = recognition.title;
+    song.genre = recognition.genre;
     if (recognition.full)
         ++m_result.figures.full;
     else
@@ -300,12 +296,12 @@ void IntakeRun::Engine::recognize()
     m_mp3Info.setTitle(recognition.title);
     m_mp3Info.setGenreID(quint8(FilenameRecognizer::recognizedGenreId(recognition.genre)));
     m_result.rows.append(
-        {ReportRow::Recognized, recognition.artist, recognition.title, m_current.fileName});
-    m_current.comment = recognizedComment;
+        {ReportRow::Recognized, recognition.artist, recognition.title, song.filename});
+    song.comment = recognizedComment;
 
     // Only the MP3 file the reader has just read, and only on a writable disk. The reader
     // keeps the album, year and comment it read, and refuses a file without a tag.
-    if (readAsMp3(m_current.fileName) && m_mp3Info.filename() == m_current.fileName &&
+    if (readAsMp3(song.filename) && m_mp3Info.filename() == song.filename &&
         m_options.writableMedium) {
         try {
             m_mp3Info.save();
@@ -313,23 +309,14 @@ void IntakeRun::Engine::recognize()
             // A file that cannot be written keeps its old tag; the song is added all the same.
         }
     }
+    return song;
 }
 
 // The duplicate test, then the insert.
-void IntakeRun::Engine::store()
+void IntakeRun::Engine::store(const Song& plain)
 {
-    Statements::SongFields song;
-    song.artist = TextCodec::reFilter(m_current.artist);
-    song.title = TextCodec::reFilter(m_current.title);
-    song.filename = TextCodec::reFilter(m_current.fileName);
-    song.trackLength = m_current.trackLength;
+    Song song = plain.storedForm();
     song.location = m_location;
-    song.genre = m_current.genre;
-    song.album = TextCodec::reFilter(m_current.album);
-    song.bitrate = m_current.bitrate;
-    song.frequency = m_current.frequency;
-    song.comment = TextCodec::reFilter(m_current.comment);
-    song.year = m_current.year;
 
     m_read.close();
     m_read.setSql(Statements::selectDuplicate(song.artist, song.title, song.trackLength,
@@ -351,7 +338,7 @@ void IntakeRun::Engine::store()
     try {
         insert = Statements::insertSong(song);
     } catch (const EDatabaseError&) {
-        badFile(m_current.fileName);
+        badFile(plain.filename);
         return;
     }
     m_update.setSql(insert);

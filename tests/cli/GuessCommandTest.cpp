@@ -24,7 +24,7 @@ protected:
     {
         SongDatabase db(home.path());
         UQuery uq(db);
-        Statements::SongFields song;
+        Song song;
         song.artist = TextCodec::reFilter(artist);
         song.title = QStringLiteral("Stored Song");
         song.filename = QStringLiteral("/music/stored.mp3");

@@ -27,7 +27,7 @@ protected:
     {
         SongDatabase db(home.path());
         UQuery uq(db);
-        Statements::SongFields song;
+        Song song;
         song.artist = TextCodec::reFilter(artist);
         song.title = TextCodec::reFilter(title);
         song.filename = TextCodec::reFilter(filename);

@@ -34,7 +34,7 @@ TEST(EmbeddedFiles, CarriedTemplateBecomesAnEmptySongTable)
     EXPECT_TRUE(rq.isEmpty());
 
     UQuery uq(db);
-    Statements::SongFields song;
+    Song song;
     song.artist = QStringLiteral("First");
     uq.setSql(Statements::insertSong(song));
     uq.execSQL();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/RQuery.h"
+#include "db/Song.h"
 #include "db/SongDatabase.h"
 #include "db/Statements.h"
 #include "db/TextCodec.h"
@@ -8,6 +9,19 @@
 #include "testsupport/TempHome.h"
 
 #include <gtest/gtest.h>
+
+// A song in a failure message, column by column.
+inline void PrintTo(const Song& song, std::ostream* os)
+{
+    const QString fields[] = {song.id,       song.artist,      song.title,   song.filename,
+                              song.location, song.trackLength, song.genre,   song.album,
+                              song.bitrate,  song.frequency,   song.comment, song.year,
+                              song.played};
+    *os << '{';
+    for (const QString& field : fields)
+        *os << (&field == fields ? "" : ", ") << '"' << field.toStdString() << '"';
+    *os << '}';
+}
 
 // A fresh home with an empty song table and the two query objects on it.
 class SongTableFixture : public ::testing::Test
@@ -21,15 +35,15 @@ protected:
                  const QString& album = QString(),
                  const QString& length = QStringLiteral("0:03:00"))
     {
-        Statements::SongFields song;
-        song.artist = TextCodec::reFilter(artist);
-        song.title = TextCodec::reFilter(title);
-        song.filename = TextCodec::reFilter(QStringLiteral("/music/") + artist +
-                                            QStringLiteral(" - ") + title + QStringLiteral(".mp3"));
+        Song song;
+        song.artist = artist;
+        song.title = title;
+        song.filename = QStringLiteral("/music/") + artist + QStringLiteral(" - ") + title +
+                        QStringLiteral(".mp3");
         song.trackLength = length;
         song.location = location;
-        song.album = TextCodec::reFilter(album);
-        uq.setSql(Statements::insertSong(song));
+        song.album = album;
+        uq.setSql(Statements::insertSong(song.storedForm()));
         uq.execSQL();
     }
 

@@ -17,17 +17,18 @@ TEST_F(SongTableFixture, EveryStatementOfTheCatalogueRunsOnTheTable)
     addSong(QStringLiteral("Queen"), QStringLiteral("Bicycle"), QStringLiteral("CD Rock@"));
     // A song catalogued on Windows, and the row a failed read leaves behind.
     for (const char* filename : {"D:\\Music\\a.mp3", "BADFILE"}) {
-        SongFields song;
+        Song song;
         song.filename = QString::fromLatin1(filename);
         uq.setSql(insertSong(song));
         uq.execSQL();
     }
     QFile::copy(home.file(QStringLiteral("tamboro.db")), home.file(QStringLiteral("converted.db")));
 
-    const SongFields row{QStringLiteral("A"),       QStringLiteral("T"),   QStringLiteral("/f.mp3"),
-                         QStringLiteral("0:01:00"), QStringLiteral("CD@"), QStringLiteral("Pop"),
-                         QStringLiteral("Al"),      QStringLiteral("128"), QStringLiteral("44100"),
-                         QStringLiteral("Co"),      QStringLiteral("2001")};
+    const Song row{QStringLiteral("A"),       QStringLiteral("T"),    QStringLiteral("/f.mp3"),
+                   QStringLiteral("0:01:00"), QStringLiteral("CD@"),  QStringLiteral("Pop"),
+                   QStringLiteral("Al"),      QStringLiteral("128"),  QStringLiteral("44100"),
+                   QStringLiteral("Co"),      QStringLiteral("2001"), QString(),
+                   QStringLiteral("5")};
     const QString reads[] = {
         selectAllByArtistTitle(),
         selectAll(),
@@ -62,15 +63,13 @@ TEST_F(SongTableFixture, EveryStatementOfTheCatalogueRunsOnTheTable)
     const QString changes[] = {
         insertSong(row),
         deleteBadFiles(),
-        updateTags(QStringLiteral("1"), QStringLiteral("A"), QStringLiteral("T"),
-                   QStringLiteral("Pop"), QStringLiteral("/f.mp3"), QStringLiteral("Al"),
-                   QStringLiteral("Co"), QStringLiteral("1999")),
+        updateTags(QStringLiteral("1"), row),
         updateRetag(QStringLiteral("2"),
                     {retagAssignment(QStringLiteral("genre"), QStringLiteral("Rock"))}),
         updatePlayed(3, QStringLiteral("1")),
         updatePlayedQuoted(4, QStringLiteral("2")),
-        insertIntoConverted(row, QStringLiteral("5")),
-        insertCopiedRow(row, QStringLiteral("6")),
+        insertIntoConverted(row),
+        insertCopiedRow(row),
         deleteByFilename(QStringLiteral("/f.mp3")),
         deleteById(QStringLiteral("2")),
     };
@@ -97,6 +96,46 @@ TEST_F(SongTableFixture, EncodedTitleIsStoredFoundAndShownAgain)
     ASSERT_EQ(rq.recordCount(), 1);
     EXPECT_EQ(TextCodec::filter(rq.field(SongColumn::Title)), QStringLiteral("He said \"Hi\""));
     EXPECT_EQ(TextCodec::filter(QStringLiteral("a|b")), QStringLiteral("aIb"));
+}
+
+// The insert names its columns in another order than the table has them, and the row reader
+// goes by the table's: every field must still come back in its own place, in stored form.
+TEST_F(SongTableFixture, SongComesBackFromItsRowFieldForField)
+{
+    const Song plain{.artist = QStringLiteral("O'Connor"),
+                     .title = QStringLiteral("He said \"Hi\""),
+                     .filename = QStringLiteral("/music/it's #1: *live*.mp3"),
+                     .trackLength = QStringLiteral("0:03:45"),
+                     .location = QStringLiteral("CD Rock@"),
+                     .genre = QStringLiteral("Pop"),
+                     .album = QStringLiteral("Live `91"),
+                     .bitrate = QStringLiteral("192"),
+                     .frequency = QStringLiteral("48000"),
+                     .comment = QStringLiteral("a|b"),
+                     .year = QStringLiteral("1991")};
+    uq.setSql(insertSong(plain.storedForm()));
+    uq.execSQL();
+    uq.setSql(updatePlayed(4, QStringLiteral("1")));
+    uq.execSQL();
+
+    Song expected = plain.storedForm();
+    expected.id = QStringLiteral("1");
+    expected.played = QStringLiteral("4");
+    rq.setSql(selectAllById());
+    rq.open();
+    const Song read = songFromRecord(rq);
+    EXPECT_EQ(read, expected);
+    EXPECT_EQ(TextCodec::filter(read.artist), plain.artist);
+    EXPECT_EQ(TextCodec::filter(read.filename), plain.filename);
+
+    // A copy of the row read is the same song under the next ID, its play count included.
+    uq.setSql(insertCopiedRow(read));
+    uq.execSQL();
+    rq.open();
+    rq.next();
+    ASSERT_FALSE(rq.eof());
+    expected.id = QStringLiteral("2");
+    EXPECT_EQ(songFromRecord(rq), expected);
 }
 
 TEST_F(SongTableFixture, DoubleQuotedTextIsAStringNotAColumn)
@@ -139,18 +178,13 @@ TEST_F(SongTableFixture, InsertIntoConvertedLandsInItsOwnFile)
 {
     addSong(QStringLiteral("Main"), QStringLiteral("Song"));
     SongDatabase::createSongTable(home.file(QStringLiteral("converted.db")));
-    const SongFields row{QStringLiteral("Copied"),
-                         QStringLiteral("T"),
-                         QStringLiteral("/f.mp3"),
-                         QStringLiteral("0:01:00"),
-                         QStringLiteral("CD@"),
-                         QString(),
-                         QString(),
-                         QString(),
-                         QString(),
-                         QString(),
-                         QString()};
-    uq.setSql(insertIntoConverted(row, QStringLiteral("9")));
+    const Song row{.artist = QStringLiteral("Copied"),
+                   .title = QStringLiteral("T"),
+                   .filename = QStringLiteral("/f.mp3"),
+                   .trackLength = QStringLiteral("0:01:00"),
+                   .location = QStringLiteral("CD@"),
+                   .played = QStringLiteral("9")};
+    uq.setSql(insertIntoConverted(row));
     uq.execSQL();
 
     EXPECT_EQ(column(selectAll()), QStringList{QStringLiteral("Main")});
@@ -176,7 +210,7 @@ TEST_F(SongTableFixture, InsertIntoConvertedLandsInItsOwnFile)
 TEST_F(SongTableFixture, MissingTableFileIsAnErrorAndNotCreated)
 {
     UQuery query(db);
-    query.setSql(insertIntoConverted(SongFields{}, QStringLiteral("0")));
+    query.setSql(insertIntoConverted(Song{}));
     EXPECT_THROW(query.execSQL(), EDatabaseError);
     EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("converted.db"))));
 

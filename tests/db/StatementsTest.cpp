@@ -9,13 +9,21 @@ namespace {
 
 using namespace Statements;
 
-SongFields sampleSong()
+Song sampleSong()
 {
-    return SongFields{
-        QStringLiteral("Ar"),      QStringLiteral("Ti"),    QStringLiteral("/m/f.mp3"),
-        QStringLiteral("0:03:45"), QStringLiteral("Disk!"), QStringLiteral("Rock"),
-        QStringLiteral("Al"),      QStringLiteral("128"),   QStringLiteral("44100"),
-        QStringLiteral("Co"),      QStringLiteral("1999")};
+    return Song{QStringLiteral("Ar"),      QStringLiteral("Ti"),    QStringLiteral("/m/f.mp3"),
+                QStringLiteral("0:03:45"), QStringLiteral("Disk!"), QStringLiteral("Rock"),
+                QStringLiteral("Al"),      QStringLiteral("128"),   QStringLiteral("44100"),
+                QStringLiteral("Co"),      QStringLiteral("1999")};
+}
+
+// The sample song as a row read back: numbered and played.
+Song playedSong(const QString& played)
+{
+    Song song = sampleSong();
+    song.id = QStringLiteral("3");
+    song.played = played;
+    return song;
 }
 
 struct CatalogueCase
@@ -106,13 +114,17 @@ const CatalogueCase catalogueCases[] = {
      "insert into Tamboro (artist, title, filename, track_length, location, genre, album, "
      "bitrate, frequency, comment, syear, played)values\n(\"Ar\", \"Ti\", \"/m/f.mp3\", "
      "\"0:03:45\", \"Disk!\", \"Rock\", \"Al\", \"128\", \"44100\", \"Co\", \"1999\", 0)"},
+    {"insert of a row read back", [] { return insertSong(playedSong(QStringLiteral("7"))); },
+     "insert into Tamboro (artist, title, filename, track_length, location, genre, album, "
+     "bitrate, frequency, comment, syear, played)values\n(\"Ar\", \"Ti\", \"/m/f.mp3\", "
+     "\"0:03:45\", \"Disk!\", \"Rock\", \"Al\", \"128\", \"44100\", \"Co\", \"1999\", 0)"},
     {"bad files", [] { return deleteBadFiles(); },
      "delete from tamboro where filename=\"BADFILE\""},
     {"tag editor",
      [] {
-         return updateTags(QStringLiteral("5"), QStringLiteral("Ar"), QStringLiteral("Ti"),
-                           QStringLiteral("Rock"), QStringLiteral("/f.mp3"), QStringLiteral("Al"),
-                           QStringLiteral("Co"), QStringLiteral("1999"));
+         Song song = sampleSong();
+         song.filename = QStringLiteral("/f.mp3");
+         return updateTags(QStringLiteral("5"), song);
      },
      "update tamboro\nset artist=\"Ar\",\ntitle=\"Ti\",\ngenre=\"Rock\",\nfilename=\"/f.mp3\",\n"
      "album=\"Al\",\ncomment=\"Co\",\nsyear=\"1999\"\nwhere ID=5"},
@@ -131,11 +143,15 @@ const CatalogueCase catalogueCases[] = {
      "delete from tamboro where filename = \"/m/f.mp3\""},
     {"delete entry", [] { return deleteById(QStringLiteral("17")); },
      "delete from tamboro where ID=17"},
-    {"re-index copy", [] { return insertIntoConverted(sampleSong(), QStringLiteral("7")); },
+    {"re-index copy", [] { return insertIntoConverted(playedSong(QStringLiteral("7"))); },
      "insert into converted (artist, title, filename, track_length, location, genre, album, "
      "bitrate, frequency, comment, syear, played)values\n(\"Ar\", \"Ti\", \"/m/f.mp3\", "
      "\"0:03:45\", \"Disk!\", \"Rock\", \"Al\", \"128\", \"44100\", \"Co\", \"1999\", 7)"},
-    {"import copy", [] { return insertCopiedRow(sampleSong(), QStringLiteral("7")); },
+    {"import copy of a row never played", [] { return insertCopiedRow(playedSong(QString())); },
+     "insert into tamboro (artist, title, filename, track_length, location, genre, album, "
+     "bitrate, frequency, comment, syear, played)values\n(\"Ar\", \"Ti\", \"/m/f.mp3\", "
+     "\"0:03:45\", \"Disk!\", \"Rock\", \"Al\", \"128\", \"44100\", \"Co\", \"1999\", 0)"},
+    {"import copy", [] { return insertCopiedRow(playedSong(QStringLiteral("7"))); },
      "insert into tamboro (artist, title, filename, track_length, location, genre, album, "
      "bitrate, frequency, comment, syear, played)values\n(\"Ar\", \"Ti\", \"/m/f.mp3\", "
      "\"0:03:45\", \"Disk!\", \"Rock\", \"Al\", \"128\", \"44100\", \"Co\", \"1999\", 7)"},
@@ -170,7 +186,7 @@ TEST(Statements, ValuesThatWouldBreakOutOfTheirLiteralAreRefused)
         [&] { return parameterTerm(ParameterKind::Medium, quote, true); },
         [&] { return fastSearchGroup(injection); },
         [&] {
-            SongFields song = sampleSong();
+            Song song = sampleSong();
             song.location = quote + QLatin1Char('!');
             return insertSong(song);
         },

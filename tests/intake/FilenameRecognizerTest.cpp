@@ -153,7 +153,7 @@ class RecognizerTable : public SongTableFixture
 protected:
     void addArtist(const QString& artist, const QString& genre)
     {
-        Statements::SongFields song;
+        Song song;
         song.artist = TextCodec::reFilter(artist);
         song.title = QStringLiteral("Some Song %1").arg(++m_count);
         song.filename = QStringLiteral("/music/%1.mp3").arg(m_count);

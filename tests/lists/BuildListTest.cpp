@@ -10,38 +10,28 @@
 
 namespace {
 
-// A song as the user sees it; stored encoded the way intake stores it.
-struct Song
+// A song as the user sees it, with the values no case looks at filled in.
+Song sampleSong()
 {
-    QString artist = QStringLiteral("Artist");
-    QString title = QStringLiteral("Title");
-    QString filename;
-    QString length = QStringLiteral("0:02:30");
-    QString album;
-    QString comment;
-    QString year;
-    QString genre = QStringLiteral("Rock");
-    QString location = QStringLiteral("Disk!");
-};
+    Song song;
+    song.artist = QStringLiteral("Artist");
+    song.title = QStringLiteral("Title");
+    song.trackLength = QStringLiteral("0:02:30");
+    song.genre = QStringLiteral("Rock");
+    song.location = QStringLiteral("Disk!");
+    return song;
+}
 
 class BuildListTest : public SongTableFixture
 {
 protected:
+    // Stored encoded the way intake stores it.
     void add(const Song& song)
     {
-        Statements::SongFields fields;
-        fields.artist = TextCodec::reFilter(song.artist);
-        fields.title = TextCodec::reFilter(song.title);
-        fields.filename = TextCodec::reFilter(song.filename);
-        fields.trackLength = song.length;
-        fields.location = song.location;
-        fields.genre = song.genre;
-        fields.album = TextCodec::reFilter(song.album);
-        fields.bitrate = QStringLiteral("128");
-        fields.frequency = QStringLiteral("44100");
-        fields.comment = TextCodec::reFilter(song.comment);
-        fields.year = song.year;
-        uq.setSql(Statements::insertSong(fields));
+        Song stored = song.storedForm();
+        stored.bitrate = QStringLiteral("128");
+        stored.frequency = QStringLiteral("44100");
+        uq.setSql(Statements::insertSong(stored));
         uq.execSQL();
     }
 
@@ -73,11 +63,11 @@ protected:
 
 TEST_F(BuildListTest, DecodesTheTextsAndFillsEveryPosition)
 {
-    Song song;
+    Song song = sampleSong();
     song.artist = QStringLiteral("AC:DC");
     song.title = QStringLiteral("He said \"Hi\"");
     song.filename = onDisk(QStringLiteral("it's #1: *live*.mp3"));
-    song.length = QStringLiteral("0:03:45");
+    song.trackLength = QStringLiteral("0:03:45");
     song.album = QStringLiteral("Live `91");
     song.comment = QStringLiteral("a|b");
     song.year = QStringLiteral("1991");
@@ -113,7 +103,7 @@ TEST_F(BuildListTest, DecodesTheTextsAndFillsEveryPosition)
 TEST_F(BuildListTest, SumsTimesAndCountsPlayableRows)
 {
     for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) {
-        Song song;
+        Song song = sampleSong();
         song.title = QString::fromUtf8(name);
         song.filename = QString::fromUtf8(name) == QLatin1String("b.mp3")
                             ? missing(QString::fromUtf8(name))
@@ -135,10 +125,10 @@ TEST_F(BuildListTest, MalformedLengthsCountAsNothing)
     const char* lengths[] = {"", "garbage", "3:45", "0:01:00", "12:00:01", "0:0x:00"};
     int n = 0;
     for (const char* length : lengths) {
-        Song song;
+        Song song = sampleSong();
         song.title = QStringLiteral("t%1").arg(n++);
         song.filename = onDisk(song.title + QStringLiteral(".mp3"));
-        song.length = QString::fromUtf8(length);
+        song.trackLength = QString::fromUtf8(length);
         add(song);
     }
     const ListBuildResult result = build();
@@ -151,7 +141,7 @@ TEST_F(BuildListTest, MalformedLengthsCountAsNothing)
 
 TEST_F(BuildListTest, HiddenRowsStillCount)
 {
-    Song song;
+    Song song = sampleSong();
     song.artist = QStringLiteral("A");
     song.filename = missing(QStringLiteral("a.mp3"));
     add(song);
@@ -213,7 +203,7 @@ TEST_F(BuildListTest, RecordsWhetherAllRowsShareOneAlbum)
         uq.execSQL();
         int n = 0;
         for (const QString& album : c.albums) {
-            Song song;
+            Song song = sampleSong();
             song.title = QStringLiteral("t%1").arg(n++); // keeps the albums in this order
             song.filename = missing(song.title);
             song.album = TextCodec::filter(album);
@@ -230,7 +220,7 @@ TEST_F(BuildListTest, RecordsWhetherAllRowsShareOneAlbum)
 TEST_F(BuildListTest, FollowsTheQueryAndItsFilter)
 {
     for (const char* artist : {"Beatles", "The Beat", "beatnik", "Abba"}) {
-        Song song;
+        Song song = sampleSong();
         song.artist = QString::fromUtf8(artist);
         song.filename = missing(song.artist);
         add(song);
@@ -254,7 +244,7 @@ TEST_F(BuildListTest, FollowsTheQueryAndItsFilter)
 TEST_F(BuildListTest, FilterTextsWithQuotesMatchLiterally)
 {
     for (const char* artist : {"O'Brien", "O'Briens Band", "OBrien", "Guns*Roses", "Gunsmith"}) {
-        Song song;
+        Song song = sampleSong();
         song.artist = QString::fromUtf8(artist);
         song.filename = missing(song.artist);
         add(song);
@@ -280,7 +270,7 @@ TEST_F(BuildListTest, RelocatesToThePresentMediumThatHoldsTheFile)
     const QString cd = volumes.addMedium(QStringLiteral("CD2"), QLatin1Char('@'));
     const QString other = volumes.addMedium(QStringLiteral("USB"));
     const QString found = file(cd, QStringLiteral("Music/a.mp3"));
-    Song song;
+    Song song = sampleSong();
     song.filename = QStringLiteral("D:\\Music\\a.mp3");
     add(song);
     song.filename = QStringLiteral("D:\\Music\\b.mp3"); // on no medium

@@ -86,7 +86,7 @@ protected:
         UQuery uq(db);
         int n = 0;
         for (const QString& artist : artists) {
-            Statements::SongFields song;
+            Song song;
             song.artist = TextCodec::reFilter(artist);
             song.title = QStringLiteral("Song %1").arg(++n);
             // Files are stored under the mount point the medium had when it was added; they
@@ -128,7 +128,7 @@ TEST_F(MainWindowTest, FirstStartWritesLibraryAndSongTableOnceAndSecondStartKeep
 
         // A song arrives in the table written out.
         UQuery uq(window->database());
-        Statements::SongFields song;
+        Song song;
         song.artist = QStringLiteral("Kept");
         song.title = QStringLiteral("Song");
         song.filename = QStringLiteral("/x.mp3");

@@ -47,7 +47,7 @@ public:
     bool saveEnabled = true;
 };
 
-struct Song
+struct TestSong
 {
     QString artist;
     QString title;
@@ -73,7 +73,7 @@ protected:
     }
 
     // Adds a song whose file lies on the test medium (written there when it should exist).
-    QString addSong(const Song& song)
+    QString addSong(const TestSong& song)
     {
         const QString path = medium + QLatin1Char('/') + song.artist + QStringLiteral(" - ") +
                              song.title + QStringLiteral(".mp3");
@@ -81,7 +81,7 @@ protected:
             QFile file(path);
             EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         }
-        Statements::SongFields fields;
+        Song fields;
         fields.artist = TextCodec::reFilter(song.artist);
         fields.title = TextCodec::reFilter(song.title);
         fields.filename = TextCodec::reFilter(path);
