@@ -1,6 +1,8 @@
 #include "db/TrackLength.h"
 #include "platform/Errors.h"
 
+#include "testsupport/CaseNames.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -27,7 +29,13 @@ TEST_P(TrackLengthTable, FormatsHoursWithoutLeadingZero)
               QString::fromLatin1(GetParam().text));
 }
 
-INSTANTIATE_TEST_SUITE_P(TrackLength, TrackLengthTable, ::testing::ValuesIn(lengthCases));
+// Named by the milliseconds given, "minus" for a negative count: 225400ms, minus5000ms.
+INSTANTIATE_TEST_SUITE_P(TrackLength, TrackLengthTable, ::testing::ValuesIn(lengthCases),
+                         [](const auto& info) {
+                             const qint64 ms = info.param.milliseconds;
+                             return (ms < 0 ? "minus" : "") + std::to_string(ms < 0 ? -ms : ms) +
+                                    "ms";
+                         });
 
 TEST(TrackLength, TwentyFourHoursOrMoreIsAnError)
 {

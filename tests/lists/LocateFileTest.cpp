@@ -1,6 +1,7 @@
 // The availability test: a stored path is tried as it stands, then under every present medium
 // root with its own medium root split off.
 #include "lists/ListBuilder.h"
+#include "testsupport/CaseNames.h"
 #include "testsupport/FakeVolumes.h"
 #include "testsupport/QtPrinters.h"
 
@@ -54,7 +55,17 @@ INSTANTIATE_TEST_SUITE_P(
                       SplitCase{"/mediax/a/b/c.mp3", "/", "mediax/a/b/c.mp3"},
                       SplitCase{"/home/anna/Music/a.mp3", "/", "home/anna/Music/a.mp3"},
                       SplitCase{"/", "", ""}, SplitCase{"", "", ""},
-                      SplitCase{"Music/a.mp3", "", ""}));
+                      SplitCase{"Music/a.mp3", "", ""}),
+    // Named by the path with its separators spelled out, so that a trailing one still counts.
+    [](const auto& info) {
+        std::string spelled;
+        for (const char* c = info.param.path; *c; ++c)
+            spelled += *c == '/'    ? std::string(" slash ")
+                       : *c == '\\' ? std::string(" backslash ")
+                       : *c == ':'  ? std::string(" colon ")
+                                    : std::string(1, *c);
+        return caseName(spelled);
+    });
 
 // ---- Finding the file ----
 
