@@ -15,6 +15,11 @@ struct DialectCase
     const char* tables; // comma-separated
 };
 
+void PrintTo(const DialectCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 const DialectCase dialectCases[] = {
     {"DoubleQuotedLiteral", "select * from tamboro where artist=\"title\"",
      "select * from tamboro where artist='title'", ""},

@@ -14,6 +14,11 @@ struct CodecCase
     const char16_t* shown; // what decoding the stored text gives back
 };
 
+void PrintTo(const CodecCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 const CodecCase codecCases[] = {
     {"Empty", u"", u"", u""},
     {"PlainText", u"Plain text", u"Plain text", u"Plain text"},

@@ -13,6 +13,11 @@ struct LengthCase
     const char* text;
 };
 
+void PrintTo(const LengthCase& c, std::ostream* os)
+{
+    *os << c.milliseconds << " ms";
+}
+
 const LengthCase lengthCases[] = {
     {0, "0:00:00"},         {499, "0:00:00"},     {-5000, "0:00:00"},   {1499, "0:00:00"},
     {1500, "0:00:01"},      {225400, "0:03:44"}, // 3 min 45.4 s: half a second comes off first

@@ -14,6 +14,11 @@ struct QuoteCase
     const char* stripped;
 };
 
+void PrintTo(const QuoteCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class VerbQuotes : public ::testing::TestWithParam<QuoteCase>
 {};
 
@@ -46,6 +51,11 @@ struct EnqueueCase
     const char* play;
     const char* enqueue;
 };
+
+void PrintTo(const EnqueueCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class KnownEnqueueOption : public ::testing::TestWithParam<EnqueueCase>
 {};
