@@ -57,6 +57,11 @@ struct RoundTrip
     QByteArray file;
 };
 
+void PrintTo(const RoundTrip& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class TCompressStreamRoundTrip : public ::testing::TestWithParam<RoundTrip>
 {};
 

@@ -1,42 +1,54 @@
 #include "db/SqlDialect.h"
 #include "platform/Errors.h"
 
+#include "testsupport/CaseNames.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 struct DialectCase
 {
+    const char* name;
     const char* dialect;
     const char* sqlite;
     const char* tables; // comma-separated
 };
 
+void PrintTo(const DialectCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 const DialectCase dialectCases[] = {
-    {"select * from tamboro where artist=\"title\"", "select * from tamboro where artist='title'",
-     ""},
-    {"select * from tamboro where title=\"Rock'n'Roll\"",
+    {"DoubleQuotedLiteral", "select * from tamboro where artist=\"title\"",
+     "select * from tamboro where artist='title'", ""},
+    {"SingleQuoteInsideLiteral", "select * from tamboro where title=\"Rock'n'Roll\"",
      "select * from tamboro where title='Rock''n''Roll'", ""},
-    {"update tamboro\nset artist=\"a\",\r\ntitle=\"b\"\nwhere ID=3",
+    {"LineBreaksBetweenWords", "update tamboro\nset artist=\"a\",\r\ntitle=\"b\"\nwhere ID=3",
      "update tamboro set artist='a',  title='b' where ID=3", ""},
-    {"select * from tamboro where location like\"CD%\"",
+    {"LiteralRightAfterKeyword", "select * from tamboro where location like\"CD%\"",
      "select * from tamboro where location like'CD%'", ""},
     // A line break inside a literal belongs to the value.
-    {"select * from tamboro where comment=\"two\nlines\"",
+    {"LineBreakInsideLiteral", "select * from tamboro where comment=\"two\nlines\"",
      "select * from tamboro where comment='two\nlines'", ""},
-    {"insert into converted (artist)values\n(\"x\")",
+    {"InsertIntoConverted", "insert into converted (artist)values\n(\"x\")",
      "insert into converted.tamboro (artist)values ('x')", "converted"},
-    {"select * from Converted where location like \"%@\"",
+    {"SelectFromConvertedAnyCase", "select * from Converted where location like \"%@\"",
      "select * from converted.tamboro where location like '%@'", "converted"},
-    {"insert into Tamboro (artist)values (\"x\")", "insert into Tamboro (artist)values ('x')", ""},
-    {"select * from tamboro order by played desc, artist asc, title asc",
+    {"InsertIntoTamboroAnyCase", "insert into Tamboro (artist)values (\"x\")",
+     "insert into Tamboro (artist)values ('x')", ""},
+    {"OrderByTextColumnsIgnoresCase",
+     "select * from tamboro order by played desc, artist asc, title asc",
      "select * from tamboro order by played desc, artist COLLATE NOCASE asc, title COLLATE "
      "NOCASE asc",
      ""},
-    {"select * from tamboro where artist=\"order by\" order by ID",
+    {"OrderByInsideLiteral", "select * from tamboro where artist=\"order by\" order by ID",
      "select * from tamboro where artist='order by' order by ID", ""},
-    {"select * from tamboro where ID=\"17\";", "select * from tamboro where ID='17'", ""},
-    {"select * from tamboro where title='It''s'", "select * from tamboro where title='It''s'", ""},
+    {"TrailingSemicolon", "select * from tamboro where ID=\"17\";",
+     "select * from tamboro where ID='17'", ""},
+    {"SqliteLiteralKept", "select * from tamboro where title='It''s'",
+     "select * from tamboro where title='It''s'", ""},
 };
 
 class DialectTable : public ::testing::TestWithParam<DialectCase>
@@ -51,7 +63,7 @@ TEST_P(DialectTable, Translates)
     EXPECT_EQ(statement.tables, tables.isEmpty() ? QStringList() : tables.split(QLatin1Char(',')));
 }
 
-INSTANTIATE_TEST_SUITE_P(SqlDialect, DialectTable, ::testing::ValuesIn(dialectCases));
+INSTANTIATE_TEST_SUITE_P(SqlDialect, DialectTable, ::testing::ValuesIn(dialectCases), RowName());
 
 TEST(SqlDialect, RefusesWhatWouldChangeTheStatementsMeaning)
 {

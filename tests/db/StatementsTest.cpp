@@ -33,6 +33,11 @@ struct CatalogueCase
     const char* expected; // as the catalogue writes it
 };
 
+void PrintTo(const CatalogueCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 // Each statement as the catalogue defines it, with sample values put in.
 const CatalogueCase catalogueCases[] = {
     {"whole database", [] { return selectAllByArtistTitle(); },

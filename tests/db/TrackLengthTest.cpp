@@ -1,6 +1,8 @@
 #include "db/TrackLength.h"
 #include "platform/Errors.h"
 
+#include "testsupport/CaseNames.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -10,6 +12,11 @@ struct LengthCase
     qint64 milliseconds;
     const char* text;
 };
+
+void PrintTo(const LengthCase& c, std::ostream* os)
+{
+    *os << c.milliseconds << " ms";
+}
 
 const LengthCase lengthCases[] = {
     {0, "0:00:00"},         {499, "0:00:00"},     {-5000, "0:00:00"},   {1499, "0:00:00"},
@@ -27,7 +34,13 @@ TEST_P(TrackLengthTable, FormatsHoursWithoutLeadingZero)
               QString::fromLatin1(GetParam().text));
 }
 
-INSTANTIATE_TEST_SUITE_P(TrackLength, TrackLengthTable, ::testing::ValuesIn(lengthCases));
+// Named by the milliseconds given, "minus" for a negative count: 225400ms, minus5000ms.
+INSTANTIATE_TEST_SUITE_P(TrackLength, TrackLengthTable, ::testing::ValuesIn(lengthCases),
+                         [](const auto& info) {
+                             const qint64 ms = info.param.milliseconds;
+                             return (ms < 0 ? "minus" : "") + std::to_string(ms < 0 ? -ms : ms) +
+                                    "ms";
+                         });
 
 TEST(TrackLength, TwentyFourHoursOrMoreIsAnError)
 {

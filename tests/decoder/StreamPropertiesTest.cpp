@@ -3,6 +3,7 @@
 // tests/data/mpeg/README); the length must match them for every kind, including those where
 // libmpg123 without a scan guesses wrong (no header, glued files).
 #include "DecoderTestSupport.h"
+#include "testsupport/CaseNames.h"
 
 #include <algorithm>
 #include <cstring>
@@ -69,7 +70,8 @@ TEST_P(StreamProperties, DecodesExactlyTheScannedSampleCount)
     EXPECT_EQ(GetCurrentPos(), samplesToMs(c.samples, c.rate));
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, StreamProperties, ::testing::ValuesIn(Streams));
+INSTANTIATE_TEST_SUITE_P(Fixtures, StreamProperties, ::testing::ValuesIn(Streams),
+                         [](const auto& info) { return caseName(info.param.file); });
 
 // Files made at test time from the fixtures, with the samples libmpg123 finds in them.
 struct DerivedCase

@@ -60,6 +60,11 @@ struct QueuedCase
     bool queued;
 };
 
+void PrintTo(const QueuedCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
 class AddQueueNameTest : public ::testing::TestWithParam<QueuedCase>
 {};
 

@@ -2,6 +2,7 @@
 
 #include "db/SongTableFixture.h"
 #include "platform/Errors.h"
+#include "testsupport/CaseNames.h"
 #include "testsupport/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@ using FilenameRecognizer::recognizedGenreId;
 
 struct NameCase
 {
+    const char* name;
     const char* fileName;
     const char* artist;
     const char* title;
@@ -42,65 +44,68 @@ TEST_P(RecognizedName, GivesArtistTitleAndKind)
 
 const NameCase nameCases[] = {
     // The worked examples.
-    {"/music/01 Rez Vuvevo - Redemption Song.mp3", "Rez Vuvevo", "Redemption Song", true},
-    {"/music/Rez_Vuvevo-Redemption_Song.mp3", "Rez Vuvevo", "Redemption Song", true},
-    {"/music/Rez%20Vuvevo%20-%20Jamming.mp3", "Rez Vuvevo", "Jamming", true},
-    {"/music/05 - Artist - Title.mp3", "Artist", "Title", true},
-    {"/music/a-b-c.mp3", "a-b", "c", true},
-    {"/music/Track05.mp3", "Unknown", "Track05", false},
-    {"/music/666 Number of the Beast.mp3", "Unknown", "666 Number of the Beast", false},
+    {"WorkedTrackNumberAndDash", "/music/01 Rez Vuvevo - Redemption Song.mp3", "Rez Vuvevo",
+     "Redemption Song", true},
+    {"WorkedUnderscoresAndHyphen", "/music/Rez_Vuvevo-Redemption_Song.mp3", "Rez Vuvevo",
+     "Redemption Song", true},
+    {"WorkedEncodedSpaces", "/music/Rez%20Vuvevo%20-%20Jamming.mp3", "Rez Vuvevo", "Jamming", true},
+    {"TrackNumberThenTwoDashes", "/music/05 - Artist - Title.mp3", "Artist", "Title", true},
+    {"TwoHyphensFirstJoins", "/music/a-b-c.mp3", "a-b", "c", true},
+    {"TrackWordOnly", "/music/Track05.mp3", "Unknown", "Track05", false},
+    {"NumberOfTheBeastNoDash", "/music/666 Number of the Beast.mp3", "Unknown",
+     "666 Number of the Beast", false},
     // One hyphen without " - ": the artist keeps the space that stood before the hyphen.
-    {"/music/Rez Vuvevo -Jamming.mp3", "Rez Vuvevo ", "Jamming", true},
+    {"OneHyphenKeepsSpaceBefore", "/music/Rez Vuvevo -Jamming.mp3", "Rez Vuvevo ", "Jamming", true},
     // Two hyphens without " - ": the first joins, the second separates.
-    {"/music/Artist -Title-Remix.mp3", "Artist-Title", "Remix", true},
-    {"/music/a-b-c-d.mp3", "a-b", "c-d", true},
-    {"/music/ab--.mp3", "ab-", "", true},
+    {"TwoHyphensAfterSpaceHyphen", "/music/Artist -Title-Remix.mp3", "Artist-Title", "Remix", true},
+    {"ThreeHyphens", "/music/a-b-c-d.mp3", "a-b", "c-d", true},
+    {"HyphensAtTheEnd", "/music/ab--.mp3", "ab-", "", true},
     // A " - " already there leaves every other hyphen alone.
-    {"/music/A - B-C.mp3", "A", "B-C", true},
-    {"/music/A -B - C.mp3", "A -B", "C", true},
-    {"/music/Oneword.mp3", "Unknown", "Oneword", false},
-    {"/music/(#!).mp3", "Unknown", "", false},
-    {"/music/.mp3", "Unknown", "", false},
+    {"SpacedDashLeavesHyphens", "/music/A - B-C.mp3", "A", "B-C", true},
+    {"SpacedDashAfterLoneHyphen", "/music/A -B - C.mp3", "A -B", "C", true},
+    {"OneWord", "/music/Oneword.mp3", "Unknown", "Oneword", false},
+    {"JunkOnly", "/music/(#!).mp3", "Unknown", "", false},
+    {"ExtensionOnly", "/music/.mp3", "Unknown", "", false},
     // Track numbers: sign, hexadecimal, 666 in any spelling, a number alone.
-    {"/music/07_Band_-_Song.mp3", "Band", "Song", true},
-    {"/music/-5 Band - Song.mp3", "Band", "Song", true},
-    {"/music/+12 Band - Song.mp3", "Band", "Song", true},
-    {"/music/$1F Band - Song.mp3", "Band", "Song", true},
-    {"/music/$1G Band - Song.mp3", "$1G Band", "Song", true},
-    {"/music/$ Band - Song.mp3", "$ Band", "Song", true},
-    {"/music/0666 Band - Song.mp3", "0666 Band", "Song", true},
-    {"/music/$29A Band - Song.mp3", "$29A Band", "Song", true},
-    {"/music/-666 Band - Song.mp3", "Band", "Song", true},
-    {"/music/000000000000000000001 Band - Song.mp3", "Band", "Song", true},
-    {"/music/12.mp3", "Unknown", "12", false},
-    {"/music/12 .mp3", "Unknown", "", false},
-    {"/music/1x Band - Song.mp3", "1x Band", "Song", true},
+    {"UnderscoredDashAfterNumber", "/music/07_Band_-_Song.mp3", "Band", "Song", true},
+    {"NegativeTrackNumber", "/music/-5 Band - Song.mp3", "Band", "Song", true},
+    {"PositiveTrackNumber", "/music/+12 Band - Song.mp3", "Band", "Song", true},
+    {"HexTrackNumber", "/music/$1F Band - Song.mp3", "Band", "Song", true},
+    {"BadHexDigitIsNoNumber", "/music/$1G Band - Song.mp3", "$1G Band", "Song", true},
+    {"DollarAlone", "/music/$ Band - Song.mp3", "$ Band", "Song", true},
+    {"ZeroPadded666IsNoNumber", "/music/0666 Band - Song.mp3", "0666 Band", "Song", true},
+    {"Hex666IsNoNumber", "/music/$29A Band - Song.mp3", "$29A Band", "Song", true},
+    {"Negative666IsANumber", "/music/-666 Band - Song.mp3", "Band", "Song", true},
+    {"LongZeroPaddedNumber", "/music/000000000000000000001 Band - Song.mp3", "Band", "Song", true},
+    {"NumberAlone", "/music/12.mp3", "Unknown", "12", false},
+    {"NumberAndSpaceAlone", "/music/12 .mp3", "Unknown", "", false},
+    {"DigitThenLetterIsNoNumber", "/music/1x Band - Song.mp3", "1x Band", "Song", true},
     // The track number goes before leading junk: a space first means no number.
-    {"/music/%2020 Band - Song.mp3", "20 Band", "Song", true},
+    {"EncodedSpaceBeforeNumber", "/music/%2020 Band - Song.mp3", "20 Band", "Song", true},
     // Encoded spaces: only "%20" is one.
-    {"/music/A%%20B - C.mp3", "A% B", "C", true},
-    {"/music/100%25.mp3", "Unknown", "100%25", false},
+    {"PercentBeforeEncodedSpace", "/music/A%%20B - C.mp3", "A% B", "C", true},
+    {"PercentNotASpace", "/music/100%25.mp3", "Unknown", "100%25", false},
     // Leading junk: apostrophe, "$", "{" and "[" may start a name; accented letters may not.
-    {"/music/(01) - Band - Song.mp3", "01)", "Band - Song", true},
-    {"/music/[01] Band - Song.mp3", "[01] Band", "Song", true},
-    {"/music/'Til Tuesday - Song.mp3", "'Til Tuesday", "Song", true},
-    {"/music/{x} - Song.mp3", "{x}", "Song", true},
-    {"/music/Élan - Chanson.mp3", "lan", "Chanson", true},
-    {"/music/ÄÖ.mp3", "Unknown", "", false},
+    {"ParenthesisedNumber", "/music/(01) - Band - Song.mp3", "01)", "Band - Song", true},
+    {"BracketedNumber", "/music/[01] Band - Song.mp3", "[01] Band", "Song", true},
+    {"ApostropheStartsAName", "/music/'Til Tuesday - Song.mp3", "'Til Tuesday", "Song", true},
+    {"BraceStartsAName", "/music/{x} - Song.mp3", "{x}", "Song", true},
+    {"AccentedLetterIsJunk", "/music/Élan - Chanson.mp3", "lan", "Chanson", true},
+    {"AccentedLettersOnly", "/music/ÄÖ.mp3", "Unknown", "", false},
     // Folders: a path of this system splits at its last slash only; Windows paths also at ":".
-    {"/music/Live: 1999 - Song.mp3", "Live: 1999", "Song", true},
-    {"/mu:sic/Band - Song.mp3", "Band", "Song", true},
-    {"C:\\Music\\Band - Song.mp3", "Band", "Song", true},
-    {"D:Band - Song.mp3", "Band", "Song", true},
-    {"\\\\server\\share\\Band - Song.wma", "Band", "Song", true},
+    {"ColonInTheName", "/music/Live: 1999 - Song.mp3", "Live: 1999", "Song", true},
+    {"ColonInTheFolder", "/mu:sic/Band - Song.mp3", "Band", "Song", true},
+    {"WindowsPath", "C:\\Music\\Band - Song.mp3", "Band", "Song", true},
+    {"WindowsDriveWithoutSlash", "D:Band - Song.mp3", "Band", "Song", true},
+    {"WindowsShare", "\\\\server\\share\\Band - Song.wma", "Band", "Song", true},
     // A backslash in a name of this system belongs to the name; a relative name with slashes
     // only is no Windows name either, while a Windows one also splits at "/".
-    {"/music/AC\\DC - Song.mp3", "AC\\DC", "Song", true},
-    {"Music/Live: 1999 - Song.mp3", "Live: 1999", "Song", true},
-    {"D:/Music/Band - Song.mp3", "Band", "Song", true},
+    {"BackslashInPosixName", "/music/AC\\DC - Song.mp3", "AC\\DC", "Song", true},
+    {"RelativeSlashedName", "Music/Live: 1999 - Song.mp3", "Live: 1999", "Song", true},
+    {"DriveWithSlash", "D:/Music/Band - Song.mp3", "Band", "Song", true},
 };
 
-INSTANTIATE_TEST_SUITE_P(Table, RecognizedName, ::testing::ValuesIn(nameCases));
+INSTANTIATE_TEST_SUITE_P(Table, RecognizedName, ::testing::ValuesIn(nameCases), RowName());
 
 TEST(FilenameRecognizer, RecognitionTextIsTheEditedName)
 {

@@ -18,6 +18,11 @@ struct BadCase
     std::function<QByteArray()> bytes; // none: the file does not exist
 };
 
+void PrintTo(const BadCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class IntakeBadInputTest : public IntakeRunFixture, public ::testing::WithParamInterface<BadCase>
 {};
 

@@ -71,6 +71,11 @@ struct DoubleCase
     bool isDouble;
 };
 
+void PrintTo(const DoubleCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class IntakeDoubleTest : public IntakeRunFixture, public ::testing::WithParamInterface<DoubleCase>
 {};
 
@@ -193,6 +198,11 @@ struct TagWriteCase
     bool written;
 };
 
+void PrintTo(const TagWriteCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class IntakeTagWriteTest : public IntakeRunFixture,
                            public ::testing::WithParamInterface<TagWriteCase>
 {};
@@ -250,6 +260,11 @@ struct LengthCase
     std::function<QByteArray()> bytes;
     const char* trackLength; // nullptr: the file is bad
 };
+
+void PrintTo(const LengthCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class IntakeLengthTest : public IntakeRunFixture, public ::testing::WithParamInterface<LengthCase>
 {};

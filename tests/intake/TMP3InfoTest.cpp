@@ -64,6 +64,11 @@ struct ParseCase
     Values expected;
 };
 
+void PrintTo(const ParseCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class TMP3InfoParseTest : public ::testing::TestWithParam<ParseCase>
 {};
 

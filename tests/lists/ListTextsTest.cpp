@@ -4,6 +4,7 @@
 #include "lists/ListOrder.h"
 #include "platform/Errors.h"
 #include "settings/SettingsStore.h"
+#include "testsupport/CaseNames.h"
 #include "testsupport/TempHome.h"
 
 #include <QSettings>
@@ -15,6 +16,7 @@ namespace {
 
 struct LengthCase
 {
+    const char* name;
     const char* text;
     std::optional<qint64> seconds;
 };
@@ -35,18 +37,25 @@ TEST_P(TrackLengthSecondsTest, ReadsThreeNumericPartsOnly)
 
 INSTANTIATE_TEST_SUITE_P(
     Lengths, TrackLengthSecondsTest,
-    ::testing::Values(LengthCase{"0:03:45", 225}, LengthCase{"0:02:30", 150},
-                      LengthCase{"0:00:00", 0},
+    ::testing::Values(LengthCase{"ThreeFortyFive", "0:03:45", 225},
+                      LengthCase{"TwoThirty", "0:02:30", 150}, LengthCase{"Zero", "0:00:00", 0},
                       // Ten hours and more: the hours are every digit before the first colon.
-                      LengthCase{"12:01:02", 12 * 3600 + 62}, LengthCase{"1:5:7", 3907},
-                      LengthCase{"0:75:00", 75 * 60}, // summed as it stands
-                      LengthCase{"", std::nullopt}, LengthCase{"garbage", std::nullopt},
-                      LengthCase{"3:45", std::nullopt}, LengthCase{"0:03:45:10", std::nullopt},
-                      LengthCase{"0::45", std::nullopt}, LengthCase{"0:03:", std::nullopt},
-                      LengthCase{"0:-3:45", std::nullopt}, LengthCase{" 0:03:45", std::nullopt},
-                      LengthCase{"0:03:4x", std::nullopt}, LengthCase{"x:03:45", std::nullopt},
-                      LengthCase{"0:03:45 ", std::nullopt},
-                      LengthCase{"99999999999:00:00", std::nullopt}));
+                      LengthCase{"TwelveHours", "12:01:02", 12 * 3600 + 62},
+                      LengthCase{"SingleDigitParts", "1:5:7", 3907},
+                      LengthCase{"MinutesOverSixty", "0:75:00", 75 * 60}, // summed as it stands
+                      LengthCase{"Empty", "", std::nullopt},
+                      LengthCase{"NotANumber", "garbage", std::nullopt},
+                      LengthCase{"TwoParts", "3:45", std::nullopt},
+                      LengthCase{"FourParts", "0:03:45:10", std::nullopt},
+                      LengthCase{"EmptyPart", "0::45", std::nullopt},
+                      LengthCase{"EmptyLastPart", "0:03:", std::nullopt},
+                      LengthCase{"NegativePart", "0:-3:45", std::nullopt},
+                      LengthCase{"LeadingBlank", " 0:03:45", std::nullopt},
+                      LengthCase{"LetterInSeconds", "0:03:4x", std::nullopt},
+                      LengthCase{"LetterInHours", "x:03:45", std::nullopt},
+                      LengthCase{"TrailingBlank", "0:03:45 ", std::nullopt},
+                      LengthCase{"HoursOverflow", "99999999999:00:00", std::nullopt}),
+    RowName());
 
 struct TimeCase
 {
@@ -73,7 +82,8 @@ INSTANTIATE_TEST_SUITE_P(Times, ListTimeTest,
                                            TimeCase{3600 + 5 * 60 + 7, "1:5:7"},
                                            TimeCase{3599, "0:59:59"},
                                            TimeCase{36000 + 59, "10:0:59"},
-                                           TimeCase{250 * 3600 + 61, "250:1:1"}));
+                                           TimeCase{250 * 3600 + 61, "250:1:1"}),
+                         [](const auto& info) { return std::to_string(info.param.seconds) + "s"; });
 
 TEST(ListBuildResultTest, PanelsNameTheirValues)
 {
@@ -90,6 +100,7 @@ TEST(ListBuildResultTest, PanelsNameTheirValues)
 
 struct FilterCase
 {
+    const char* name;
     const char* artist;
     const char* title;
     const char* album;
@@ -114,16 +125,19 @@ TEST_P(FilterExpressionTest, JoinsTheFilledEditsInOrder)
 
 INSTANTIATE_TEST_SUITE_P(
     Expressions, FilterExpressionTest,
-    ::testing::Values(FilterCase{"", "", "", ""},
-                      FilterCase{"be", "", "x", "artist = 'be*' and album = 'x*'"},
-                      FilterCase{"", "love", "", "title = 'love*'"},
-                      FilterCase{"", "", "Abbey", "album = 'Abbey*'"},
-                      FilterCase{"a", "b", "c", "artist = 'a*' and title = 'b*' and album = 'c*'"},
-                      // As typed: blanks and quotes are part of the text.
-                      FilterCase{" be ", "", "", "artist = ' be *'"},
-                      FilterCase{"O'Brien", "It's", "", "artist = 'O'Brien*' and title = 'It's*'"},
-                      FilterCase{"x'", "", "'", "artist = 'x'*' and album = ''*'"},
-                      FilterCase{"a and b", "", "", "artist = 'a and b*'"}));
+    ::testing::Values(
+        FilterCase{"NothingFilled", "", "", "", ""},
+        FilterCase{"ArtistAndAlbum", "be", "", "x", "artist = 'be*' and album = 'x*'"},
+        FilterCase{"TitleOnly", "", "love", "", "title = 'love*'"},
+        FilterCase{"AlbumOnly", "", "", "Abbey", "album = 'Abbey*'"},
+        FilterCase{"AllThree", "a", "b", "c", "artist = 'a*' and title = 'b*' and album = 'c*'"},
+        // As typed: blanks and quotes are part of the text.
+        FilterCase{"BlanksKept", " be ", "", "", "artist = ' be *'"},
+        FilterCase{"ApostrophesKept", "O'Brien", "It's", "",
+                   "artist = 'O'Brien*' and title = 'It's*'"},
+        FilterCase{"QuoteAtTheEnd", "x'", "", "'", "artist = 'x'*' and album = ''*'"},
+        FilterCase{"AndInsideText", "a and b", "", "", "artist = 'a and b*'"}),
+    RowName());
 
 // Texts that would read as a second condition are refused, never given another meaning.
 class FilterExpressionRefusedTest : public ::testing::TestWithParam<FilterCase>
@@ -137,11 +151,13 @@ TEST_P(FilterExpressionRefusedTest, Throws)
                  EDatabaseError);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ambiguous, FilterExpressionRefusedTest,
-                         ::testing::Values(FilterCase{"a' and title = 'b", "", "", ""},
-                                           FilterCase{"", "x' and album = '", "", ""},
-                                           FilterCase{"", "", "y' AND genre = 'Rock", ""},
-                                           FilterCase{"a' and nosuchcolumn = 'b", "", "", ""}));
+INSTANTIATE_TEST_SUITE_P(
+    Ambiguous, FilterExpressionRefusedTest,
+    ::testing::Values(FilterCase{"SecondConditionInArtist", "a' and title = 'b", "", "", ""},
+                      FilterCase{"SecondConditionInTitle", "", "x' and album = '", "", ""},
+                      FilterCase{"UpperCaseAndInAlbum", "", "", "y' AND genre = 'Rock", ""},
+                      FilterCase{"UnknownColumn", "a' and nosuchcolumn = 'b", "", "", ""}),
+    RowName());
 
 // ---- Order clauses ----
 
@@ -177,7 +193,8 @@ INSTANTIATE_TEST_SUITE_P(Clauses, OrderClauseTest,
                                            OrderCase{5, 1, " order by Genre desc"},
                                            OrderCase{6, 0, " order by sYear asc"},
                                            OrderCase{7, 1, " order by Played desc"},
-                                           OrderCase{8, 0, " order by comment asc"}));
+                                           OrderCase{8, 0, " order by comment asc"}),
+                         [](const auto& info) { return caseName(info.param.clause); });
 
 TEST(ListOrderTest, HeaderCaptionsMapToKeys)
 {
@@ -241,7 +258,8 @@ INSTANTIATE_TEST_SUITE_P(
                    AlbumSwitch::None},
         SwitchCase{"SortAlbumsBack off", false, "Y", "Filename", 7, true, false, AlbumSwitch::None},
         SwitchCase{"several albums, not by file name", false, "Y", "Artist", 7, true, true,
-                   AlbumSwitch::None}));
+                   AlbumSwitch::None}),
+    RowName());
 
 // ---- Column widths ----
 

@@ -1,4 +1,5 @@
 #include "platform/GioShellVerbs.h"
+#include "testsupport/CaseNames.h"
 #include "testsupport/QtPrinters.h"
 
 #include <QDir>
@@ -16,7 +17,8 @@ namespace {
 // there as "@BIN@", since GIO ignores entries whose program does not exist.
 struct DesktopCase
 {
-    const char* name; // the program's file name
+    const char* name;
+    const char* program; // the file name of the player
     const char* entry;
     const char* play;
     const char* enqueue;
@@ -24,7 +26,7 @@ struct DesktopCase
 
 void PrintTo(const DesktopCase& c, std::ostream* os)
 {
-    *os << (c.name[0] ? c.name : "(no player)");
+    *os << (c.program[0] ? c.program : "(no player)");
 }
 
 QString expand(const char* text, const QString& bin)
@@ -52,8 +54,8 @@ bool writeFile(const QString& path, const QString& text)
     qunsetenv("XDG_CURRENT_DESKTOP");
 
     bool ok = true;
-    if (c.name[0]) {
-        const QString program = bin + u'/' + QString::fromUtf8(c.name);
+    if (c.program[0]) {
+        const QString program = bin + u'/' + QString::fromUtf8(c.program);
         ok = writeFile(program, QStringLiteral("#!/bin/sh\n")) &&
              QFile::setPermissions(program,
                                    QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) &&
@@ -88,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
     Table, DesktopPlayer,
     ::testing::Values(
         // The player declares an enqueue action: its own Exec line, field codes as registered.
-        DesktopCase{"jukebox",
+        DesktopCase{"EnqueueAction", "jukebox",
                     "[Desktop Entry]\nType=Application\nName=Jukebox\n"
                     "Exec=@BIN@/jukebox --play %U\nMimeType=audio/mpeg;\n"
                     "Actions=Open;Enqueue;\n\n"
@@ -96,22 +98,23 @@ INSTANTIATE_TEST_SUITE_P(
                     "[Desktop Action Enqueue]\nName=Queue\nExec=@BIN@/jukebox --queue %F\n",
                     "@BIN@/jukebox --play %U", "@BIN@/jukebox --queue %F"},
         // An "Add to playlist" action when there is no enqueue action.
-        DesktopCase{"jukebox",
+        DesktopCase{"AddToPlaylistAction", "jukebox",
                     "[Desktop Entry]\nType=Application\nName=Jukebox\n"
                     "Exec=@BIN@/jukebox %U\nMimeType=audio/mpeg;\nActions=add;\n\n"
                     "[Desktop Action add]\nName=Add to playlist\nExec=@BIN@/jukebox -add %U\n",
                     "@BIN@/jukebox %U", "@BIN@/jukebox -add %U"},
         // No action: the option of a player we know.
-        DesktopCase{"audacious",
+        DesktopCase{"KnownPlayerOption", "audacious",
                     "[Desktop Entry]\nType=Application\nName=Audacious\n"
                     "Exec=@BIN@/audacious %U\nMimeType=audio/mpeg;\n",
                     "@BIN@/audacious %U", "@BIN@/audacious -e %U"},
         // A player we do not know: play only.
-        DesktopCase{"jukebox",
+        DesktopCase{"UnknownPlayer", "jukebox",
                     "[Desktop Entry]\nType=Application\nName=Jukebox\n"
                     "Exec=@BIN@/jukebox %U\nMimeType=audio/mpeg;\n",
                     "@BIN@/jukebox %U", ""},
         // Nothing registered for MP3 files.
-        DesktopCase{"", "", "", ""}));
+        DesktopCase{"NoPlayer", "", "", "", ""}),
+    RowName());
 
 } // namespace

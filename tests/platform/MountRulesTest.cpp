@@ -1,5 +1,6 @@
 #include "platform/MountRules.h"
 #include "platform/Volumes.h"
+#include "testsupport/CaseNames.h"
 #include "testsupport/QtPrinters.h"
 
 #include <QSet>
@@ -78,7 +79,15 @@ INSTANTIATE_TEST_SUITE_P(
         MountCase{"/run/media", "tmpfs", false, true, GB, std::nullopt},
         MountCase{"/mediaplayer", "ext4", false, true, GB, std::nullopt},
         MountCase{"/mnt/auto", "autofs", false, true, 0, std::nullopt},
-        MountCase{"relative/path", "nfs", false, true, GB, std::nullopt}));
+        MountCase{"relative/path", "nfs", false, true, GB, std::nullopt}),
+    // Named by mount point, file system and the state that matters: root_ext4_ro,
+    // media_cdrom0_udf_full.
+    [](const auto& info) {
+        const MountCase& c = info.param;
+        const std::string point = std::string_view(c.mountPoint) == "/" ? "root" : c.mountPoint;
+        return caseName(point + ' ' + c.fsType + (c.readOnly ? " ro" : "") +
+                        (c.ready ? "" : " not ready") + (c.freeBytes ? "" : " full"));
+    });
 
 TEST(MountLabel, VolumeNameElseLastPartOfTheMountPoint)
 {

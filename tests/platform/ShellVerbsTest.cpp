@@ -1,5 +1,6 @@
 #include "platform/ShellVerbs.h"
 #include "platform/PlayerEnqueue.h"
+#include "testsupport/CaseNames.h"
 #include "testsupport/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -8,9 +9,15 @@ namespace {
 
 struct QuoteCase
 {
+    const char* name;
     const char* raw;
     const char* stripped;
 };
+
+void PrintTo(const QuoteCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class VerbQuotes : public ::testing::TestWithParam<QuoteCase>
 {};
@@ -27,18 +34,28 @@ TEST_P(VerbQuotes, OnlyALineStartingWithAQuoteLosesItsFirstTwoQuotes)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, VerbQuotes,
-    ::testing::Values(QuoteCase{"\"/usr/bin/vlc\" \"%1\"", "/usr/bin/vlc \"%1\""},
-                      QuoteCase{"\"/opt/My Player/play\" %U", "/opt/My Player/play %U"},
-                      QuoteCase{"vlc --started-from-file %U", "vlc --started-from-file %U"},
-                      QuoteCase{"vlc \"%1\"", "vlc \"%1\""}, // unquoted program: unchanged
-                      QuoteCase{"", ""}, QuoteCase{"\"", ""},
-                      QuoteCase{"\"unterminated %U", "unterminated %U"}, QuoteCase{"\"\"", ""}));
+    ::testing::Values(
+        QuoteCase{"QuotedProgramAndArgument", "\"/usr/bin/vlc\" \"%1\"", "/usr/bin/vlc \"%1\""},
+        QuoteCase{"QuotedProgramWithSpace", "\"/opt/My Player/play\" %U", "/opt/My Player/play %U"},
+        QuoteCase{"UnquotedLine", "vlc --started-from-file %U", "vlc --started-from-file %U"},
+        QuoteCase{"UnquotedProgramQuotedArgument", "vlc \"%1\"",
+                  "vlc \"%1\""}, // unquoted program: unchanged
+        QuoteCase{"Empty", "", ""}, QuoteCase{"LoneQuote", "\"", ""},
+        QuoteCase{"Unterminated", "\"unterminated %U", "unterminated %U"},
+        QuoteCase{"TwoQuotesOnly", "\"\"", ""}),
+    RowName());
 
 struct EnqueueCase
 {
+    const char* name;
     const char* play;
     const char* enqueue;
 };
+
+void PrintTo(const EnqueueCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class KnownEnqueueOption : public ::testing::TestWithParam<EnqueueCase>
 {};
@@ -53,28 +70,35 @@ TEST_P(KnownEnqueueOption, GoesRightAfterTheProgramAndKeepsTheRest)
 INSTANTIATE_TEST_SUITE_P(
     Table, KnownEnqueueOption,
     ::testing::Values(
-        EnqueueCase{"audacious %U", "audacious -e %U"},
-        EnqueueCase{"/usr/bin/vlc --started-from-file %U",
+        EnqueueCase{"Audacious", "audacious %U", "audacious -e %U"},
+        EnqueueCase{"VlcByPath", "/usr/bin/vlc --started-from-file %U",
                     "/usr/bin/vlc --one-instance --playlist-enqueue --started-from-file %U"},
-        EnqueueCase{"\"/opt/Clementine/clementine\" %U", "\"/opt/Clementine/clementine\" -a %U"},
-        EnqueueCase{"VLC %U", "VLC --one-instance --playlist-enqueue %U"},
+        EnqueueCase{"QuotedClementine", "\"/opt/Clementine/clementine\" %U",
+                    "\"/opt/Clementine/clementine\" -a %U"},
+        EnqueueCase{"VlcInCapitals", "VLC %U", "VLC --one-instance --playlist-enqueue %U"},
         // A helper program of the player does the adding.
-        EnqueueCase{"rhythmbox %U", "rhythmbox-client --enqueue %U"},
-        EnqueueCase{"/usr/bin/rhythmbox %U", "/usr/bin/rhythmbox-client --enqueue %U"},
+        EnqueueCase{"Rhythmbox", "rhythmbox %U", "rhythmbox-client --enqueue %U"},
+        EnqueueCase{"RhythmboxByPath", "/usr/bin/rhythmbox %U",
+                    "/usr/bin/rhythmbox-client --enqueue %U"},
         // Wrappers.
-        EnqueueCase{"env GDK_BACKEND=x11 totem %U", "env GDK_BACKEND=x11 totem --enqueue %U"},
-        EnqueueCase{"/usr/bin/flatpak run --branch=stable --arch=x86_64 --command=/app/bin/vlc "
+        EnqueueCase{"TotemBehindEnv", "env GDK_BACKEND=x11 totem %U",
+                    "env GDK_BACKEND=x11 totem --enqueue %U"},
+        EnqueueCase{"VlcInFlatpak",
+                    "/usr/bin/flatpak run --branch=stable --arch=x86_64 --command=/app/bin/vlc "
                     "--file-forwarding org.videolan.VLC --started-from-file @@u %U @@",
                     "/usr/bin/flatpak run --branch=stable --arch=x86_64 --command=/app/bin/vlc "
                     "--file-forwarding org.videolan.VLC --one-instance --playlist-enqueue "
                     "--started-from-file @@u %U @@"},
-        EnqueueCase{"flatpak run io.github.celluloid_player.Celluloid %U",
+        EnqueueCase{"CelluloidInFlatpak", "flatpak run io.github.celluloid_player.Celluloid %U",
                     "flatpak run io.github.celluloid_player.Celluloid --enqueue %U"},
         // A helper program cannot be reached inside the sandbox.
-        EnqueueCase{"flatpak run --command=rhythmbox org.gnome.Rhythmbox3 %U", ""},
-        EnqueueCase{"flatpak install something", ""},
+        EnqueueCase{"RhythmboxInFlatpak", "flatpak run --command=rhythmbox org.gnome.Rhythmbox3 %U",
+                    ""},
+        EnqueueCase{"FlatpakWithoutPlayer", "flatpak install something", ""},
         // Players we know nothing about, and no player at all.
-        EnqueueCase{"mpv --player-operation-mode=pseudo-gui -- %U", ""},
-        EnqueueCase{"/usr/bin/vlc-wrapper %U", ""}, EnqueueCase{"env", ""}, EnqueueCase{"", ""}));
+        EnqueueCase{"Mpv", "mpv --player-operation-mode=pseudo-gui -- %U", ""},
+        EnqueueCase{"VlcWrapper", "/usr/bin/vlc-wrapper %U", ""},
+        EnqueueCase{"EnvAlone", "env", ""}, EnqueueCase{"Empty", "", ""}),
+    RowName());
 
 } // namespace

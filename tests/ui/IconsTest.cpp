@@ -7,6 +7,16 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
+namespace Icons {
+
+// A failing case names its icon by the picture's resource.
+void PrintTo(Id id, std::ostream* os)
+{
+    *os << resourcePath(id).toStdString();
+}
+
+} // namespace Icons
+
 namespace {
 
 // Pixels that are not fully transparent: a picture that fails to load or draws nothing has none.

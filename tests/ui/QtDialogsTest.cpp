@@ -64,6 +64,11 @@ struct MessageCase
     Dialogs::Answer answer;
 };
 
+void PrintTo(const MessageCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class QtDialogsMessageTest : public ::testing::TestWithParam<MessageCase>
 {};
 

@@ -66,6 +66,11 @@ struct ClickCase
     int doubleClicks;
 };
 
+void PrintTo(const ClickCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class TPhantomClickTest : public TPhantomTest, public ::testing::WithParamInterface<ClickCase>
 {};
 
@@ -160,6 +165,11 @@ struct OwnerCase
     const char* name;
     bool maximized;
 };
+
+void PrintTo(const OwnerCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class TPhantomOwnerTest : public TPhantomTest, public ::testing::WithParamInterface<OwnerCase>
 {};

@@ -221,6 +221,11 @@ struct MediumCase
     bool writable;
 };
 
+void PrintTo(const MediumCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
 // Media described case by case (FakeVolumes fixes free space and readiness by kind).
 class ListedVolumes final : public Volumes
 {

@@ -117,6 +117,11 @@ struct GenreCase
     const char* after;  // the choice afterwards ("" none)
 };
 
+void PrintTo(const GenreCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class TagEditorGenreTest : public TagEditorWindowTest,
                            public ::testing::WithParamInterface<GenreCase>
 {};
@@ -157,6 +162,11 @@ struct MediumCase
     const char* picture; // the source picture shown afterwards; "" the one shown before
     const char* text;
 };
+
+void PrintTo(const MediumCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class TagEditorMediumTest : public TagEditorWindowTest,
                             public ::testing::WithParamInterface<MediumCase>
