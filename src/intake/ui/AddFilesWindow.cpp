@@ -6,6 +6,7 @@
 #include "platform/Errors.h"
 #include "settings/SettingsStore.h"
 #include "ui/Dialogs.h"
+#include "ui/ErrorBoundary.h"
 #include "ui/Gauge.h"
 #include "ui/Icons.h"
 
@@ -561,11 +562,11 @@ void AddFilesWindow::showQueue()
 
 void AddFilesWindow::storeSameFilesSetting(bool checked)
 {
-    try {
-        m_settings.setFlag(QLatin1String(SettingsStore::AddAllFilesFromCD), checked);
-    } catch (const TamboroError& e) {
-        m_dialogs.message(Dialogs::Kind::Error, e.message());
-    }
+    ErrorBoundary::run(
+        [this, checked] {
+            m_settings.setFlag(QLatin1String(SettingsStore::AddAllFilesFromCD), checked);
+        },
+        m_dialogs);
 }
 
 void AddFilesWindow::setGauge(int position, int maximum, const QString& text)
