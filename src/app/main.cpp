@@ -38,10 +38,12 @@ void ensureRuntimeDir()
 int main(int argc, char** argv)
 {
     ensureRuntimeDir();
+    // Made before the application object, so that they outlive every event it delivers.
+    QtDialogs dialogs;
     TamboroApplication app(argc, argv);
+    app.setDialogs(&dialogs);
 
     SettingsStore settings;
-    QtDialogs dialogs;
     SystemVolumes volumes;
     GioShellVerbs shellVerbs;
     SystemClock clock;

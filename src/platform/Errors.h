@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <exception>
 #include <stdexcept>
 
 // The exceptions the program raises. Each carries the text the user is shown; the GUI catches
@@ -46,3 +47,15 @@ class ECompressError : public TamboroError
 public:
     using TamboroError::TamboroError;
 };
+
+// The text the user is shown for `error`: an exception of ours gives its message, one of the
+// standard library its what(); anything else gives `unknownText`, or a general text when that
+// is empty; no exception at all gives an empty text. Every place that stops an exception from
+// going further reports it through this.
+QString errorText(const std::exception_ptr& error, const QString& unknownText = QString());
+
+// The same for the exception being handled; to be called inside a catch block.
+inline QString currentErrorText(const QString& unknownText = QString())
+{
+    return errorText(std::current_exception(), unknownText);
+}

@@ -1,14 +1,10 @@
-#include <QApplication>
-#include <gtest/gtest.h>
+#include "testsupport/TestMain.h"
 
-// One main for every test program: a QApplication on the offscreen platform, so that window
-// tests run without a display. CTest's discovery runs this binary without the test
-// environment, hence the platform is set here when nobody chose one.
+#include <QApplication>
+
+// The main of every test program that has none of its own: a plain QApplication. The linker
+// takes this one from the support library only when the program defines no main.
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return runTests<QApplication>(argc, argv);
 }

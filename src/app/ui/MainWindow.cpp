@@ -8,9 +8,9 @@
 #include "intake/ui/TagEditorWindow.h"
 #include "lists/ui/ListContext.h"
 #include "lists/ui/ListWindow.h"
-#include "platform/Errors.h"
 #include "player/TMPEGPlayer.h"
 #include "ui/Dialogs.h"
+#include "ui/ErrorBoundary.h"
 #include "ui/Gauge.h"
 #include "ui/Icons.h"
 
@@ -228,11 +228,5 @@ void MainWindow::showError(const QString& text)
 
 void MainWindow::guarded(const std::function<void()>& work)
 {
-    try {
-        work();
-    } catch (const TamboroError& e) {
-        showError(e.message());
-    } catch (const std::exception& e) {
-        showError(QString::fromLocal8Bit(e.what()));
-    }
+    ErrorBoundary::run(work, [this](const QString& text) { showError(text); });
 }

@@ -44,14 +44,12 @@ const char* const playlistFileName = "tmp.m3u";
 void MainWindow::startUp()
 {
     // The embedded files are written out first: the main player and the Validator copy them.
-    try {
+    guarded([this] {
         m_dllContainer =
             EmbeddedFiles::load(EmbeddedFiles::DllContainer, *m_services.clock, m_services.tempDir);
         m_databaseContainer = EmbeddedFiles::load(EmbeddedFiles::DatabaseContainer,
                                                   *m_services.clock, m_services.tempDir);
-    } catch (const TamboroError& e) {
-        m_services.dialogs->message(Dialogs::Kind::Error, e.message());
-    }
+    });
     m_timer1->start();
     scanDrives();
     readShellVerbs();

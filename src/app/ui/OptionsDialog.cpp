@@ -3,6 +3,7 @@
 #include "platform/Errors.h"
 #include "settings/SettingsStore.h"
 #include "ui/Dialogs.h"
+#include "ui/ErrorBoundary.h"
 #include "ui/QtColors.h"
 
 #include <QButtonGroup>
@@ -320,11 +321,8 @@ void OptionsDialog::pickFontColor()
         return;
     setFontColor(QtColors::fromQColor(*picked));
     // Stored at once: Cancel does not take a picked font colour back.
-    try {
-        m_settings.setColor(latin1(SettingsStore::FontColor), m_fontColor);
-    } catch (const TamboroError& error) {
-        reportError(error.message());
-    }
+    ErrorBoundary::run(
+        [this] { m_settings.setColor(latin1(SettingsStore::FontColor), m_fontColor); }, m_dialogs);
 }
 
 void OptionsDialog::pickFont()
@@ -379,22 +377,25 @@ void OptionsDialog::clearParameterCache()
 
 void OptionsDialog::applyAndClose()
 {
-    try {
-        m_settings.setColor(latin1(SettingsStore::BackColor), m_backColor);
-        m_settings.setColor(latin1(SettingsStore::FontColor), m_fontColor);
-        m_settings.setText(latin1(SettingsStore::Font), m_fontEdit->text());
-        for (int i = 0; i < kColumnCount; ++i)
-            m_settings.setFlag(latin1(kColumnFlags[i].name),
-                               m_columnChecks[std::size_t(i)]->isChecked());
-        m_settings.setFlag(latin1(SettingsStore::SortAlbums), m_sortAlbums->isChecked());
-        m_settings.setFlag(latin1(SettingsStore::SortAlbumsBack), m_sortAlbumsBack->isChecked());
-        m_settings.setText(latin1(SettingsStore::FastSearchParam),
-                           m_orRadio->isChecked() ? QStringLiteral("or") : QStringLiteral("and"));
-    } catch (const TamboroError& error) {
-        // The dialog stays open so that nothing the user chose is lost.
-        reportError(error.message());
+    const bool stored = ErrorBoundary::run(
+        [this] {
+            m_settings.setColor(latin1(SettingsStore::BackColor), m_backColor);
+            m_settings.setColor(latin1(SettingsStore::FontColor), m_fontColor);
+            m_settings.setText(latin1(SettingsStore::Font), m_fontEdit->text());
+            for (int i = 0; i < kColumnCount; ++i)
+                m_settings.setFlag(latin1(kColumnFlags[i].name),
+                                   m_columnChecks[std::size_t(i)]->isChecked());
+            m_settings.setFlag(latin1(SettingsStore::SortAlbums), m_sortAlbums->isChecked());
+            m_settings.setFlag(latin1(SettingsStore::SortAlbumsBack),
+                               m_sortAlbumsBack->isChecked());
+            const QString fastSearch =
+                m_orRadio->isChecked() ? QStringLiteral("or") : QStringLiteral("and");
+            m_settings.setText(latin1(SettingsStore::FastSearchParam), fastSearch);
+        },
+        m_dialogs);
+    // The dialog stays open so that nothing the user chose is lost.
+    if (!stored)
         return;
-    }
     emit settingsApplied();
     accept();
 }

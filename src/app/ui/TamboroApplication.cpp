@@ -1,8 +1,9 @@
 #include "app/ui/TamboroApplication.h"
 
-#include "platform/Errors.h"
+#include "ui/Dialogs.h"
+#include "ui/ErrorBoundary.h"
 
-#include <QMessageBox>
+#include <QtDebug>
 
 TamboroApplication::TamboroApplication(int& argc, char** argv)
     : QApplication(argc, argv)
@@ -16,14 +17,13 @@ TamboroApplication::TamboroApplication(int& argc, char** argv)
 
 bool TamboroApplication::notify(QObject* receiver, QEvent* event)
 {
-    QString text;
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const TamboroError& e) {
-        text = e.message();
-    } catch (const std::exception& e) {
-        text = QString::fromLocal8Bit(e.what());
-    }
-    QMessageBox::critical(activeWindow(), applicationDisplayName(), text);
-    return false;
+    bool result = false;
+    ErrorBoundary::run([&] { result = QApplication::notify(receiver, event); },
+                       [this](const QString& text) {
+                           if (m_dialogs)
+                               m_dialogs->message(Dialogs::Kind::Error, text);
+                           else
+                               qCritical().noquote() << text;
+                       });
+    return result;
 }

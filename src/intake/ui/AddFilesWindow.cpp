@@ -3,9 +3,10 @@
 #include "db/SongDatabase.h"
 #include "intake/AddQueue.h"
 #include "intake/ui/AddReportWindow.h"
-#include "platform/Errors.h"
 #include "settings/SettingsStore.h"
+#include "ui/BackgroundRunner.h"
 #include "ui/Dialogs.h"
+#include "ui/ErrorBoundary.h"
 #include "ui/Gauge.h"
 #include "ui/Icons.h"
 
@@ -17,7 +18,6 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
@@ -29,13 +29,11 @@
 #include <QRadioButton>
 #include <QSet>
 #include <QStandardPaths>
-#include <QThread>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 #include <functional>
-#include <memory>
 
 namespace {
 
@@ -422,10 +420,9 @@ void AddFilesWindow::addFiles()
     }
     m_report->clear(int(m_queue.size()));
     IntakeResult result;
-    const QString error = runOnWorker(m_queue, options, result);
-    if (!error.isEmpty()) {
+    if (const std::optional<QString> error = runOnWorker(m_queue, options, result)) {
         // The run's statements were rolled back: the queue stays for another try.
-        m_dialogs.message(Dialogs::Kind::Error, error);
+        m_dialogs.message(Dialogs::Kind::Error, *error);
         return;
     }
     m_queue.clear();
@@ -561,11 +558,11 @@ void AddFilesWindow::showQueue()
 
 void AddFilesWindow::storeSameFilesSetting(bool checked)
 {
-    try {
-        m_settings.setFlag(QLatin1String(SettingsStore::AddAllFilesFromCD), checked);
-    } catch (const TamboroError& e) {
-        m_dialogs.message(Dialogs::Kind::Error, e.message());
-    }
+    ErrorBoundary::run(
+        [this, checked] {
+            m_settings.setFlag(QLatin1String(SettingsStore::AddAllFilesFromCD), checked);
+        },
+        m_dialogs);
 }
 
 void AddFilesWindow::setGauge(int position, int maximum, const QString& text)
@@ -581,50 +578,26 @@ void AddFilesWindow::setGauge(int position, int maximum, const QString& text)
     m_gauge->setValue(position);
 }
 
-QString AddFilesWindow::runOnWorker(const QStringList& queue, const IntakeOptions& options,
-                                    IntakeResult& result)
+std::optional<QString> AddFilesWindow::runOnWorker(const QStringList& queue,
+                                                   const IntakeOptions& options,
+                                                   IntakeResult& result)
 {
     m_running = true;
-    setEnabled(false);
-
-    QString error;
     const QString home = m_home;
     // The worker makes its own connection to the song table: a connection belongs to the
-    // thread that opened it. Progress reaches the gauge as queued calls on this thread.
-    auto job = [&result, &error, home, queue, options, this] {
-        try {
-            SongDatabase database(home);
-            IntakeRun run(database, home, options);
-            result = run.run(queue, [this](int position, int maximum, const QString& text) {
-                QMetaObject::invokeMethod(
-                    this, [this, position, maximum, text] { setGauge(position, maximum, text); },
-                    Qt::QueuedConnection);
-            });
-        } catch (const TamboroError& e) {
-            error = e.message();
-        } catch (const std::exception& e) {
-            error = QString::fromLocal8Bit(e.what());
-        } catch (...) {
-            error = QStringLiteral("The add stopped because of an unknown error.");
-        }
+    // thread that opened it.
+    const auto job = [&result, home, queue, options](const BackgroundRunner::Progress& progress) {
+        SongDatabase database(home);
+        IntakeRun run(database, home, options);
+        result = run.run(queue, progress);
     };
-    const std::unique_ptr<QThread> worker(QThread::create(job));
-    QEventLoop loop;
-    connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    worker->start();
-    // A quit of the application ends every running event loop, and no loop runs again until
-    // it is over: then the run is simply waited for, so that its transaction is committed or
-    // rolled back before anything else happens.
-    while (!worker->isFinished()) {
-        if (loop.exec() < 0)
-            break;
-    }
-    worker->wait();
-
-    // The last progress calls are still queued: they must not show the gauge again.
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    const std::optional<QString> error = BackgroundRunner::run(
+        this, job,
+        [this](int position, int maximum, const QString& text) {
+            setGauge(position, maximum, text);
+        },
+        QStringLiteral("The add stopped because of an unknown error."));
     setGauge(0, 0, QString());
-    setEnabled(true);
     m_running = false;
     return error;
 }

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <optional>
+
 class AddReportWindow;
 class Dialogs;
 class Gauge;
@@ -92,8 +94,8 @@ private:
     void setGauge(int position, int maximum, const QString& text);
     // Runs the add on a worker thread while this thread keeps the windows painted. Returns
     // the error text when the run failed.
-    QString runOnWorker(const QStringList& queue, const IntakeOptions& options,
-                        IntakeResult& result);
+    std::optional<QString> runOnWorker(const QStringList& queue, const IntakeOptions& options,
+                                       IntakeResult& result);
 
     QString m_home;
     SettingsStore& m_settings;

@@ -1,7 +1,7 @@
 #include "intake/ui/AddReportWindow.h"
 
-#include "platform/Errors.h"
 #include "ui/Dialogs.h"
+#include "ui/ErrorBoundary.h"
 #include "ui/Icons.h"
 
 #include <QCheckBox>
@@ -236,12 +236,8 @@ void AddReportWindow::saveReport()
         QStringLiteral("Save report"), QDir::homePath(), QStringLiteral("*.txt"));
     if (!path)
         return;
-    try {
-        IntakeReport::saveReport(*path, m_rows);
-    } catch (const TamboroError& e) {
-        m_dialogs.message(Dialogs::Kind::Error, e.message());
+    if (!ErrorBoundary::run([this, &path] { IntakeReport::saveReport(*path, m_rows); }, m_dialogs))
         return;
-    }
     if (m_openFile)
         m_openFile(*path);
 }

@@ -11,6 +11,7 @@
 #include "lists/ui/ListModel.h"
 #include "platform/Errors.h"
 #include "settings/SettingsStore.h"
+#include "ui/ErrorBoundary.h"
 #include "ui/Gauge.h"
 #include "ui/Icons.h"
 #include "ui/QtColors.h"
@@ -617,11 +618,5 @@ bool ListWindow::eventFilter(QObject* watched, QEvent* event)
 
 void ListWindow::guarded(const std::function<void()>& work)
 {
-    try {
-        work();
-    } catch (const TamboroError& e) {
-        emit errorRaised(e.message());
-    } catch (const std::exception& e) {
-        emit errorRaised(QString::fromLocal8Bit(e.what()));
-    }
+    ErrorBoundary::run(work, [this](const QString& text) { emit errorRaised(text); });
 }
