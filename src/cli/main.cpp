@@ -82,8 +82,8 @@ int main(int argc, char** argv)
         } catch (const CliUsageError& e) {
             err << e.text() << "\n" << usageText;
             return 2;
-        } catch (const TamboroError& e) {
-            err << e.message() << "\n";
+        } catch (...) {
+            err << currentErrorText() << "\n";
             return 1;
         }
     }
