@@ -27,12 +27,7 @@ protected:
 
     QString write(const QString& name, const QByteArray& bytes)
     {
-        const QString path = dir.filePath(name);
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
+        return writeTestFile(dir.filePath(name), bytes);
     }
 
     // The 1 s fixture with an ID3v1 tag of the given artist and title.

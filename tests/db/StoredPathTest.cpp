@@ -3,6 +3,7 @@
 #include "db/StoredPath.h"
 #include "testsupport/FakeVolumes.h"
 #include "testsupport/QtPrinters.h"
+#include "testsupport/TempHome.h"
 
 #include <QDir>
 #include <QFile>
@@ -113,12 +114,7 @@ protected:
     // Puts a small file at `relative` below `root`.
     static QString put(const QString& root, const QString& relative)
     {
-        const QString path = QDir(root).filePath(relative);
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("x");
-        return path;
+        return writeTestFile(QDir(root).filePath(relative), "x");
     }
 
     FakeVolumes volumes;

@@ -1,4 +1,5 @@
 #include "intake/AddQueue.h"
+#include "testsupport/TempHome.h"
 
 #include "testsupport/QtPrinters.h"
 
@@ -16,14 +17,7 @@ class FolderTree : public ::testing::Test
 {
 protected:
     QString path(const QString& relative) const { return m_dir.filePath(relative); }
-    QString makeFile(const QString& relative) const
-    {
-        const QString file = path(relative);
-        QDir().mkpath(QFileInfo(file).path());
-        QFile out(file);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly)) << file.toStdString();
-        return file;
-    }
+    QString makeFile(const QString& relative) const { return writeTestFile(path(relative)); }
     QString makeFolder(const QString& relative) const
     {
         QDir().mkpath(path(relative));

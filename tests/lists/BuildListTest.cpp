@@ -2,6 +2,7 @@
 #include "db/SongTableFixture.h"
 #include "lists/ListBuilder.h"
 #include "testsupport/FakeVolumes.h"
+#include "testsupport/TempHome.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,12 +39,7 @@ protected:
     // A file on disk at `relative` below `root`; returns its path.
     static QString file(const QString& root, const QString& relative)
     {
-        const QString path = QDir(root).filePath(relative);
-        QDir().mkpath(QFileInfo(path).path());
-        QFile out(path);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write("mp3");
-        return path;
+        return writeTestFile(QDir(root).filePath(relative), "mp3");
     }
     QString onDisk(const QString& name) { return file(music.path(), name); }
     QString missing(const QString& name) { return music.filePath(QStringLiteral("gone/") + name); }

@@ -1,6 +1,9 @@
 #include "testsupport/TempHome.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
 
 TempHome::TempHome()
     : m_oldHome(qgetenv("TAMBORO_HOME"))
@@ -40,4 +43,13 @@ QString TempHome::settingsFile() const
 QString testDataPath(const QString& name)
 {
     return QDir(QStringLiteral(T3_TEST_DATA_DIR)).filePath(name);
+}
+
+QString writeTestFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    EXPECT_EQ(file.write(bytes), bytes.size()) << path.toStdString();
+    return path;
 }

@@ -31,5 +31,9 @@ private:
     bool m_hadConfig;
 };
 
+// Writes `bytes` to a file at `path`, making its folders first; returns the path. A file that
+// cannot be written fails the test that asked for it.
+QString writeTestFile(const QString& path, const QByteArray& bytes = QByteArray());
+
 // Path of a committed fixture under tests/data.
 QString testDataPath(const QString& name);

@@ -66,11 +66,7 @@ QByteArray untaggedMp3()
 
 QString writeFile(const QString& path, const QByteArray& bytes = QByteArray())
 {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile out(path);
-    EXPECT_TRUE(out.open(QIODevice::WriteOnly)) << path.toStdString();
-    out.write(bytes);
-    return path;
+    return writeTestFile(path, bytes);
 }
 
 QStringList texts(const QListWidget* list)
