@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/Errors.h"
+
 #include <QString>
 
+#include <concepts>
 #include <functional>
 
 class Dialogs;
@@ -10,10 +13,24 @@ class Dialogs;
 // here, so that none crosses Qt's event loop, and its text goes to the user.
 namespace ErrorBoundary {
 
-using Sink = std::function<void(const QString& text)>;
-
 // Runs `work`; when it throws, `report` gets the exception's text. True when the work finished.
-bool run(const std::function<void()>& work, const Sink& report);
+// A template, since the application runs every event it delivers through here.
+template <typename Work, typename Report>
+requires std::invocable<Report&, const QString&>
+bool run(Work&& work, Report&& report)
+{
+    QString text;
+    try {
+        work();
+        return true;
+    } catch (...) {
+        text = currentErrorText();
+    }
+    // Reported outside the handler: the report may open a box with an event loop of its own,
+    // and the exception is over by then.
+    report(text);
+    return false;
+}
 
 // The same, reported in the error box.
 bool run(const std::function<void()>& work, Dialogs& dialogs);
