@@ -51,14 +51,17 @@ void prepareHome(const QString& home)
 }
 
 // The queue: files as given, folders scanned breadth first for *.mp3 and *.wma (any letter
-// case), every name made absolute.
-QStringList queueOf(const QStringList& paths)
+// case), every name made absolute. A path that does not exist is left out and named in
+// `missing`: it is a mistake in the command, not a bad file on the medium.
+QStringList queueOf(const QStringList& paths, QStringList& missing)
 {
     QStringList queue;
     for (const QString& path : paths) {
         const QFileInfo info(path);
         const QString absolute = QDir::cleanPath(info.absoluteFilePath());
-        if (info.isDir())
+        if (!info.exists())
+            missing << path;
+        else if (info.isDir())
             queue += AddQueue::scanFiles(absolute);
         else
             queue << absolute;
@@ -113,7 +116,11 @@ int runAddCommand(CliContext& context, const QStringList& args)
 
     const QString home = Home::ensure(context.home);
     prepareHome(home);
-    const QStringList queue = queueOf(parsed.positional);
+    QStringList missing;
+    const QStringList queue = queueOf(parsed.positional, missing);
+    for (const QString& path : missing)
+        context.err << path << " does not exist\n";
+    context.err.flush();
 
     IntakeRun::Progress progress;
     if (parsed.has(QStringLiteral("--progress"))) {
@@ -149,5 +156,5 @@ int runAddCommand(CliContext& context, const QStringList& args)
         .add(QStringLiteral("full"), figures.full)
         .add(QStringLiteral("partial"), figures.partial)
         .print(context.out, json);
-    return 0;
+    return missing.isEmpty() ? 0 : 1;
 }

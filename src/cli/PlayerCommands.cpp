@@ -58,6 +58,13 @@ private:
     TMPEGPlayer& m_player;
 };
 
+// The decoder reports a missing file as a broken stream; the user is told what really is wrong.
+void requireExisting(const QString& file)
+{
+    if (!QFileInfo::exists(file))
+        throw EInOutError(QStringLiteral("%1 does not exist").arg(file));
+}
+
 } // namespace
 
 // Reads each file the way intake does: one player, loaded once, each song opened for its
@@ -78,6 +85,7 @@ int runProbeCommand(CliContext& context, const QStringList& args)
         CliRecord record;
         record.add(QStringLiteral("file"), file);
         try {
+            requireExisting(file);
             player.setStreamName(file);
             player.open();
             const int length = player.length();
@@ -107,6 +115,7 @@ int runDecodeCommand(CliContext& context, const QStringList& args)
     if (parsed.positional.size() != 2 || parsed.positional.at(1).isEmpty())
         throw CliUsageError(QStringLiteral("decode needs a file and an output file"));
 
+    requireExisting(parsed.positional.at(0));
     TMPEGPlayer player;
     useHomeLibrary(context, player);
     player.setOutFilename(QFileInfo(parsed.positional.at(1)).absoluteFilePath());

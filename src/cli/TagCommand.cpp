@@ -4,6 +4,8 @@
 #include "intake/TMP3Info.h"
 #include "platform/Errors.h"
 
+#include <QFileInfo>
+
 namespace {
 
 const QString titleOption = QStringLiteral("--title");
@@ -13,9 +15,9 @@ const QString yearOption = QStringLiteral("--year");
 const QString commentOption = QStringLiteral("--comment");
 const QString genreIdOption = QStringLiteral("--genre-id");
 
-// One reader for all files, cleared the way intake clears it: the text fields are emptied
-// before each read, the genre number is not, so a file without a tag shows the number of the
-// file before it.
+// Each file gets a reader of its own: the reader keeps the values of the last tag it found,
+// and a file without a tag must not show the tag of the file before it. The genre is the name
+// the catalogue stores for the number, not the reader's own list.
 int showTags(CliContext& context, const QStringList& args)
 {
     const CliArgs parsed = parseCliArgs(args, {QStringLiteral("--json")}, {});
@@ -23,23 +25,20 @@ int showTags(CliContext& context, const QStringList& args)
         throw CliUsageError(QStringLiteral("tag show needs at least one file"));
     const bool json = parsed.has(QStringLiteral("--json"));
 
-    TMP3Info info;
-    bool anyIoError = false;
+    bool anyUnread = false;
     for (const QString& file : parsed.positional) {
-        info.setArtist(QString());
-        info.setTitle(QString());
-        info.setAlbum(QString());
-        info.setComment(QString());
-        info.setYear(QString());
+        TMP3Info info;
         QString ioError;
         try {
             info.setFilename(file);
         } catch (const EInOutError& e) {
             ioError = e.message();
-            anyIoError = true;
         }
         const bool valid = ioError.isEmpty() && info.valid();
         const QString error = !ioError.isEmpty() ? ioError : valid ? QString() : info.error();
+        // A file without a tag was still read; a missing or unreadable one was not.
+        if (!ioError.isEmpty() || !QFileInfo::exists(file))
+            anyUnread = true;
         CliRecord()
             .add(QStringLiteral("file"), file)
             .add(QStringLiteral("valid"), valid)
@@ -49,11 +48,12 @@ int showTags(CliContext& context, const QStringList& args)
             .add(QStringLiteral("album"), info.album())
             .add(QStringLiteral("year"), info.year())
             .add(QStringLiteral("comment"), info.comment())
-            .add(QStringLiteral("genre_id"), info.genreID())
-            .add(QStringLiteral("genre"), info.genre())
+            .add(QStringLiteral("genre_id"), valid ? QJsonValue(int(info.genreID())) : QJsonValue())
+            .add(QStringLiteral("genre"),
+                 valid ? GenreLists::intake().value(info.genreID()) : QString())
             .print(context.out, json);
     }
-    return anyIoError ? 1 : 0;
+    return anyUnread ? 1 : 0;
 }
 
 // Rewrites the tag of one file that has one. Input/output errors reach main(), which prints

@@ -28,8 +28,16 @@ Commands:
                                    files as given, folders scanned breadth first for *.mp3
                                    and *.wma (any letter case); prints the report rows, then
                                    the figures. The medium is the first path's volume label
-                                   and kind unless given; --progress reports each file on
-                                   stderr
+                                   and kind unless given. A path that does not exist is
+                                   named on stderr and the exit code is 1.
+                                   --progress prints "progress N/M TEXT" lines on stderr:
+                                   N of the M files of a pass are done (0 as a pass starts),
+                                   TEXT is the add window's status text. Files whose tag
+                                   gives no artist are read again in a second pass, which
+                                   counts from 0 again
+
+Exit code: 0 when everything worked, 1 when a file given could not be read, does not
+exist or could not be written, or the command failed, 2 for a mistake in the command.
 
 The home is DIR, else $TAMBORO_HOME, else the per-user data folder.
 )";

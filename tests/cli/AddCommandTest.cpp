@@ -121,6 +121,20 @@ TEST_F(AddCommandTest, MediumNameWithADoubleQuoteAddsNothing)
     EXPECT_FALSE(QFileInfo::exists(home.file(QStringLiteral("tamboro.db"))));
 }
 
+// A path that does not exist is a mistake in the command, not a bad file: it is named on stderr,
+// the other paths are added, and the exit code says that not everything worked.
+TEST_F(AddCommandTest, PathThatDoesNotExistIsNamedAndExitsOne)
+{
+    const QString song = write("a.mp3", tagged("A", "B"));
+    const QString missing = dir.filePath("no such.mp3");
+    const CliRun result = run({"add", "--medium", "Disk", missing, song});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, (missing + " does not exist\n").toUtf8());
+    EXPECT_EQ(QString::fromUtf8(result.out),
+              "added: 1\ndoubles: 0\nbad: 0\ntotal: 1\nfull: 0\npartial: 0\n\n");
+    EXPECT_EQ(table({SongColumn::Title}), (QList<QStringList>{{"B"}}));
+}
+
 // Without --medium the first path's volume names the medium and gives its kind.
 TEST_F(AddCommandTest, DefaultMediumIsTheVolumeOfTheFirstPath)
 {

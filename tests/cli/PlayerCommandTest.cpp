@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -74,6 +75,23 @@ TEST_F(PlayerCommandTest, ProbeGivesPropertiesOrTheError)
     const CliRun good = run(home.path(), {"probe", fixture("vbr_xing.mp3")});
     EXPECT_EQ(good.exitCode, 0) << good.err.toStdString();
     EXPECT_TRUE(good.out.contains("track_length: 0:00:02")) << good.out.toStdString();
+}
+
+// The decoder would call a missing file a broken stream; the user is told it is not there.
+TEST_F(PlayerCommandTest, MissingFileIsSaidToBeMissing)
+{
+    const QString missing = dir.filePath("missing.mp3");
+    const CliRun probe = run(home.path(), {"probe", "--json", fixture("cbr128.mp3"), missing});
+    EXPECT_EQ(probe.exitCode, 1);
+    const QList<QJsonObject> out = records(probe.out);
+    ASSERT_EQ(out.size(), 2) << probe.out.toStdString();
+    EXPECT_EQ(out[0]["bitrate"].toInt(), 128);
+    EXPECT_EQ(out[1]["error"].toString(), missing + " does not exist");
+
+    const CliRun decode = run(home.path(), {"decode", missing, dir.filePath("out.wav")});
+    EXPECT_EQ(decode.exitCode, 1);
+    EXPECT_EQ(decode.err.trimmed(), (missing + " does not exist").toUtf8());
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("out.wav")));
 }
 
 TEST_F(PlayerCommandTest, ProbeWritesTheLibraryIntoAnEmptyHome)
