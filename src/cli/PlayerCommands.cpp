@@ -9,6 +9,7 @@
 #include "player/TMPEGError.h"
 #include "player/TMPEGPlayer.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QThread>
 
@@ -107,35 +108,93 @@ int runProbeCommand(CliContext& context, const QStringList& args)
     return anyFailed ? 1 : 0;
 }
 
+namespace {
+
+// Whether the WAV file at `path` holds all it claims: the decoder's WAV writer counts what it
+// hands to its buffered stream, not what reaches the disk, and a disk that fills up leaves a
+// file shorter than its header says (or a header never completed, saying 0 bytes).
+bool wavIsComplete(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    const QByteArray head = file.read(12);
+    const auto u32 = [](const QByteArray& bytes, qsizetype at) {
+        return qint64(quint8(bytes[at])) | qint64(quint8(bytes[at + 1])) << 8 |
+               qint64(quint8(bytes[at + 2])) << 16 | qint64(quint8(bytes[at + 3])) << 24;
+    };
+    if (head.size() != 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE" ||
+        u32(head, 4) != size - 8)
+        return false;
+    for (qint64 at = 12; at + 8 <= size;) {
+        if (!file.seek(at))
+            return false;
+        const QByteArray chunk = file.read(8);
+        if (chunk.size() != 8)
+            return false;
+        const qint64 length = u32(chunk, 4);
+        if (chunk.startsWith("data"))
+            return length > 0 && at + 8 + length == size;
+        at += 8 + length + (length & 1);
+    }
+    return false;
+}
+
+// Removes what a failed decode wrote; only a regular file, never a device named as output.
+void removePartial(const QString& path)
+{
+    if (QFileInfo(path).isFile())
+        QFile::remove(path);
+}
+
+} // namespace
+
 // Plays a file to its end into a WAV file. Library errors reach main(), which prints them and
-// exits with 1.
+// exits with 1. A decode that fails once writing has begun leaves no file behind.
 int runDecodeCommand(CliContext& context, const QStringList& args)
 {
     const CliArgs parsed = parseCliArgs(args, {}, {});
     if (parsed.positional.size() != 2 || parsed.positional.at(1).isEmpty())
         throw CliUsageError(QStringLiteral("decode needs a file and an output file"));
 
-    requireExisting(parsed.positional.at(0));
+    const QString input = parsed.positional.at(0);
+    const QString output = QFileInfo(parsed.positional.at(1)).absoluteFilePath();
+    requireExisting(input);
     TMPEGPlayer player;
     useHomeLibrary(context, player);
-    player.setOutFilename(QFileInfo(parsed.positional.at(1)).absoluteFilePath());
+    player.setOutFilename(output);
     player.setOutputDevice(TMPEGPlayer::pcmfile);
-    player.setStreamName(parsed.positional.at(0));
+    player.setStreamName(input);
 
     LoadedLibrary library(player);
     player.open();
-    player.play();
-    int mode = player.mode();
-    while (mode == TMPEGPlayer::ModePlaying) {
-        QThread::msleep(10);
-        mode = player.mode();
+    try {
+        player.play();
+        int mode = player.mode();
+        while (mode == TMPEGPlayer::ModePlaying) {
+            QThread::msleep(10);
+            mode = player.mode();
+        }
+        if (mode != TMPEGPlayer::ModeEnded) {
+            removePartial(output);
+            context.err << "Playing stopped before the end of " << input << '\n';
+            context.err.flush();
+            return 1;
+        }
+        player.close();
+        library.unload();
+    } catch (...) {
+        removePartial(output);
+        throw;
     }
-    if (mode != TMPEGPlayer::ModeEnded) {
-        context.err << "Playing stopped before the end of " << parsed.positional.at(0) << '\n';
-        context.err.flush();
-        return 1;
+    // A device (say /dev/null) has no header to check.
+    if (QFileInfo(output).isFile() && !wavIsComplete(output)) {
+        removePartial(output);
+        throw EInOutError(
+            QStringLiteral(
+                "Writing %1 failed, the disk may be full; the incomplete file was removed")
+                .arg(output));
     }
-    player.close();
-    library.unload();
     return 0;
 }

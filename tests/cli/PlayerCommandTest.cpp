@@ -10,6 +10,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 namespace {
 
 class PlayerCommandTest : public ::testing::Test
@@ -148,6 +152,34 @@ TEST_F(PlayerCommandTest, DecodeFailuresExitOneWithTheMessage)
 
     const CliRun usage = run(home.path(), {"decode", fixture("cbr128.mp3")});
     EXPECT_EQ(usage.exitCode, 2);
+}
+
+// A disk that fills up, made without privileges: the file size limit makes writes past 64 KiB
+// fail as a full disk does (the signal that would end the process is ignored).
+TEST_F(PlayerCommandTest, DecodeOntoAFullDiskExitsOneAndLeavesNoFile)
+{
+    // The home gets its decoder library first, while the disk has room.
+    ASSERT_EQ(run(home.path(), {"probe", fixture("cbr128.mp3")}).exitCode, 0);
+    const QString wav = dir.filePath("full.wav");
+    QProcess process;
+    process.setChildProcessModifier([] {
+        const rlimit limit{64 * 1024, 64 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, SIG_IGN);
+    });
+    process.start(QStringLiteral(T3_BINARY_DIR "/bin/tamboro3-cli"),
+                  {"--home", home.path(), "decode", fixture("cbr128.mp3"), wav});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 1);
+    const QByteArray err = process.readAllStandardError();
+    EXPECT_TRUE(err.contains("disk may be full")) << err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(wav));
+
+    // A device that is always full: the error, and the device is left alone.
+    const CliRun device = run(home.path(), {"decode", fixture("cbr128.mp3"), "/dev/full"});
+    EXPECT_EQ(device.exitCode, 1);
+    EXPECT_EQ(device.err.trimmed(), "Output device failure");
+    EXPECT_TRUE(QFileInfo::exists("/dev/full"));
 }
 
 } // namespace
