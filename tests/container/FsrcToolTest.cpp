@@ -1,10 +1,15 @@
 #include "SampleData.h"
+#include "testsupport/CaseNames.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -68,6 +73,21 @@ TEST_F(FsrcToolTest, PacksAndUnpacksBothForms)
     }
 }
 
+// A file of /proc says it is empty and still has content: it is read to its end.
+TEST_F(FsrcToolTest, PacksAFileThatReportsNoSize)
+{
+    ASSERT_EQ(QFileInfo(QStringLiteral("/proc/self/status")).size(), 0);
+    for (const QStringList& options : {QStringList{}, QStringList{"--compress"}}) {
+        SCOPED_TRACE(options.join(' ').toStdString());
+        const QStringList args =
+            QStringList{"pack"} + options + QStringList{"/proc/self/status", path("proc.img")};
+        ASSERT_EQ(fsrc(args).exitCode, 0);
+        ASSERT_EQ(fsrc({"unpack", path("proc.img"), path("proc.txt")}).exitCode, 0);
+        EXPECT_TRUE(read("proc.txt").startsWith("Name:\tfsrc\n"))
+            << read("proc.txt").left(80).toStdString();
+    }
+}
+
 TEST_F(FsrcToolTest, FailuresExitWithOneAndLeaveTheOutputAlone)
 {
     write("out.bin", "earlier");
@@ -104,5 +124,50 @@ TEST_F(FsrcToolTest, WrongUsageExitsWithTwo)
         EXPECT_EQ(fsrc(args).exitCode, 2);
     }
 }
+
+// Whatever is not a regular file keeps its name: the output is only ever a regular file or a
+// new name.
+struct OutputCase
+{
+    const char* name;
+    const char* command;
+    bool folder; // else a FIFO
+};
+
+void PrintTo(const OutputCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class FsrcOutput : public FsrcToolTest, public ::testing::WithParamInterface<OutputCase>
+{};
+
+TEST_P(FsrcOutput, ThatIsNotARegularFileIsRefused)
+{
+    const OutputCase& c = GetParam();
+    write("in.bin", "content");
+    ASSERT_EQ(fsrc({"pack", path("in.bin"), path("in.img")}).exitCode, 0);
+    const QString out = path("out");
+    if (c.folder)
+        ASSERT_TRUE(QDir().mkdir(out));
+    else
+        ASSERT_EQ(::mkfifo(QFile::encodeName(out).constData(), 0600), 0);
+
+    const QString in = QString::fromLatin1(c.command) == "pack" ? path("in.bin") : path("in.img");
+    const ToolRun run = fsrc({QString::fromLatin1(c.command), in, out});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.error.contains(out + " exists and is not a regular file"))
+        << run.error.toStdString();
+    const QFileInfo after(out);
+    EXPECT_FALSE(after.isFile());
+    EXPECT_EQ(after.isDir(), c.folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, FsrcOutput,
+                         ::testing::Values(OutputCase{"pack onto a FIFO", "pack", false},
+                                           OutputCase{"unpack onto a FIFO", "unpack", false},
+                                           OutputCase{"pack onto a folder", "pack", true},
+                                           OutputCase{"unpack onto a folder", "unpack", true}),
+                         RowName());
 
 } // namespace

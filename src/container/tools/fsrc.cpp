@@ -11,8 +11,10 @@
 #include "container/TFileSource.h"
 #include "platform/Errors.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringList>
 
@@ -34,9 +36,14 @@ void fail(const QString& message)
     throw EInOutError(message);
 }
 
-// OUT appears only when it is complete: a failure leaves any earlier OUT as it was.
+// OUT appears only when it is complete: a failure leaves any earlier OUT as it was. OUT is a
+// regular file or a new name: the complete file would be renamed over whatever had the name, and
+// a device, a FIFO or a folder named by mistake must not be replaced.
 void writeOutput(const QString& path, const std::function<void(QIODevice&)>& produce)
 {
+    const QFileInfo existing(path);
+    if ((existing.exists() || existing.isSymLink()) && !existing.isFile())
+        fail(QStringLiteral("%1 exists and is not a regular file: it is not replaced").arg(path));
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))
         fail(QStringLiteral("Cannot create %1: %2").arg(path, out.errorString()));
@@ -50,14 +57,28 @@ void writeOutput(const QString& path, const std::function<void(QIODevice&)>& pro
         fail(QStringLiteral("Cannot write %1: %2").arg(path, out.errorString()));
 }
 
+// IN is read to its end: files of /proc and the like say they are empty and still have content.
 void pack(const QString& in, const QString& outPath, bool compress)
 {
-    TFileSource source;
-    source.setObjectName(QStringLiteral("fsrc"));
-    source.setFileName(in);
-    source.setCompress(compress);
-    source.setStore(true);
-    writeOutput(outPath, [&](QIODevice& out) { source.storeFileData(out); });
+    QFile file(in);
+    if (in.isEmpty() || !file.exists())
+        fail(QStringLiteral("fsrc cannot store file: %1 (file is missing)").arg(in));
+    if (!file.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("Cannot open %1: %2").arg(in, file.errorString()));
+    QByteArray bytes;
+    char chunk[64 * 1024];
+    for (;;) {
+        const qint64 n = file.read(chunk, sizeof chunk);
+        if (n < 0)
+            fail(QStringLiteral("Cannot read %1: %2").arg(in, file.errorString()));
+        if (n == 0)
+            break;
+        bytes.append(chunk, n);
+    }
+    QBuffer content(&bytes);
+    content.open(QIODevice::ReadOnly);
+    writeOutput(outPath,
+                [&](QIODevice& out) { TFileSource::packFileData(content, compress, out); });
 }
 
 // Which form IN holds: a compressed image whose total matches the file's size, else a plain
