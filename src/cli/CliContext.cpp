@@ -3,6 +3,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
+
 namespace {
 
 QString jsonText(const QJsonValue& value)
@@ -10,6 +12,26 @@ QString jsonText(const QJsonValue& value)
     // QJsonDocument only serialises arrays and objects: wrap the value and drop the brackets.
     const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
     return QString::fromUtf8(array.mid(1, array.size() - 2));
+}
+
+// Appends `value` as QJsonDocument writes it in compact form: booleans and null here, strings
+// through appendJsonString, anything else by QJsonDocument itself.
+void appendJson(QString& line, const QJsonValue& value)
+{
+    switch (value.type()) {
+    case QJsonValue::Bool:
+        line += value.toBool() ? QLatin1String("true") : QLatin1String("false");
+        return;
+    case QJsonValue::Null:
+        line += QLatin1String("null");
+        return;
+    case QJsonValue::String:
+        appendJsonString(line, value.toString());
+        return;
+    default:
+        line += jsonText(value);
+        return;
+    }
 }
 
 QString plainText(const QJsonValue& value)
@@ -31,6 +53,25 @@ QString plainText(const QJsonValue& value)
 
 } // namespace
 
+void appendJsonString(QString& line, const QString& text)
+{
+    // Control characters and surrogates (paired or not) are rare: QJsonDocument's own writer
+    // keeps their forms exact. Everything else needs only the quote and the backslash escaped.
+    const bool plain = std::none_of(text.cbegin(), text.cend(),
+                                    [](QChar c) { return c.unicode() < 0x20 || c.isSurrogate(); });
+    if (!plain) {
+        line += jsonText(text);
+        return;
+    }
+    line += QLatin1Char('"');
+    for (const QChar c : text) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
+            line += QLatin1Char('\\');
+        line += c;
+    }
+    line += QLatin1Char('"');
+}
+
 CliRecord& CliRecord::add(const QString& name, const QJsonValue& value)
 {
     m_fields.append({name, value});
@@ -39,16 +80,23 @@ CliRecord& CliRecord::add(const QString& name, const QJsonValue& value)
 
 void CliRecord::print(QTextStream& out, bool json) const
 {
+    QString text;
     if (json) {
-        QStringList parts;
-        for (const auto& [name, value] : m_fields)
-            parts << jsonText(name) + QLatin1Char(':') + jsonText(value);
-        out << '{' << parts.join(QLatin1Char(',')) << "}\n";
+        text += QLatin1Char('{');
+        for (const auto& [name, value] : m_fields) {
+            if (text.size() > 1)
+                text += QLatin1Char(',');
+            appendJson(text, name);
+            text += QLatin1Char(':');
+            appendJson(text, value);
+        }
+        text += QLatin1String("}\n");
     } else {
         for (const auto& [name, value] : m_fields)
-            out << name << ": " << plainText(value) << '\n';
-        out << '\n';
+            text += name + QLatin1String(": ") + plainText(value) + QLatin1Char('\n');
+        text += QLatin1Char('\n');
     }
+    out << text;
     out.flush();
 }
 

@@ -21,11 +21,16 @@ class CliRecord
 {
 public:
     CliRecord& add(const QString& name, const QJsonValue& value);
+    // Prints the record and flushes, so that a reader sees each record as it is made.
     void print(QTextStream& out, bool json) const;
 
 private:
     QList<QPair<QString, QJsonValue>> m_fields;
 };
+
+// Appends `text` as a JSON string, byte for byte as QJsonDocument writes it, without building
+// a JSON value: for output of many records.
+void appendJsonString(QString& line, const QString& text);
 
 // Splits the arguments of a command into options and plain arguments. Options named in
 // `valued` take the next argument as their value; options named in `flags` take none.

@@ -16,15 +16,6 @@ const char* const subNames[ListEntry::subCount] = {
     "genre", "frequency", "bitrate",  "id",    "location", "played",
 };
 
-// One line of "name: value" pairs separated by tabs.
-void printLine(QTextStream& out, const QList<QPair<QString, QString>>& fields)
-{
-    QStringList parts;
-    for (const auto& [name, value] : fields)
-        parts << name + QLatin1String(": ") + value;
-    out << parts.join(QLatin1Char('\t')) << '\n';
-}
-
 } // namespace
 
 // The whole database as its list window shows it: the rows in artist and title order, each
@@ -43,21 +34,35 @@ int runListCommand(CliContext& context, const QStringList& args)
     const ListBuildResult result = buildList(query, SystemVolumes().roots(), {});
     query.close();
 
+    QString line; // one buffer for all lines: its room is kept from song to song
     for (const ListEntry& row : result.rows) {
+        line.resize(0);
+        // Written straight into one line per song: a record of JSON values costs more than
+        // building the list itself.
         if (json) {
-            CliRecord record;
-            record.add(QStringLiteral("artist"), row.caption);
-            for (int i = 0; i < ListEntry::subCount; ++i)
-                record.add(QLatin1String(subNames[i]), row.sub[i]);
-            record.add(QStringLiteral("available"), row.available);
-            record.print(context.out, true);
+            line += QLatin1String("{\"artist\":");
+            appendJsonString(line, row.caption);
+            for (int i = 0; i < ListEntry::subCount; ++i) {
+                line += QLatin1String(",\"");
+                line += QLatin1String(subNames[i]);
+                line += QLatin1String("\":");
+                appendJsonString(line, row.sub[i]);
+            }
+            line += row.available ? QLatin1String(",\"available\":true}\n")
+                                  : QLatin1String(",\"available\":false}\n");
+            context.out << line;
         } else {
-            QList<QPair<QString, QString>> fields{{QStringLiteral("artist"), row.caption}};
-            for (int i = 0; i < ListEntry::subCount; ++i)
-                fields.append({QLatin1String(subNames[i]), row.sub[i]});
-            fields.append({QStringLiteral("available"),
-                           row.available ? QStringLiteral("true") : QStringLiteral("false")});
-            printLine(context.out, fields);
+            line += QLatin1String("artist: ");
+            line += row.caption;
+            for (int i = 0; i < ListEntry::subCount; ++i) {
+                line += QLatin1Char('\t');
+                line += QLatin1String(subNames[i]);
+                line += QLatin1String(": ");
+                line += row.sub[i];
+            }
+            line += row.available ? QLatin1String("\tavailable: true\n")
+                                  : QLatin1String("\tavailable: false\n");
+            context.out << line;
         }
     }
     if (json) {

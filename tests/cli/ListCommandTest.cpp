@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -111,6 +113,41 @@ TEST_F(ListCommandTest, JsonRowsInArtistOrderThenPanels)
     EXPECT_EQ(out[3]["panels"].toArray().toVariantList(),
               (QVariantList{"Songs in list: 3", "Songs playable: 2", "List Time: 0:5:0",
                             "Play Time: 0:2:30"}));
+}
+
+// The list writes its JSON lines itself, for speed; each must be byte for byte what
+// QJsonDocument writes for the same values, whatever characters the texts hold.
+TEST_F(ListCommandTest, JsonLinesAreWhatQJsonDocumentWrites)
+{
+    createTable();
+    const QString awkward = QString::fromUtf8("Back\\slash \"quoted\"\ttab\x01\x1f\x7f end");
+    const QString wide =
+        QString::fromUtf8("Mot\xc3\xb6rhead \xf0\x9f\x98\x80 \xef\xbd\xa1 \xe2\x80\xa8");
+    add(awkward, wide, dir.filePath(QStringLiteral("a \"b\".mp3")), QStringLiteral("0:01:00"),
+        awkward + wide);
+    add(QStringLiteral("Plain"), QStringLiteral("Song"), dir.filePath(QStringLiteral("p.mp3")),
+        QStringLiteral("0:01:00"));
+
+    const CliRun result = run({"list", "--json"});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QStringList names = {"artist",  "title",    "length", "filename",  "album",
+                               "comment", "year",     "genre",  "frequency", "bitrate",
+                               "id",      "location", "played", "available"};
+    const auto jsonText = [](const QJsonValue& value) {
+        const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+        return array.mid(1, array.size() - 2);
+    };
+    const QList<QByteArray> lines = result.out.split('\n');
+    ASSERT_EQ(lines.size(), 4) << result.out.toStdString(); // two songs, the panels, the end
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        const QJsonObject record = QJsonDocument::fromJson(lines[i]).object();
+        QByteArrayList fields;
+        for (const QString& name : names)
+            fields << jsonText(name) + ':' + jsonText(record[name]);
+        EXPECT_EQ(lines[i], '{' + fields.join(',') + '}');
+    }
+    EXPECT_TRUE(lines[0].contains("\\\\slash")) << lines[0].toStdString(); // the codec kept it
 }
 
 TEST_F(ListCommandTest, PlainTextIsOneLinePerRow)
