@@ -14,6 +14,8 @@ TamboroApplication::TamboroApplication(int& argc, char** argv)
     // window's title already names the program ("Tamboro 3 - [Whole database (1)]" with a
     // maximised list). Every window and message box sets its own caption.
     setApplicationVersion(QStringLiteral("3.0"));
+    // The installed menu entry's name: desktops match the windows to its icon and entry by it.
+    setDesktopFileName(QStringLiteral("tamboro3"));
     setQuitOnLastWindowClosed(false);
 }
 
