@@ -1,7 +1,7 @@
 # The two everyday commands: `make run` and `make test`. Both install what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps run test build-release build-ci asan bench bench-decoder bench-lists bench-intake format
+.PHONY: deps run test install build-release build-ci asan bench bench-decoder bench-lists bench-intake format
 
 deps:
 	@bash scripts/install-deps.sh
@@ -19,6 +19,11 @@ run: build-release
 
 test: build-ci
 	ctest --preset ci -j $(JOBS)
+
+# Installs the release build as a desktop program: the two programs, the menu entry and its icon
+# under /usr/local (as root), or under PREFIX (`make install PREFIX=$$HOME/.local`).
+install: build-release
+	cmake --install build/release $(if $(PREFIX),--prefix $(PREFIX))
 
 asan: deps
 	cmake --preset asan

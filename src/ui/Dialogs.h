@@ -22,7 +22,8 @@ public:
 
     // Pickers: nothing when the user cancels.
     virtual std::optional<QColor> pickColor(const QColor& initial) = 0;
-    // The font chosen and, through `color`, the colour chosen with it.
+    // The font face chosen (a family; the list windows keep no size or style) and, through
+    // `color`, the colour chosen with it.
     virtual std::optional<QFont> pickFont(const QFont& initial, QColor& color) = 0;
     virtual std::optional<QString> openFile(const QString& title, const QString& folder,
                                             const QString& filter) = 0;

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QFontDialog>
+#include <QFontComboBox>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -79,10 +79,13 @@ std::optional<QFont> QtDialogs::pickFont(const QFont& initial, QColor& color)
     QDialog dialog(dialogParent());
     dialog.setWindowTitle(QStringLiteral("Font"));
 
-    auto* chooser = new QFontDialog(initial, &dialog);
-    // Shown as a part of this dialog, whose own buttons close it.
-    chooser->setWindowFlags(Qt::Widget);
-    chooser->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    // A list of faces only: the list windows keep a face name, so offering sizes and styles
+    // would offer choices that are not kept.
+    auto* faceLabel = new QLabel(QStringLiteral("Font:"), &dialog);
+    auto* chooser = new QFontComboBox(&dialog);
+    chooser->setObjectName(QStringLiteral("FontFaceBox"));
+    chooser->setCurrentFont(initial);
+    chooser->setMinimumContentsLength(24);
 
     QColor chosenColor = color.isValid() ? color : QColor(Qt::black);
     auto* colorLabel = new QLabel(QStringLiteral("Color:"), &dialog);
@@ -101,19 +104,22 @@ std::optional<QFont> QtDialogs::pickFont(const QFont& initial, QColor& color)
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
 
+    auto* faceRow = new QHBoxLayout;
+    faceRow->addWidget(faceLabel);
+    faceRow->addWidget(chooser, 1);
     auto* colorRow = new QHBoxLayout;
     colorRow->addWidget(colorLabel);
     colorRow->addWidget(colorButton);
     colorRow->addStretch();
     auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(chooser);
+    layout->addLayout(faceRow);
     layout->addLayout(colorRow);
     layout->addWidget(buttons);
 
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     color = chosenColor;
-    return chooser->currentFont();
+    return QFont(chooser->currentFont().family());
 }
 
 std::optional<QString> QtDialogs::openFile(const QString& title, const QString& folder,

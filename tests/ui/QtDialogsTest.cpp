@@ -5,7 +5,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QFontDialog>
+#include <QFontComboBox>
+#include <QFontDatabase>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -145,21 +146,26 @@ TEST(QtDialogsTest, PromptGivesTheTextTypedOrNothingWhenCancelled)
               std::nullopt);
 }
 
-TEST(QtDialogsTest, FontPickerGivesTheFontAndKeepsTheColourWhenItIsNotChanged)
+TEST(QtDialogsTest, FontPickerOffersFacesAndKeepsTheColourWhenItIsNotChanged)
 {
+    const QStringList families = QFontDatabase::families();
+    ASSERT_FALSE(families.isEmpty());
+    const QString last = families.back();
     QtDialogs dialogs;
-    DialogDriver driver([](QWidget* modal) {
-        auto* chooser = modal->findChild<QFontDialog*>();
+    QString shownFirst;
+    DialogDriver driver([&](QWidget* modal) {
+        auto* chooser = modal->findChild<QFontComboBox*>(QStringLiteral("FontFaceBox"));
         ASSERT_NE(chooser, nullptr);
-        QFont font = chooser->currentFont();
-        font.setPointSize(15);
-        chooser->setCurrentFont(font);
+        shownFirst = chooser->currentFont().family();
+        chooser->setCurrentIndex(chooser->findText(last));
         modal->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
     QColor color(Qt::darkGreen);
-    const std::optional<QFont> font = dialogs.pickFont(QFont(QStringLiteral("Sans")), color);
+    const std::optional<QFont> font = dialogs.pickFont(QFont(families.front()), color);
+    ASSERT_TRUE(driver.acted());
+    EXPECT_EQ(shownFirst, families.front());
     ASSERT_TRUE(font.has_value());
-    EXPECT_EQ(font->pointSize(), 15);
+    EXPECT_EQ(font->family(), last);
     EXPECT_EQ(color, QColor(Qt::darkGreen));
 
     DialogDriver cancel([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });

@@ -1,6 +1,7 @@
 #include "app/ui/OptionsDialog.h"
 
 #include "platform/Errors.h"
+#include "settings/FontFace.h"
 #include "settings/SettingsStore.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorBoundary.h"
@@ -332,7 +333,7 @@ void OptionsDialog::pickFont()
     const std::optional<QFont> font = m_dialogs.pickFont(QFont(m_fontEdit->text()), color);
     if (!font)
         return;
-    m_fontEdit->setText(font->family());
+    m_fontEdit->setText(FontFace::faceName(font->family()));
     // An unchanged colour keeps its system colour name instead of becoming its RGB value.
     if (color.isValid() && color != shown)
         setFontColor(QtColors::fromQColor(color));
@@ -381,7 +382,7 @@ void OptionsDialog::applyAndClose()
         [this] {
             m_settings.setColor(latin1(SettingsStore::BackColor), m_backColor);
             m_settings.setColor(latin1(SettingsStore::FontColor), m_fontColor);
-            m_settings.setText(latin1(SettingsStore::Font), m_fontEdit->text());
+            m_settings.setText(latin1(SettingsStore::Font), FontFace::faceName(m_fontEdit->text()));
             for (int i = 0; i < kColumnCount; ++i)
                 m_settings.setFlag(latin1(kColumnFlags[i].name),
                                    m_columnChecks[std::size_t(i)]->isChecked());

@@ -10,8 +10,12 @@ TamboroApplication::TamboroApplication(int& argc, char** argv)
 {
     setOrganizationName(QStringLiteral("Kestrova"));
     setApplicationName(QStringLiteral("Tamboro3"));
-    setApplicationDisplayName(QStringLiteral("Tamboro 3"));
+    // No display name: the platform would append it to every window's title, and the main
+    // window's title already names the program ("Tamboro 3 - [Whole database (1)]" with a
+    // maximised list). Every window and message box sets its own caption.
     setApplicationVersion(QStringLiteral("3.0"));
+    // The installed menu entry's name: desktops match the windows to its icon and entry by it.
+    setDesktopFileName(QStringLiteral("tamboro3"));
     setQuitOnLastWindowClosed(false);
 }
 

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -62,7 +63,8 @@ QHBoxLayout* legendLine(ReportRow::Picture picture, const char* text, QWidget* p
 AddReportWindow::AddReportWindow(Dialogs& dialogs, QWidget* parent)
     : QDialog(parent)
     , m_dialogs(dialogs)
-    , m_openFile([](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); })
+    , m_openFile(
+          [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); })
 {
     setObjectName(QStringLiteral("Form6"));
     setWindowTitle(QStringLiteral("Add files to database"));
@@ -202,6 +204,10 @@ void AddReportWindow::showResult(const IntakeResult& result)
 void AddReportWindow::present()
 {
     m_closing = false;
+    // The list view keeps its scroll position across a clear, so a new run would open where the
+    // user left the last one.
+    m_list->scrollToTop();
+    m_list->horizontalScrollBar()->setValue(0);
     if (m_showsModally) {
         exec();
     } else {
@@ -209,7 +215,7 @@ void AddReportWindow::present()
     }
 }
 
-void AddReportWindow::setFileOpener(std::function<void(const QString&)> opener)
+void AddReportWindow::setFileOpener(std::function<bool(const QString&)> opener)
 {
     m_openFile = std::move(opener);
 }
@@ -238,8 +244,13 @@ void AddReportWindow::saveReport()
         return;
     if (!ErrorBoundary::run([this, &path] { IntakeReport::saveReport(*path, m_rows); }, m_dialogs))
         return;
-    if (m_openFile)
-        m_openFile(*path);
+    // Without a program for text files nothing would open, and the user would not know where the
+    // report went.
+    if (!m_openFile || !m_openFile(*path))
+        m_dialogs.message(Dialogs::Kind::Information,
+                          QStringLiteral("The report was saved as \"%1\". No program was found "
+                                         "to open it.")
+                              .arg(QDir::toNativeSeparators(*path)));
 }
 
 void AddReportWindow::closeReport()

@@ -39,9 +39,9 @@ public:
     void present();
     void setShowsModally(bool modally) { m_showsModally = modally; }
 
-    // How a saved report is opened with the desktop's application for its type; tests record
-    // the call instead of starting a program.
-    void setFileOpener(std::function<void(const QString& path)> opener);
+    // How a saved report is opened with the desktop's application for its type; false when no
+    // program could open it. Tests record the call instead of starting a program.
+    void setFileOpener(std::function<bool(const QString& path)> opener);
 
     const QList<ReportRow>& rows() const { return m_rows; }
 
@@ -80,7 +80,7 @@ private:
     QPushButton* m_close;
     QList<ReportRow> m_rows;
     QStringList m_inserted;
-    std::function<void(const QString&)> m_openFile;
+    std::function<bool(const QString&)> m_openFile;
     bool m_showsModally = true;
     bool m_closing = false;
 };

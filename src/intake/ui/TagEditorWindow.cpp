@@ -187,25 +187,14 @@ void TagEditorWindow::closeEvent(QCloseEvent* event)
 
 void TagEditorWindow::chooseGenre(const QString& genre)
 {
-    if (genre.isEmpty())
-        return;
-    // The genre is looked for in the list's text as a whole, one entry per line.
-    QString listText;
-    for (int i = 0; i < m_genre->count(); ++i)
-        listText += m_genre->itemText(i) + QStringLiteral("\r\n");
-    if (!listText.contains(genre))
-        return;
-    // Found only as a part of an entry (or across two): no entry is chosen.
+    // A genre the pick list does not carry (empty, or a tag's own spelling such as "Folk-Rock")
+    // shows no choice: keeping the previous song's genre would save it into this song's tag.
     m_genre->setCurrentIndex(m_genre->findText(genre, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
 void TagEditorWindow::showMedium(const QString& location)
 {
-    if (location.isEmpty()) {
-        m_location->clear();
-        return;
-    }
-    const QChar marker = location.back();
+    const QChar marker = location.isEmpty() ? QChar() : location.back();
     const QLabel* source = nullptr;
     if (marker == u'@')
         source = m_cdPicture;
@@ -213,7 +202,11 @@ void TagEditorWindow::showMedium(const QString& location)
         source = m_hardDiskPicture;
     else if (marker == u'R')
         source = m_networkPicture;
+    // Without a known marker the picture is cleared, so that it never shows the medium of the
+    // song before.
     if (source)
         m_mediumPicture->setPixmap(source->pixmap());
-    m_location->setText(location.chopped(1));
+    else
+        m_mediumPicture->clear();
+    m_location->setText(location.isEmpty() ? QString() : location.chopped(1));
 }

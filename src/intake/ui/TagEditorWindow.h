@@ -18,9 +18,9 @@ class TagEditorWindow : public QWidget, public ItemInfoSink
 public:
     explicit TagEditorWindow(QWidget* parent = nullptr);
 
-    // Fills the controls from a list row. The genre choice changes only when the row's genre
-    // occurs in the text of the pick list (then: its exact entry, or no choice); the medium
-    // picture changes only for a known marker.
+    // Fills every control from a list row; nothing of the row shown before stays. A genre that is
+    // not exactly one of the pick list's entries leaves no choice; a location without a known
+    // medium marker shows no picture.
     void submitItemInfo(const ListEntry& entry) override;
     void setSaveEnabled(bool enabled) override;
 

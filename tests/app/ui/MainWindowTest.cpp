@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -338,6 +339,37 @@ TEST_F(MainWindowTest, WholeDatabaseFromMenuToolButtonAndTray)
                                      QStringLiteral("Whole database (2)"),
                                      QStringLiteral("Whole database (3)")}));
     EXPECT_TRUE(dialogs.messages().isEmpty());
+}
+
+// The caption the window manager shows: Qt's platform windows add " — " and the application's
+// display name to a title that does not already end with it. Whether a display name was set is
+// seen by renaming the application: an unset display name follows the application's name.
+QString captionOnTheDesktop(const QWidget& window)
+{
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(QStringLiteral("probe"));
+    const QString displayName = QGuiApplication::applicationDisplayName();
+    const bool displayNameSet = displayName != QStringLiteral("probe");
+    QCoreApplication::setApplicationName(name);
+    const QString title = window.windowTitle();
+    if (!displayNameSet || title.endsWith(displayName))
+        return title;
+    return title + QStringLiteral(" \u2014 ") + displayName;
+}
+
+TEST_F(MainWindowTest, MaximisedListNamesTheProgramOnceInTheCaption)
+{
+    makeSongTable({QStringLiteral("Abba")});
+    auto window = start();
+    act(*window, "Wholedatabase1")->trigger();
+    ASSERT_EQ(window->listWindows().size(), 1);
+    auto* frame = qobject_cast<QMdiSubWindow*>(window->listWindows().front()->parentWidget());
+    ASSERT_NE(frame, nullptr);
+    frame->showMaximized();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tamboro 3 - [Whole database (1)]"));
+    EXPECT_EQ(captionOnTheDesktop(*window), QStringLiteral("Tamboro 3 - [Whole database (1)]"));
+    frame->showNormal();
+    EXPECT_EQ(captionOnTheDesktop(*window), QStringLiteral("Tamboro 3"));
 }
 
 TEST_F(MainWindowTest, SaveUserListFollowsTheOpenListWindows)

@@ -233,6 +233,22 @@ TEST_F(OptionsDialogTest, FontPickedWithItsColourUnchangedKeepsTheSystemColourNa
     EXPECT_EQ(stored("FontColor"), "clWindowText");
 }
 
+TEST_F(OptionsDialogTest, FontIsStoredByItsFaceNameWithoutTheFoundry)
+{
+    open();
+    m_dialogs.queueFont(QFont(QStringLiteral("Nimbus Mono PS [urw]")));
+    QTest::mouseClick(find<QLineEdit>("FontEdit"), Qt::LeftButton);
+    EXPECT_EQ(fontText(), "Nimbus Mono PS");
+    click("OkButton");
+    EXPECT_EQ(stored("Font"), "Nimbus Mono PS");
+
+    // A face stored with its foundry by an earlier version is stored cleanly by the next OK.
+    store("Font", "DejaVu Sans [PfEd]");
+    open();
+    click("OkButton");
+    EXPECT_EQ(stored("Font"), "DejaVu Sans");
+}
+
 TEST_F(OptionsDialogTest, SecondSortBoxFollowsTheFirst)
 {
     open();

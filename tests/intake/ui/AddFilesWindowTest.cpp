@@ -105,7 +105,7 @@ protected:
             m_window =
                 std::make_unique<AddFilesWindow>(home.path(), settings, dialogs, volumes, &gauge);
             m_window->reportWindow()->setShowsModally(false);
-            m_window->reportWindow()->setFileOpener([](const QString&) {});
+            m_window->reportWindow()->setFileOpener([](const QString&) { return true; });
         }
         return *m_window;
     }

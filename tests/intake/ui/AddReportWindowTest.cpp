@@ -7,12 +7,15 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -46,7 +49,10 @@ protected:
     AddReportWindowTest()
     {
         report.setShowsModally(false);
-        report.setFileOpener([this](const QString& path) { opened << path; });
+        report.setFileOpener([this](const QString& path) {
+            opened << path;
+            return opens;
+        });
     }
 
     template <typename T> T* find(const char* name)
@@ -69,6 +75,7 @@ protected:
     ScriptedDialogs dialogs;
     AddReportWindow report{dialogs};
     QStringList opened;
+    bool opens = true; // whether the desktop has a program for the saved report
 };
 
 TEST_F(AddReportWindowTest, HasItsCaptionsFiguresAndLegend)
@@ -184,6 +191,49 @@ TEST_F(AddReportWindowTest, SaveWritesOneLinePerRowAndOpensTheFile)
                                           "::AI RECOGNIZED >>Unknown - Track05, /m/Track05.mp3\r\n"
                                           "::BAD FILE!!! >> - , /m/broken.mp3\r\n"));
     EXPECT_EQ(opened, QStringList{path});
+    EXPECT_TRUE(dialogs.messages().isEmpty());
+}
+
+TEST_F(AddReportWindowTest, SaveWithoutAProgramToOpenTheFileSaysWhereItIs)
+{
+    opens = false;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.txt"));
+    report.showResult(sampleResult());
+    dialogs.queueSaveFile(path);
+
+    find<QPushButton>("Button1")->click();
+
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_EQ(opened, QStringList{path});
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_EQ(dialogs.messages().at(0).kind, Dialogs::Kind::Information);
+    EXPECT_TRUE(dialogs.messages().at(0).text.contains(QDir::toNativeSeparators(path)))
+        << dialogs.messages().at(0).text.toStdString();
+}
+
+TEST_F(AddReportWindowTest, EveryRunOpensAtTheTopOfTheList)
+{
+    IntakeResult many;
+    for (int i = 0; i < 300; ++i)
+        many.rows.append({ReportRow::Bad, QString(), QString(),
+                          QStringLiteral("/m/a very long folder name/file %1.mp3").arg(i)});
+    for (int run = 1; run <= 2; ++run) {
+        report.clear(int(many.rows.size()));
+        report.showResult(many);
+        report.present();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(list()->verticalScrollBar()->value(), 0) << "run " << run;
+        EXPECT_EQ(list()->horizontalScrollBar()->value(), 0) << "run " << run;
+        EXPECT_EQ(list()->indexAt(QPoint(1, 1)).row(), 0) << "run " << run;
+
+        // The user reads to the end and picks the last row before closing.
+        list()->setFocus();
+        QTest::keyClick(list(), Qt::Key_End);
+        list()->horizontalScrollBar()->setValue(list()->horizontalScrollBar()->maximum());
+        ASSERT_GT(list()->verticalScrollBar()->value(), 0);
+        find<QPushButton>("Button2")->click();
+    }
 }
 
 TEST_F(AddReportWindowTest, SaveCancelledOrRefusedOpensNothing)
