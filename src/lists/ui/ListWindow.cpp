@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
@@ -382,7 +383,11 @@ void ListWindow::makeList()
                                                       QItemSelectionModel::ClearAndSelect |
                                                           QItemSelectionModel::Rows);
             submitItemInfo();
-            m_view->setFocus();
+            // A rebuild started by typing in a filter box must not take the keyboard from the
+            // box: the next key, Ctrl+A or Backspace belongs to the text being typed.
+            QWidget* focused = focusWidget();
+            if (!m_refreshFromPanel || !focused || !m_topPanel->isAncestorOf(focused))
+                m_view->setFocus();
         }
 
         if (caption() == QLatin1String(loadingCaption)) {
@@ -600,6 +605,7 @@ void ListWindow::hideBoxClicked()
 void ListWindow::timer1Fired()
 {
     m_timer1->stop();
+    const QScopedValueRollback fromPanel(m_refreshFromPanel, true);
     refreshList();
 }
 

@@ -175,6 +175,8 @@ private:
     QMenu* m_fileMenu = nullptr;
     QAction* m_actions[9] = {};
     bool m_useDownloadMenu = false;
+    // The rebuild under way was started by the filter boxes or the hide box.
+    bool m_refreshFromPanel = false;
 
     QString m_qut;
 
