@@ -7,6 +7,7 @@
 #include "app/ui/MainWindowMenus.h"
 #include "app/ui/OptionsDialog.h"
 #include "app/ui/TPhantom.h"
+#include "app/ui/ToolWindows.h"
 #include "container/EmbeddedFiles.h"
 #include "container/StartupFiles.h"
 #include "container/TFileSource.h"
@@ -115,6 +116,7 @@ void MainWindow::createWidgets()
         adoptListWindow(sub);
     });
 
+    m_toolWindows = new ToolWindows(this);
     m_tagEditor = new TagEditorWindow(this);
     connect(m_tagEditor, &TagEditorWindow::closedByUser, this,
             [this] { m_menus->action("ID3Tageditor1")->setChecked(false); });
@@ -401,6 +403,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (!m_quitRequested && m_services.trayAvailable) {
         event->ignore();
+        m_toolWindows->hideWithOwner();
         hide();
         return;
     }
@@ -424,6 +427,7 @@ void MainWindow::showFromTray()
     m_tagEditor->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     if (m_menus->action("ID3Tageditor1")->isChecked())
         m_tagEditor->show();
+    m_toolWindows->showWithOwner();
 }
 
 void MainWindow::showFromTrayThen(const std::function<void()>& command)

@@ -28,6 +28,7 @@ class TFileSource;
 class TMPEGPlayer;
 class TPhantom;
 class TagEditorWindow;
+class ToolWindows;
 struct ListContext;
 
 // The main window (`TForm1`): the multiple-document frame that owns everything shared — the
@@ -133,6 +134,9 @@ private:
     OptionsDialog* m_options = nullptr;
     AddFilesWindow* m_addFiles = nullptr;
     TPhantom* m_phantom = nullptr;
+    // The tag editor and other tool windows follow the main window to the tray and step aside
+    // for modal windows.
+    ToolWindows* m_toolWindows = nullptr;
 
     QTimer* m_timer1 = nullptr;
     QTimer* m_otherThingsTimer = nullptr;

@@ -5,6 +5,7 @@
 #include "lists/ListBuilder.h"
 #include "lists/ListOrder.h"
 #include "lists/ListShared.h"
+#include "lists/ui/ColumnFit.h"
 #include "lists/ui/ItemInfoSink.h"
 #include "lists/ui/ListContext.h"
 #include "lists/ui/ListIcons.h"
@@ -28,7 +29,9 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -200,6 +203,7 @@ void ListWindow::setInitialColumns()
 {
     // Columns of width 0 are hidden; makeColumns() later sets them from the settings.
     static const int widths[ListModel::columns] = {170, 150, 75, 0, 160, 0, 0, 80, 0, 0, 0, 0, 0};
+    m_minimumWidths.assign(std::begin(widths), std::end(widths));
     for (int column = 0; column < ListModel::columns; ++column) {
         m_view->setColumnHidden(column, widths[column] == 0);
         if (widths[column] > 0)
@@ -376,13 +380,18 @@ void ListWindow::makeList()
                         m_ctx.settings->flag(QLatin1String(SettingsStore::SortAlbumsBack)));
         setPanels(result.panels());
         m_model->setEntries(std::move(result.rows));
+        fitColumns();
 
         if (m_model->rowCount() > 0) {
             m_view->selectionModel()->setCurrentIndex(m_model->index(0, 0),
                                                       QItemSelectionModel::ClearAndSelect |
                                                           QItemSelectionModel::Rows);
             submitItemInfo();
-            m_view->setFocus();
+            // A rebuild started by typing in a filter box must not take the keyboard from the
+            // box: the next key, Ctrl+A or Backspace belongs to the text being typed.
+            QWidget* focused = focusWidget();
+            if (!m_refreshFromPanel || !focused || !m_topPanel->isAncestorOf(focused))
+                m_view->setFocus();
         }
 
         if (caption() == QLatin1String(loadingCaption)) {
@@ -455,11 +464,27 @@ void ListWindow::headerClicked(int index)
 
 void ListWindow::makeColumns()
 {
-    const std::vector<int> widths = columnWidths(*m_ctx.settings);
+    m_minimumWidths = columnWidths(*m_ctx.settings);
+    m_minimumWidths.resize(ListModel::columns, 0);
+    for (int column = 0; column < ListModel::columns; ++column)
+        m_view->setColumnHidden(column, m_minimumWidths[std::size_t(column)] <= 0);
+    fitColumns();
+}
+
+void ListWindow::fitColumns()
+{
+    const QStyle* style = m_view->style();
+    const int textMargin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_view) + 1;
+    const int headerMargin = style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, m_view->header());
+    const int image = style->pixelMetric(QStyle::PM_SmallIconSize, nullptr, m_view);
+    // The header of the sorted column also shows its sort image.
+    const ColumnFit::Measure measure{m_view->fontMetrics(), m_view->header()->fontMetrics(),
+                                     2 * textMargin + 2, image + 2 * textMargin,
+                                     3 * headerMargin + image};
+    const std::vector<int> widths =
+        ColumnFit::widths(m_model->entries(), m_minimumWidths, ListModel::captions(), measure);
     for (int column = 0; column < ListModel::columns; ++column) {
-        const int width = column < int(widths.size()) ? widths[std::size_t(column)] : 0;
-        m_view->setColumnHidden(column, width <= 0);
-        if (width > 0)
+        if (const int width = widths[std::size_t(column)]; width > 0)
             m_view->setColumnWidth(column, width);
     }
 }
@@ -600,6 +625,7 @@ void ListWindow::hideBoxClicked()
 void ListWindow::timer1Fired()
 {
     m_timer1->stop();
+    const QScopedValueRollback fromPanel(m_refreshFromPanel, true);
     refreshList();
 }
 

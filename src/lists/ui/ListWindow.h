@@ -100,7 +100,8 @@ public:
     void refreshList();
     // Sorts by the column at `index` as a click on its header does.
     void headerClicked(int index);
-    // Visible columns and their widths from the settings.
+    // Visible columns and their minimum widths from the settings; the columns are then fitted
+    // to the rows shown.
     void makeColumns();
     // Background colour, font face and text colour of the list from the settings.
     void applyColors();
@@ -145,6 +146,9 @@ private:
     void createStatusBar();
     void createMenus();
     void setInitialColumns();
+    // Widens the shown columns to their texts, each at least its minimum width. Runs on every
+    // build, so a width the user dragged lasts until the next one.
+    void fitColumns();
     void filterEdited();
     void hideBoxClicked();
     void timer1Fired();
@@ -175,6 +179,8 @@ private:
     QMenu* m_fileMenu = nullptr;
     QAction* m_actions[9] = {};
     bool m_useDownloadMenu = false;
+    // The rebuild under way was started by the filter boxes or the hide box.
+    bool m_refreshFromPanel = false;
 
     QString m_qut;
 
@@ -183,4 +189,6 @@ private:
     QString m_lastClickedCaption;
     int m_tag = 0;
     int m_savedColumnIndex = 0;
+    // Per column, the narrowest it is shown at; 0 hides it.
+    std::vector<int> m_minimumWidths;
 };

@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "player/TMPEGPlayer.h"
 #include "settings/SettingsStore.h"
+#include "testsupport/CaseNames.h"
 #include "testsupport/FakeShellVerbs.h"
 #include "testsupport/FakeVolumes.h"
 #include "testsupport/ScriptedDialogs.h"
@@ -16,6 +17,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -31,6 +33,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -542,5 +545,117 @@ TEST_F(MainWindowTest, AMediumThatGoesAwayLeavesTheAddFilesBoxOnTheFirstMedium)
     EXPECT_EQ(box->currentIndex(), 0);
     EXPECT_EQ(window->addFilesWindow()->folder(), disk);
 }
+
+} // namespace
+
+namespace {
+
+// The tag editor, and a tool window of the program standing for every other one.
+struct CompanionCase
+{
+    const char* name;
+    // Hides the main window to the tray as the user does.
+    std::function<void(MainWindow&)> hide;
+    bool userClosedEditor;
+};
+
+void PrintTo(const CompanionCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+// A tool window of the main window's own besides the tag editor, shown.
+QWidget* openToolWindow(MainWindow& window)
+{
+    auto* tool = new QWidget(&window, Qt::Tool);
+    tool->setObjectName(QStringLiteral("SomeToolWindow"));
+    tool->show();
+    return tool;
+}
+
+class ToolWindowsTest : public MainWindowTest, public ::testing::WithParamInterface<CompanionCase>
+{};
+
+TEST_P(ToolWindowsTest, HidingToTheTrayTakesTheToolWindowsAlongAndBringsThemBack)
+{
+    auto window = start();
+    auto* editor = window->findChild<QWidget*>(QStringLiteral("Form3"));
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(editor->isVisible());
+    if (GetParam().userClosedEditor)
+        editor->close();
+    QWidget* tool = openToolWindow(*window);
+
+    GetParam().hide(*window);
+
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_FALSE(tool->isVisible());
+
+    act(*window, "ShowTamboro31")->trigger();
+
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(editor->isVisible(), !GetParam().userClosedEditor);
+    EXPECT_TRUE(tool->isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindow, ToolWindowsTest,
+    ::testing::Values(
+        CompanionCase{"close box", [](MainWindow& w) { w.close(); }, false},
+        CompanionCase{"Database Exit",
+                      [](MainWindow& w) { w.findChild<QAction*>("Exit1")->trigger(); }, false},
+        CompanionCase{"editor closed by the user", [](MainWindow& w) { w.close(); }, true}),
+    RowName());
+
+struct ModalCase
+{
+    const char* name;
+    const char* command;
+    std::function<QDialog*(MainWindow&)> dialog;
+};
+
+void PrintTo(const ModalCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ModalWindowTest : public MainWindowTest, public ::testing::WithParamInterface<ModalCase>
+{};
+
+TEST_P(ModalWindowTest, TheToolWindowsStepAsideWhileItIsOpen)
+{
+    const ModalCase& modal = GetParam();
+    auto window = start();
+    QWidget* editor = window->tagEditor();
+    ASSERT_TRUE(editor->isVisible());
+    QWidget* tool = openToolWindow(*window);
+    QDialog* dialog = modal.dialog(*window);
+    bool dialogOpen = false;
+    bool editorShown = true;
+    bool toolShown = true;
+    QTimer::singleShot(0, dialog, [&] {
+        dialogOpen = dialog->isVisible() && dialog->isModal();
+        editorShown = editor->isVisible();
+        toolShown = tool->isVisible();
+        dialog->reject();
+    });
+
+    act(*window, modal.command)->trigger();
+
+    EXPECT_TRUE(dialogOpen);
+    EXPECT_FALSE(editorShown);
+    EXPECT_FALSE(toolShown);
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_TRUE(tool->isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindow, ModalWindowTest,
+    ::testing::Values(ModalCase{"add files", "ToolButton1",
+                                [](MainWindow& w) -> QDialog* { return w.addFilesWindow(); }},
+                      ModalCase{"Options", "Options1",
+                                [](MainWindow& w) -> QDialog* { return w.optionsDialog(); }}),
+    RowName());
 
 } // namespace
