@@ -34,11 +34,12 @@ const QString tempCopyName = QStringLiteral("temp.mp3");
 const char* const valueFiles[] = {"Albums.dat", "Artists.dat", "Genres.dat", "Mediums.dat",
                                   "Years.dat"};
 
-// The test that picks the reader: the MP3 reader for any name containing ".mp3" (letter case
-// counts: "SONG.MP3" goes to the WMA reader and fails there), the WMA reader otherwise.
+// The test that picks the reader: the MP3 reader for any name containing ".mp3" in any letter
+// case ("SONG.MP3" from old media is as much an MP3 file as the folder scan says it is), the
+// WMA reader otherwise.
 bool readAsMp3(const QString& fileName)
 {
-    return fileName.contains(QLatin1String(".mp3"));
+    return fileName.contains(QLatin1String(".mp3"), Qt::CaseInsensitive);
 }
 
 QString fromTagLib(const TagLib::String& text)

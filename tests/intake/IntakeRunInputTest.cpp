@@ -1,6 +1,7 @@
 #include "IntakeRunFixture.h"
 
 #include "db/TextCodec.h"
+#include "testsupport/CaseNames.h"
 
 #include <QDir>
 
@@ -61,9 +62,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"UntaggedNoise", "noise.mp3", [] { return mpegFixture("random.mp3"); }},
         BadCase{"Truncated", "cut.mp3", [] { return mpegFixture("truncated.mp3"); }},
         BadCase{"WmaNamedMp3", "wma.mp3", [] { return IntakeFiles::taggedWma(); }},
-        // ".MP3" does not contain ".mp3": the WMA reader gets it and refuses it.
-        BadCase{"CapitalMp3Extension", "GOOD.MP3",
-                [] { return IntakeFiles::taggedMp3("Good", "Song"); }},
         BadCase{"NoiseNamedWma", "noise.wma", [] { return mpegFixture("random.mp3"); }},
         BadCase{"Missing", "gone.mp3", nullptr}, BadCase{"MissingWma", "gone.wma", nullptr},
         // A year with a double quote cannot go into the insert statement.
@@ -73,6 +71,42 @@ INSTANTIATE_TEST_SUITE_P(
                            makeTagBlock("T", "Quoted Year", "", "19\"9", "", 17);
                 }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The name picks the reader, whatever the letter case of its extension.
+struct ReaderCase
+{
+    const char* name;
+    const char* fileName;
+    std::function<QByteArray()> bytes;
+    const char* artist;
+};
+
+void PrintTo(const ReaderCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class IntakeReaderTest : public IntakeRunFixture, public ::testing::WithParamInterface<ReaderCase>
+{};
+
+TEST_P(IntakeReaderTest, ReadsTheFileByItsExtension)
+{
+    const ReaderCase& c = GetParam();
+    const QString song = file(QLatin1String(c.fileName), c.bytes());
+    const IntakeResult result = add({song});
+    EXPECT_TRUE(result.rows.isEmpty());
+    EXPECT_EQ(columnOfAll(SongColumn::Artist), QStringList{QLatin1String(c.artist)});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, IntakeReaderTest,
+    ::testing::Values(ReaderCase{"CapitalMp3Extension", "GOOD.MP3",
+                                 [] { return IntakeFiles::taggedMp3("Good", "Song"); }, "Good"},
+                      ReaderCase{"MixedCaseMp3Extension", "good.Mp3",
+                                 [] { return IntakeFiles::taggedMp3("Good", "Song"); }, "Good"},
+                      ReaderCase{"CapitalWmaExtension", "SONG.WMA",
+                                 [] { return IntakeFiles::taggedWma(); }, "Wma Artist"}),
+    RowName());
 
 TEST_F(IntakeRunFixture, FolderNamedLikeASongIsBad)
 {
