@@ -195,6 +195,8 @@ std::optional<Song> IntakeRun::Engine::readFile(const QString& fileName, bool re
         if (rereadTildeNames && StoredPath::fileNamePart(fileName).contains(QLatin1Char('~')))
             song = kringeltje(fileName, mp3);
         song.filename = fileName;
+        song.genre.replace(QLatin1Char('"'), QChar(doubleQuoteStandIn));
+        song.year.replace(QLatin1Char('"'), QChar(doubleQuoteStandIn));
         return song;
     } catch (const TamboroError&) {
         badFile(fileName);
@@ -333,8 +335,8 @@ void IntakeRun::Engine::store(const Song& plain)
         return;
     }
 
-    // Genre and year go in as the tag has them; one with a double quote cannot be put into the
-    // statement, and such a file is excluded instead of stopping the whole add.
+    // A value the statement cannot carry (readFile has replaced the double quotes of genre and
+    // year already) excludes the file instead of stopping the whole add.
     QString insert;
     try {
         insert = Statements::insertSong(song);

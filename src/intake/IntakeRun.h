@@ -38,6 +38,13 @@ struct IntakeResult
     QStringList inserted; // ListBox1: the stored (encoded) file names of the rows inserted
 };
 
+// What a double quote in a tag's genre or year is stored as: "”" (right double quotation mark).
+// Our statements' literals cannot hold a double quote, and the other statements that take a
+// genre or a year (lists by parameters, the tag editor) could not use a stored one either; the
+// stand-in reads the same to a person and is neither a quote of the statements nor an
+// apostrophe.
+inline constexpr char16_t doubleQuoteStandIn = u'\u201D';
+
 // The message for a medium name that cannot be stored, empty when it can. A double quote would
 // end the location's literal in the statements.
 QString mediumNameProblem(const QString& mediumName);
