@@ -16,8 +16,10 @@
 #include "platform/Home.h"
 #include "player/TMPEGPlayer.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <taglib/asffile.h>
 #include <taglib/tfilestream.h>
@@ -28,8 +30,8 @@ namespace {
 
 const QString addingText = QStringLiteral("Adding files to database...");
 const QString recognizedComment = QStringLiteral("Tag filled in by Tamboro 3");
-// The copy a name with a tilde is read from.
-const QString tempCopyName = QStringLiteral("temp.mp3");
+// The copy a name with a tilde is read from; the X's make it a name of its own.
+const QString tempCopyTemplate = QStringLiteral("temp-XXXXXX.mp3");
 // The list caches that any change of the song table makes stale.
 const char* const valueFiles[] = {"Albums.dat", "Artists.dat", "Genres.dat", "Mediums.dat",
                                   "Years.dat"};
@@ -40,6 +42,20 @@ const char* const valueFiles[] = {"Albums.dat", "Artists.dat", "Genres.dat", "Me
 bool readAsMp3(const QString& fileName)
 {
     return fileName.contains(QLatin1String(".mp3"), Qt::CaseInsensitive);
+}
+
+bool copyContents(QFile& from, QFile& to)
+{
+    char buffer[64 * 1024];
+    for (;;) {
+        const qint64 got = from.read(buffer, sizeof buffer);
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        if (to.write(buffer, got) != got)
+            return false;
+    }
 }
 
 QString fromTagLib(const TagLib::String& text)
@@ -261,24 +277,22 @@ Song IntakeRun::Engine::readWMA(const QString& fileName)
     return song;
 }
 
-// Reads a file whose name has a tilde again, from a copy named "temp.mp3" in the home; the
-// values of the copy replace those of the first read. The copy is read by the same reader as
-// the file itself, so a WMA file stays a WMA file.
+// Reads a file whose name has a tilde again, from a copy in the home; the values of the copy
+// replace those of the first read. The copy is read by the same reader as the file itself, so a
+// WMA file stays a WMA file. Each copy gets a name of its own, created exclusively: two runs on
+// one home (the window and the CLI) never read or remove each other's copy.
 Song IntakeRun::Engine::kringeltje(const QString& fileName, bool mp3)
 {
-    const QString copy = Home::file(m_home, tempCopyName);
-    QFile::remove(copy);
-    if (!QFile::copy(fileName, copy))
-        throw EInOutError(QStringLiteral("Cannot copy \"%1\" to %2").arg(fileName, copy));
-    Song song;
-    try {
-        song = mp3 ? readTag(copy) : readWMA(copy);
-    } catch (...) {
-        QFile::remove(copy);
-        throw;
-    }
-    QFile::remove(copy);
-    return song;
+    const QString folder = m_options.copyDir.isEmpty() ? m_home : m_options.copyDir;
+    QTemporaryFile copy(QDir(folder).filePath(tempCopyTemplate));
+    QFile source(fileName);
+    if (!copy.open() || !source.open(QIODevice::ReadOnly) || !copyContents(source, copy) ||
+        !copy.flush())
+        throw EInOutError(
+            QStringLiteral("Cannot copy \"%1\" to %2").arg(fileName, copy.fileTemplate()));
+    source.close();
+    copy.close(); // the file stays until `copy` goes
+    return mp3 ? readTag(copy.fileName()) : readWMA(copy.fileName());
 }
 
 // Artist, title and genre from the file's name (AIM), written back into the file's tag when

@@ -28,6 +28,8 @@ struct IntakeOptions
     bool sameFilesFromDifferentMediums = true;
     // Folder holding the decoder library "mpegdll.so"; empty means the home.
     QString libraryDir;
+    // Folder for the temporary copies of names with a tilde; empty means the home.
+    QString copyDir;
 };
 
 // What an add run did.
@@ -67,7 +69,7 @@ public:
     // (position 0) and after each file; a final call with maximum 0 and an empty text hides it.
     using Progress = std::function<void(int position, int maximum, const QString& text)>;
 
-    // `home`: where the value files and the temporary copy "temp.mp3" live.
+    // `home`: where the value files and the temporary copies of names with a tilde live.
     IntakeRun(SongDatabase& database, QString home, IntakeOptions options);
     ~IntakeRun();
     IntakeRun(const IntakeRun&) = delete;

@@ -220,22 +220,28 @@ TEST_F(IntakeRunFixture, ReadingChangesNoFile)
 }
 
 // A name with a tilde is read again from a copy in the home, which goes away afterwards; the
-// song keeps its own file name.
+// song keeps its own file name. The copy has a name of its own: a copy of another run on the
+// same home (here under the name all runs once shared) is neither used nor removed.
 TEST_F(IntakeRunFixture, NamesWithATildeAreReadFromATemporaryCopy)
 {
     const QString mp3 = file(QStringLiteral("SONGNA~1.mp3"), IntakeFiles::taggedMp3("A", "Mp3"));
     const QString wma = file(QStringLiteral("SONGNA~2.wma"), IntakeFiles::taggedWma());
-    QList<bool> copyPresent;
+    const QByteArray othersCopy = IntakeFiles::taggedMp3("Other", "Run");
+    writeTestFile(home.file(QStringLiteral("temp.mp3")), othersCopy);
+    QList<QStringList> homeBetweenFiles;
     IntakeRun run(db, home.path(), options);
     const IntakeResult result = run.run({mp3, wma}, [&](int, int, const QString&) {
-        copyPresent << QFileInfo::exists(home.file(QStringLiteral("temp.mp3")));
+        homeBetweenFiles << QDir(home.path()).entryList(QDir::Files);
     });
     EXPECT_TRUE(result.rows.isEmpty());
     EXPECT_EQ(columnOfAll(SongColumn::Filename),
               (QStringList{TextCodec::reFilter(mp3), TextCodec::reFilter(wma)}));
     EXPECT_EQ(columnOfAll(SongColumn::Title), (QStringList{"Mp3", "Wma Title"}));
-    EXPECT_FALSE(copyPresent.contains(true));
-    EXPECT_FALSE(QFileInfo::exists(home.file(QStringLiteral("temp.mp3"))));
+    for (const QStringList& between : homeBetweenFiles)
+        EXPECT_EQ(between.filter(QStringLiteral("temp")), QStringList{"temp.mp3"});
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files).filter(QStringLiteral("temp")),
+              QStringList{"temp.mp3"});
+    EXPECT_EQ(readFileBytes(home.file(QStringLiteral("temp.mp3"))), othersCopy);
 }
 
 // The tilde test looks at the file's own name only.
@@ -244,8 +250,7 @@ TEST_F(IntakeRunFixture, TildeInAFolderNameNeedsNoCopy)
     QDir(files.path(QString())).mkpath(QStringLiteral("a~b"));
     const QString path = file(QStringLiteral("a~b/song.mp3"), IntakeFiles::taggedMp3("A", "B"));
     // A home where no copy can be written: a copy would make the file bad.
-    QFile::remove(home.file(QStringLiteral("temp.mp3")));
-    ASSERT_TRUE(QDir().mkpath(home.file(QStringLiteral("temp.mp3/blocker"))));
+    options.copyDir = home.file(QStringLiteral("no such folder"));
     EXPECT_EQ(add({path}).figures.added, 1);
 
     const QString tilde = file(QStringLiteral("x~y.mp3"), IntakeFiles::taggedMp3("X", "Y"));
@@ -261,8 +266,7 @@ TEST_F(IntakeRunFixture, BackslashesDoNotMoveTheTildeTest)
         file(QStringLiteral("a\\b~c/d.mp3"), IntakeFiles::taggedMp3("A", "B"));
     const QString nameTilde = file(QStringLiteral("x~\\b.mp3"), IntakeFiles::taggedMp3("X", "Y"));
     // A home where no copy can be written: a copy makes the file bad.
-    QFile::remove(home.file(QStringLiteral("temp.mp3")));
-    ASSERT_TRUE(QDir().mkpath(home.file(QStringLiteral("temp.mp3/blocker"))));
+    options.copyDir = home.file(QStringLiteral("no such folder"));
 
     const IntakeResult result = add({folderTilde, nameTilde});
     EXPECT_EQ(result.figures.added, 1);
