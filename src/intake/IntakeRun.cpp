@@ -9,6 +9,7 @@
 #include "db/TrackLength.h"
 #include "db/Transaction.h"
 #include "db/UQuery.h"
+#include "intake/AddQueue.h"
 #include "intake/FilenameRecognizer.h"
 #include "intake/GenreLists.h"
 #include "intake/TMP3Info.h"
@@ -111,7 +112,7 @@ private:
     Song kringeltje(const QString& fileName, bool mp3);
     Song recognize(Song song);
     void store(const Song& plain);
-    void badFile(const QString& fileName);
+    void badFile(const QString& fileName, const QString& reason = QString());
     void unloadDecoder() noexcept;
     void showProgress(int position, int maximum, const QString& text) const
     {
@@ -203,6 +204,15 @@ std::optional<Song> IntakeRun::Engine::readFile(const QString& fileName, bool re
     // failure, reported as such (TMPEGError), not one bad file after another.
     if (mp3 && !m_player.loaded())
         m_player.loadLibrary();
+    // Names the song table cannot hold, or the system cannot open, are reported as such.
+    if (AddQueue::isUndecodableName(fileName)) {
+        badFile(fileName, QStringLiteral("the file name is not valid UTF-8 and cannot be stored"));
+        return std::nullopt;
+    }
+    if (AddQueue::isTooLongForTheSystem(fileName)) {
+        badFile(fileName, QStringLiteral("the path is longer than the system allows"));
+        return std::nullopt;
+    }
     try {
         // Only a regular file can be a song; opening a pipe or a device would block the run.
         if (!QFileInfo(fileName).isFile())
@@ -363,9 +373,9 @@ void IntakeRun::Engine::store(const Song& plain)
     m_result.inserted.append(song.filename);
 }
 
-void IntakeRun::Engine::badFile(const QString& fileName)
+void IntakeRun::Engine::badFile(const QString& fileName, const QString& reason)
 {
-    m_result.rows.append({ReportRow::Bad, QString(), QString(), fileName});
+    m_result.rows.append({ReportRow::Bad, QString(), QString(), fileName, reason});
     ++m_result.figures.bad;
 }
 

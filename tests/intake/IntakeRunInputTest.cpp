@@ -1,6 +1,8 @@
 #include "IntakeRunFixture.h"
+#include "SystemNames.h"
 
 #include "db/TextCodec.h"
+#include "intake/AddQueue.h"
 #include "testsupport/CaseNames.h"
 
 #include <QDir>
@@ -242,6 +244,28 @@ TEST_F(IntakeRunFixture, NamesWithATildeAreReadFromATemporaryCopy)
     EXPECT_EQ(QDir(home.path()).entryList(QDir::Files).filter(QStringLiteral("temp")),
               QStringList{"temp.mp3"});
     EXPECT_EQ(readFileBytes(home.file(QStringLiteral("temp.mp3"))), othersCopy);
+}
+
+// What the system has but the song table or the system's paths cannot take is a bad file with
+// the reason; the songs around it go in.
+TEST_F(IntakeRunFixture, NamesTheSystemCannotTakeAreBadWithTheirReason)
+{
+    const RawNamedFile latin1(files.path(QString()), "caf\xe9.mp3",
+                              IntakeFiles::taggedMp3("Cafe", "Song"));
+    const DeepTree tree(files.path(QString()), "song.mp3", IntakeFiles::taggedMp3("Deep", "Song"));
+    const QString notUtf8 = QStringLiteral("the file name is not valid UTF-8 and cannot be stored");
+    const QString tooLong = QStringLiteral("the path is longer than the system allows");
+
+    const IntakeResult result = add(AddQueue::scanFiles(files.path(QString())));
+
+    EXPECT_EQ(result.rows, (QList<ReportRow>{
+                               {ReportRow::Bad, "", "", latin1.decodedPath(), notUtf8},
+                               {ReportRow::Bad, "", "", tree.longFile(), tooLong},
+                               {ReportRow::Bad, "", "", tree.tooDeepFolder(), tooLong},
+                           }));
+    EXPECT_EQ(columnOfAll(SongColumn::Artist), QStringList{"Deep"});
+    EXPECT_EQ(IntakeReport::reportLine(result.rows.front()),
+              "::BAD FILE!!! >> - " + notUtf8 + ", " + latin1.decodedPath());
 }
 
 // The tilde test looks at the file's own name only.
