@@ -6,8 +6,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QUrl>
+
+#include <sqlite3.h>
 
 #include <atomic>
 
@@ -63,11 +66,24 @@ QString fileUri(const QString& path)
            QStringLiteral("?mode=rw");
 }
 
+// SQLITE_BUSY, extended forms included: another connection holds the lock we need.
+bool isBusy(const QSqlError& error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok && (code & 0xFF) == SQLITE_BUSY;
+}
+
 } // namespace
 
 void throwDatabaseError(const QSqlError& error)
 {
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    if (isBusy(error))
+        throw EDatabaseError(QStringLiteral("Another Tamboro 3 is writing the catalogue and did "
+                                            "not finish in time; try again when it has "
+                                            "finished (%1)")
+                                 .arg(text));
     throw EDatabaseError(text.isEmpty() ? QStringLiteral("Unknown database error") : text);
 }
 
@@ -109,12 +125,40 @@ QSqlDatabase SongDatabase::connection()
         QSqlDatabase::removeDatabase(m_connectionName);
         throwDatabaseError(error);
     }
+    // Our own busy handler instead of the driver's time-out: the wait gets our length and can
+    // be reported while it lasts.
+    const QVariant handle = db.driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+        if (sqlite3* engine = *static_cast<sqlite3* const*>(handle.constData()))
+            sqlite3_busy_handler(engine, &SongDatabase::onBusy, m_busy.get());
+    }
     // Indexes are only a help: a table on a medium we may not write to works without them.
     for (const char* statement : indexes) {
         QSqlQuery query(db);
         query.exec(QString::fromLatin1(statement));
     }
     return db;
+}
+
+int SongDatabase::onBusy(void* context, int attempt) noexcept
+{
+    auto* busy = static_cast<BusyWait*>(context);
+    const auto now = std::chrono::steady_clock::now();
+    if (attempt == 0) {
+        busy->since = now;
+        if (busy->observer) {
+            try {
+                busy->observer();
+            } catch (...) {
+                // The engine is C: nothing may leave this function by an exception.
+            }
+        }
+    }
+    if (now - busy->since >= busy->timeout)
+        return 0;
+    // Short naps at first, so that a lock held for a moment costs little.
+    sqlite3_sleep(attempt < 10 ? 2 : 20);
+    return 1;
 }
 
 void SongDatabase::attach(const QString& table)

@@ -9,6 +9,10 @@
 #include <QSqlQuery>
 #include <QString>
 
+#include <chrono>
+#include <functional>
+#include <memory>
+
 class SongQuery;
 
 // The connection to the song table "tamboro.db" of a home folder. A statement's table name T
@@ -45,6 +49,15 @@ public:
     void closeConnection();
     bool isConnected() const;
 
+    // How long a statement waits for another program (another Tamboro 3, the window and the
+    // CLI at once) to finish writing the table before it fails with EDatabaseError saying
+    // so. Applies from the next time the connection opens.
+    static constexpr std::chrono::milliseconds defaultBusyTimeout{10000};
+    void setBusyTimeout(std::chrono::milliseconds timeout) { m_busy->timeout = timeout; }
+    // Called on the waiting thread when a statement starts to wait for another writer, once
+    // per wait: lets a caller say why it pauses.
+    void setBusyObserver(std::function<void()> observer) { m_busy->observer = std::move(observer); }
+
     // Creates a new, empty song table file at `path` (it must not exist yet).
     static void createSongTable(const QString& path);
 
@@ -53,11 +66,21 @@ private:
     friend class Transaction;
     QSqlDatabase connection();
     void attach(const QString& table);
+    static int onBusy(void* context, int attempt) noexcept;
     void registerQuery(SongQuery* query) { m_queries.append(query); }
     void unregisterQuery(SongQuery* query) { m_queries.removeAll(query); }
 
+    struct BusyWait
+    {
+        std::chrono::milliseconds timeout = defaultBusyTimeout;
+        std::function<void()> observer;
+        std::chrono::steady_clock::time_point since;
+    };
+
     QString m_home;
     QString m_connectionName;
+    // Owned apart from the object: the engine holds its address as long as the connection.
+    std::unique_ptr<BusyWait> m_busy = std::make_unique<BusyWait>();
     QSet<QString> m_attached;
     // Compiled statements not in use, by parameterised text (and forward-only mode).
     QHash<QString, QSqlQuery> m_prepared;
@@ -67,5 +90,6 @@ private:
     bool m_rollbackOnly = false;
 };
 
-// Raises EDatabaseError with the engine's own text of `error`.
+// Raises EDatabaseError with the engine's own text of `error`; when the table is locked by
+// another writer, with a message that says so.
 [[noreturn]] void throwDatabaseError(const class QSqlError& error);

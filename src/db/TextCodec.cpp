@@ -1,13 +1,16 @@
 #include "db/TextCodec.h"
 
+#include <iterator>
+
 namespace {
 
 // Index + 1 is the code digit of the character.
-constexpr char16_t codedChars[] = {u'\'', u'"', u'#', u'*', u':', u'`'};
+constexpr char16_t codedChars[] = {u'\'', u'"', u'#', u'*', u':', u'`', u'|'};
+constexpr int codeCount = int(std::size(codedChars));
 
 int codeOf(char16_t c)
 {
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < codeCount; ++i)
         if (codedChars[i] == c)
             return i + 1;
     return 0;
@@ -54,7 +57,7 @@ QString filter(const QString& text)
             continue;
         }
         const char16_t next = i + 1 < n ? text.at(i + 1).unicode() : u'\0';
-        if (next >= u'1' && next <= u'6') {
+        if (next >= u'1' && next < u'1' + codeCount) {
             out += QChar(codedChars[next - u'1']);
             ++i;
         } else {

@@ -4,14 +4,18 @@
 #include "platform/Errors.h"
 
 #include <QSqlError>
+#include <QSqlQuery>
 
 Transaction::Transaction(SongDatabase& database)
     : m_database(database)
 {
     if (m_database.m_transactionDepth == 0) {
-        QSqlDatabase db = m_database.connection();
-        if (!db.transaction())
-            throwDatabaseError(db.lastError());
+        // The write lock is taken here, waiting for another writer if need be. A transaction
+        // that took it only at its first write, after reads, would fail at once instead: the
+        // engine cannot wait there without risking a deadlock with the other writer.
+        QSqlQuery begin(m_database.connection());
+        if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            throwDatabaseError(begin.lastError());
         m_database.m_rollbackOnly = false;
     }
     ++m_database.m_transactionDepth;

@@ -1,9 +1,18 @@
 #include "intake/AddQueue.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QStringMatcher>
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace AddQueue {
 
@@ -20,7 +29,50 @@ QString identityOf(const QString& folder)
     return canonical.isEmpty() ? QDir::cleanPath(folder) : canonical;
 }
 
+bool matchesMask(const QByteArray& name)
+{
+    const QByteArray lower = name.toLower();
+    return lower.endsWith(".mp3") || lower.endsWith(".wma");
+}
+
+// The song files of `folder` whose names are not valid UTF-8. QDir leaves such names out
+// without a word, so they are looked for in the folder's raw listing.
+QStringList undecodableSongNames(const QString& folder)
+{
+    QStringList names;
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(QFile::encodeName(folder).constData()),
+                                                  &::closedir);
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const QByteArray name(entry->d_name);
+        if (name.startsWith('.') || QByteArrayView(name).isValidUtf8() || !matchesMask(name))
+            continue;
+        struct stat info;
+        if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        names.append(QFile::decodeName(name));
+    }
+    return names;
+}
+
+// QDir's order of names that ignores case: by the lower-case names.
+bool listedBefore(const QString& a, const QString& b)
+{
+    return a.toLower() < b.toLower();
+}
+
 } // namespace
+
+bool isUndecodableName(const QString& fileName)
+{
+    return fileName.contains(QChar::ReplacementCharacter) && !QFileInfo::exists(fileName);
+}
+
+bool isTooLongForTheSystem(const QString& path)
+{
+    return QFile::encodeName(path).size() >= PATH_MAX;
+}
 
 const QStringList& nameFilters()
 {
@@ -30,7 +82,10 @@ const QStringList& nameFilters()
 
 QStringList filesIn(const QString& folder)
 {
-    return QDir(folder).entryList(nameFilters(), QDir::Files, kListingOrder);
+    QStringList names = QDir(folder).entryList(nameFilters(), QDir::Files, kListingOrder);
+    for (const QString& name : undecodableSongNames(folder))
+        names.insert(std::upper_bound(names.begin(), names.end(), name, listedBefore), name);
+    return names;
 }
 
 QStringList subfoldersOf(const QString& folder)
@@ -99,6 +154,10 @@ QStringList scanFiles(const QString& start, const std::function<void()>& step)
 {
     QStringList files;
     for (const QString& folder : scanFolders(start, step)) {
+        if (isTooLongForTheSystem(folder)) {
+            files.append(folder);
+            continue;
+        }
         for (const QString& name : filesIn(folder))
             files.append(fullName(folder, name));
     }

@@ -16,7 +16,17 @@ const QStringList& nameFilters();
 
 // The names of the files of `folder` that match the mask, in the order the folder listing shows
 // them (by name, ignoring case). Hidden files are left out. Empty for a folder that cannot be read.
+// A name that is not valid UTF-8 is listed too, decoded with replacement characters, so that
+// the add can report it instead of it vanishing (see isUndecodableName).
 QStringList filesIn(const QString& folder);
+
+// Whether `fileName` is a name that filesIn decoded from bytes that are not UTF-8: it holds a
+// replacement character and no file of that name exists.
+bool isUndecodableName(const QString& fileName);
+
+// Whether `path` is longer than the system takes in one piece (PATH_MAX bytes): no file there
+// can be opened by its name.
+bool isTooLongForTheSystem(const QString& path);
 
 // The subfolders of `folder` (full paths), in the same order; hidden ones are left out.
 QStringList subfoldersOf(const QString& folder);
@@ -40,7 +50,9 @@ int enqueue(QStringList& queue, const QString& folder, const QStringList& names)
 QStringList scanFolders(const QString& start, const std::function<void()>& step = {});
 
 // The matching files of every folder `scanFolders` lists, folder by folder, each folder's
-// files in listing order. No queue test is made: the caller appends them as they are.
+// files in listing order. A folder whose path is too long for the system cannot be looked into:
+// it is listed in its files' place, so that the add reports it. No queue test is made: the
+// caller appends them as they are.
 QStringList scanFiles(const QString& start, const std::function<void()>& step = {});
 
 } // namespace AddQueue

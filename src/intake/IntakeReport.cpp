@@ -22,8 +22,9 @@ QString prefix(ReportRow::Picture picture)
 
 QString reportLine(const ReportRow& row)
 {
-    return prefix(row.picture) + row.artist + QLatin1String(" - ") + row.title +
-           QLatin1String(", ") + row.fileName;
+    const QString& title = row.title.isEmpty() ? row.reason : row.title;
+    return prefix(row.picture) + row.artist + QLatin1String(" - ") + title + QLatin1String(", ") +
+           row.fileName;
 }
 
 void writeReport(QIODevice& device, const QList<ReportRow>& rows)

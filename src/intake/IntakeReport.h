@@ -19,6 +19,9 @@ struct ReportRow
     QString artist;   // decoded (shown as the user knows it)
     QString title;    // decoded
     QString fileName; // decoded full file name
+    // Why a bad file was excluded, when it is not the file's content: the report shows it in
+    // the place of the title, which a bad file's row has not.
+    QString reason{};
 
     bool operator==(const ReportRow&) const = default;
 };
@@ -43,7 +46,8 @@ namespace IntakeReport {
 QString prefix(ReportRow::Picture picture);
 
 // The prefix, then artist, " - ", title, ", ", file name (no line end). A bad file's row has
-// an empty artist and title, so its line reads "::BAD FILE!!! >> - , /path/file.mp3".
+// an empty artist and title, so its line reads "::BAD FILE!!! >> - , /path/file.mp3"; one with a
+// reason has it for its title.
 QString reportLine(const ReportRow& row);
 
 // Writes every row's line, each ended by a carriage return and a line feed, as UTF-8.

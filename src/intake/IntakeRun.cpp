@@ -9,6 +9,7 @@
 #include "db/TrackLength.h"
 #include "db/Transaction.h"
 #include "db/UQuery.h"
+#include "intake/AddQueue.h"
 #include "intake/FilenameRecognizer.h"
 #include "intake/GenreLists.h"
 #include "intake/TMP3Info.h"
@@ -16,8 +17,10 @@
 #include "platform/Home.h"
 #include "player/TMPEGPlayer.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <taglib/asffile.h>
 #include <taglib/tfilestream.h>
@@ -28,17 +31,32 @@ namespace {
 
 const QString addingText = QStringLiteral("Adding files to database...");
 const QString recognizedComment = QStringLiteral("Tag filled in by Tamboro 3");
-// The copy a name with a tilde is read from.
-const QString tempCopyName = QStringLiteral("temp.mp3");
+// The copy a name with a tilde is read from; the X's make it a name of its own.
+const QString tempCopyTemplate = QStringLiteral("temp-XXXXXX.mp3");
 // The list caches that any change of the song table makes stale.
 const char* const valueFiles[] = {"Albums.dat", "Artists.dat", "Genres.dat", "Mediums.dat",
                                   "Years.dat"};
 
-// The test that picks the reader: the MP3 reader for any name containing ".mp3" (letter case
-// counts: "SONG.MP3" goes to the WMA reader and fails there), the WMA reader otherwise.
+// The test that picks the reader: the MP3 reader for any name containing ".mp3" in any letter
+// case ("SONG.MP3" from old media is as much an MP3 file as the folder scan says it is), the
+// WMA reader otherwise.
 bool readAsMp3(const QString& fileName)
 {
-    return fileName.contains(QLatin1String(".mp3"));
+    return fileName.contains(QLatin1String(".mp3"), Qt::CaseInsensitive);
+}
+
+bool copyContents(QFile& from, QFile& to)
+{
+    char buffer[64 * 1024];
+    for (;;) {
+        const qint64 got = from.read(buffer, sizeof buffer);
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        if (to.write(buffer, got) != got)
+            return false;
+    }
 }
 
 QString fromTagLib(const TagLib::String& text)
@@ -94,7 +112,7 @@ private:
     Song kringeltje(const QString& fileName, bool mp3);
     Song recognize(Song song);
     void store(const Song& plain);
-    void badFile(const QString& fileName);
+    void badFile(const QString& fileName, const QString& reason = QString());
     void unloadDecoder() noexcept;
     void showProgress(int position, int maximum, const QString& text) const
     {
@@ -186,6 +204,15 @@ std::optional<Song> IntakeRun::Engine::readFile(const QString& fileName, bool re
     // failure, reported as such (TMPEGError), not one bad file after another.
     if (mp3 && !m_player.loaded())
         m_player.loadLibrary();
+    // Names the song table cannot hold, or the system cannot open, are reported as such.
+    if (AddQueue::isUndecodableName(fileName)) {
+        badFile(fileName, QStringLiteral("the file name is not valid UTF-8 and cannot be stored"));
+        return std::nullopt;
+    }
+    if (AddQueue::isTooLongForTheSystem(fileName)) {
+        badFile(fileName, QStringLiteral("the path is longer than the system allows"));
+        return std::nullopt;
+    }
     try {
         // Only a regular file can be a song; opening a pipe or a device would block the run.
         if (!QFileInfo(fileName).isFile())
@@ -194,6 +221,8 @@ std::optional<Song> IntakeRun::Engine::readFile(const QString& fileName, bool re
         if (rereadTildeNames && StoredPath::fileNamePart(fileName).contains(QLatin1Char('~')))
             song = kringeltje(fileName, mp3);
         song.filename = fileName;
+        song.genre.replace(QLatin1Char('"'), QChar(doubleQuoteStandIn));
+        song.year.replace(QLatin1Char('"'), QChar(doubleQuoteStandIn));
         return song;
     } catch (const TamboroError&) {
         badFile(fileName);
@@ -258,24 +287,22 @@ Song IntakeRun::Engine::readWMA(const QString& fileName)
     return song;
 }
 
-// Reads a file whose name has a tilde again, from a copy named "temp.mp3" in the home; the
-// values of the copy replace those of the first read. The copy is read by the same reader as
-// the file itself, so a WMA file stays a WMA file.
+// Reads a file whose name has a tilde again, from a copy in the home; the values of the copy
+// replace those of the first read. The copy is read by the same reader as the file itself, so a
+// WMA file stays a WMA file. Each copy gets a name of its own, created exclusively: two runs on
+// one home (the window and the CLI) never read or remove each other's copy.
 Song IntakeRun::Engine::kringeltje(const QString& fileName, bool mp3)
 {
-    const QString copy = Home::file(m_home, tempCopyName);
-    QFile::remove(copy);
-    if (!QFile::copy(fileName, copy))
-        throw EInOutError(QStringLiteral("Cannot copy \"%1\" to %2").arg(fileName, copy));
-    Song song;
-    try {
-        song = mp3 ? readTag(copy) : readWMA(copy);
-    } catch (...) {
-        QFile::remove(copy);
-        throw;
-    }
-    QFile::remove(copy);
-    return song;
+    const QString folder = m_options.copyDir.isEmpty() ? m_home : m_options.copyDir;
+    QTemporaryFile copy(QDir(folder).filePath(tempCopyTemplate));
+    QFile source(fileName);
+    if (!copy.open() || !source.open(QIODevice::ReadOnly) || !copyContents(source, copy) ||
+        !copy.flush())
+        throw EInOutError(
+            QStringLiteral("Cannot copy \"%1\" to %2").arg(fileName, copy.fileTemplate()));
+    source.close();
+    copy.close(); // the file stays until `copy` goes
+    return mp3 ? readTag(copy.fileName()) : readWMA(copy.fileName());
 }
 
 // Artist, title and genre from the file's name (AIM), written back into the file's tag when
@@ -332,8 +359,8 @@ void IntakeRun::Engine::store(const Song& plain)
         return;
     }
 
-    // Genre and year go in as the tag has them; one with a double quote cannot be put into the
-    // statement, and such a file is excluded instead of stopping the whole add.
+    // A value the statement cannot carry (readFile has replaced the double quotes of genre and
+    // year already) excludes the file instead of stopping the whole add.
     QString insert;
     try {
         insert = Statements::insertSong(song);
@@ -346,9 +373,9 @@ void IntakeRun::Engine::store(const Song& plain)
     m_result.inserted.append(song.filename);
 }
 
-void IntakeRun::Engine::badFile(const QString& fileName)
+void IntakeRun::Engine::badFile(const QString& fileName, const QString& reason)
 {
-    m_result.rows.append({ReportRow::Bad, QString(), QString(), fileName});
+    m_result.rows.append({ReportRow::Bad, QString(), QString(), fileName, reason});
     ++m_result.figures.bad;
 }
 

@@ -28,6 +28,8 @@ struct IntakeOptions
     bool sameFilesFromDifferentMediums = true;
     // Folder holding the decoder library "mpegdll.so"; empty means the home.
     QString libraryDir;
+    // Folder for the temporary copies of names with a tilde; empty means the home.
+    QString copyDir;
 };
 
 // What an add run did.
@@ -37,6 +39,13 @@ struct IntakeResult
     IntakeFigures figures;
     QStringList inserted; // ListBox1: the stored (encoded) file names of the rows inserted
 };
+
+// What a double quote in a tag's genre or year is stored as: "”" (right double quotation mark).
+// Our statements' literals cannot hold a double quote, and the other statements that take a
+// genre or a year (lists by parameters, the tag editor) could not use a stored one either; the
+// stand-in reads the same to a person and is neither a quote of the statements nor an
+// apostrophe.
+inline constexpr char16_t doubleQuoteStandIn = u'\u201D';
 
 // The message for a medium name that cannot be stored, empty when it can. A double quote would
 // end the location's literal in the statements.
@@ -60,7 +69,7 @@ public:
     // (position 0) and after each file; a final call with maximum 0 and an empty text hides it.
     using Progress = std::function<void(int position, int maximum, const QString& text)>;
 
-    // `home`: where the value files and the temporary copy "temp.mp3" live.
+    // `home`: where the value files and the temporary copies of names with a tilde live.
     IntakeRun(SongDatabase& database, QString home, IntakeOptions options);
     ~IntakeRun();
     IntakeRun(const IntakeRun&) = delete;

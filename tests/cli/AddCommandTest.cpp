@@ -74,12 +74,13 @@ TEST_F(AddCommandTest, FolderIsScannedAndTheReportPrinted)
 
     const CliRun result = run({"add", "--medium", "CD 1", "--kind", "cd", dir.filePath("music")});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-    // "LOUD.MP3" is found by the scan but has no ".mp3": the WMA reader refuses it.
+    // "LOUD.MP3" is read as the MP3 file it is.
     EXPECT_EQ(QString::fromUtf8(result.out),
-              "::BAD FILE!!! >> - , " + loud + "\n::AI RECOGNIZED >>Rez Vuvevo - Jamming, " +
-                  named + "\nadded: 3\ndoubles: 0\nbad: 1\ntotal: 4\nfull: 1\npartial: 0\n\n");
+              "::AI RECOGNIZED >>Rez Vuvevo - Jamming, " + named +
+                  "\nadded: 4\ndoubles: 0\nbad: 0\ntotal: 4\nfull: 1\npartial: 0\n\n");
     EXPECT_EQ(table({SongColumn::Artist, SongColumn::Filename, SongColumn::Location}),
               (QList<QStringList>{{"Top", top, "CD 1@"},
+                                  {"Loud", loud, "CD 1@"},
                                   {"Wma Artist", wma, "CD 1@"},
                                   {"Rez Vuvevo", named, "CD 1@"}}));
     // A changeable medium: the recognised name is not written into the file.

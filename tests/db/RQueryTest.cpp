@@ -85,6 +85,15 @@ TEST_F(RQueryTest, FilterMatchesPrefixesWithoutRegardToCase)
     }
 }
 
+// The typed text is encoded as the stored one is, a bar included.
+TEST_F(RQueryTest, FilterFindsATextWithABar)
+{
+    addSong(QStringLiteral("Pipe|Band"), QStringLiteral("x"));
+    EXPECT_EQ(filtered(QStringLiteral("artist = 'pipe|*'")), QStringList{"Pipe|Band"});
+    EXPECT_EQ(filtered(QStringLiteral("artist = 'pipe|band'")), QStringList{"Pipe|Band"});
+    EXPECT_EQ(filtered(QStringLiteral("artist = 'pipeI*'")), QStringList{});
+}
+
 TEST_F(RQueryTest, FilterSetBeforeOpeningAppliesAndClosingClearsIt)
 {
     rq.setSql(selectAllByArtistTitle());

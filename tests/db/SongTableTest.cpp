@@ -87,7 +87,7 @@ TEST_F(SongTableFixture, EncodedTitleIsStoredFoundAndShownAgain)
     addSong(QStringLiteral("Other"), QStringLiteral("a|b"));
 
     EXPECT_EQ(column(selectAll(), SongColumn::Title),
-              (QStringList{QStringLiteral("He said |2Hi|2"), QStringLiteral("a|b")}));
+              (QStringList{QStringLiteral("He said |2Hi|2"), QStringLiteral("a|7b")}));
 
     rq.close();
     rq.setSql(QStringLiteral("select * from tamboro where title=\"") +
@@ -95,6 +95,7 @@ TEST_F(SongTableFixture, EncodedTitleIsStoredFoundAndShownAgain)
     rq.open();
     ASSERT_EQ(rq.recordCount(), 1);
     EXPECT_EQ(TextCodec::filter(rq.field(SongColumn::Title)), QStringLiteral("He said \"Hi\""));
+    EXPECT_EQ(TextCodec::filter(QStringLiteral("a|7b")), QStringLiteral("a|b"));
     EXPECT_EQ(TextCodec::filter(QStringLiteral("a|b")), QStringLiteral("aIb"));
 }
 

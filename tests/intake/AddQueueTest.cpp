@@ -1,4 +1,5 @@
 #include "intake/AddQueue.h"
+#include "SystemNames.h"
 #include "testsupport/TempHome.h"
 
 #include "testsupport/QtPrinters.h"
@@ -38,6 +39,35 @@ TEST_F(AddQueueListingTest, OffersMp3AndWmaFilesInAnyLetterCaseByName)
     EXPECT_EQ(
         AddQueue::filesIn(m_dir.path()),
         QStringList({QStringLiteral("A.MP3"), QStringLiteral("b.mp3"), QStringLiteral("c.Wma")}));
+}
+
+// A name that is not UTF-8 (Latin-1 from old media) is offered in its place, decoded, so that
+// the add can say why it cannot take it.
+TEST_F(AddQueueListingTest, NamesThatAreNotUtf8AreOfferedInTheirPlace)
+{
+    makeFile(QStringLiteral("a.mp3"));
+    makeFile(QStringLiteral("z.wma"));
+    const RawNamedFile latin1(m_dir.path(), "caf\xe9.MP3");
+    const RawNamedFile notASong(m_dir.path(), "\xff.txt");
+    const RawNamedFile hidden(m_dir.path(), ".\xe9.mp3");
+
+    EXPECT_EQ(AddQueue::filesIn(m_dir.path()),
+              (QStringList{"a.mp3", QStringLiteral(u"caf\uFFFD.MP3"), "z.wma"}));
+    EXPECT_TRUE(AddQueue::isUndecodableName(latin1.decodedPath()));
+    EXPECT_FALSE(AddQueue::isUndecodableName(path(QStringLiteral("a.mp3"))));
+}
+
+// A folder too deep for the system to open is listed in its files' place; the folder above it
+// is scanned as any other.
+TEST_F(AddQueueListingTest, FolderTooDeepToOpenIsListedInItsFilesPlace)
+{
+    const DeepTree tree(m_dir.path(), "song.mp3", "");
+
+    const QStringList files = AddQueue::scanFiles(m_dir.path());
+
+    EXPECT_EQ(files.mid(files.size() - 2), (QStringList{tree.song(), tree.tooDeepFolder()}));
+    EXPECT_TRUE(AddQueue::isTooLongForTheSystem(tree.tooDeepFolder()));
+    EXPECT_FALSE(AddQueue::isTooLongForTheSystem(tree.song()));
 }
 
 TEST_F(AddQueueListingTest, MissingFolderOffersNothing)

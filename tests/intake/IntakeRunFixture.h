@@ -144,7 +144,8 @@ struct FileState
 inline std::ostream& operator<<(std::ostream& out, const ReportRow& row)
 {
     return out << "{" << int(row.picture) << ", " << row.artist.toStdString() << ", "
-               << row.title.toStdString() << ", " << row.fileName.toStdString() << "}";
+               << row.title.toStdString() << ", " << row.fileName.toStdString()
+               << (row.reason.isEmpty() ? "" : ", ") << row.reason.toStdString() << "}";
 }
 
 inline std::ostream& operator<<(std::ostream& out, const IntakeFigures& f)

@@ -1,6 +1,9 @@
 #include "IntakeRunFixture.h"
+#include "SystemNames.h"
 
 #include "db/TextCodec.h"
+#include "intake/AddQueue.h"
+#include "testsupport/CaseNames.h"
 
 #include <QDir>
 
@@ -61,18 +64,66 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"UntaggedNoise", "noise.mp3", [] { return mpegFixture("random.mp3"); }},
         BadCase{"Truncated", "cut.mp3", [] { return mpegFixture("truncated.mp3"); }},
         BadCase{"WmaNamedMp3", "wma.mp3", [] { return IntakeFiles::taggedWma(); }},
-        // ".MP3" does not contain ".mp3": the WMA reader gets it and refuses it.
-        BadCase{"CapitalMp3Extension", "GOOD.MP3",
-                [] { return IntakeFiles::taggedMp3("Good", "Song"); }},
         BadCase{"NoiseNamedWma", "noise.wma", [] { return mpegFixture("random.mp3"); }},
-        BadCase{"Missing", "gone.mp3", nullptr}, BadCase{"MissingWma", "gone.wma", nullptr},
-        // A year with a double quote cannot go into the insert statement.
-        BadCase{"YearWithDoubleQuote", "year.mp3",
-                [] {
-                    return IntakeFiles::untaggedMp3() +
-                           makeTagBlock("T", "Quoted Year", "", "19\"9", "", 17);
-                }}),
+        BadCase{"Missing", "gone.mp3", nullptr}, BadCase{"MissingWma", "gone.wma", nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The name picks the reader, whatever the letter case of its extension.
+struct ReaderCase
+{
+    const char* name;
+    const char* fileName;
+    std::function<QByteArray()> bytes;
+    const char* artist;
+};
+
+void PrintTo(const ReaderCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class IntakeReaderTest : public IntakeRunFixture, public ::testing::WithParamInterface<ReaderCase>
+{};
+
+TEST_P(IntakeReaderTest, ReadsTheFileByItsExtension)
+{
+    const ReaderCase& c = GetParam();
+    const QString song = file(QLatin1String(c.fileName), c.bytes());
+    const IntakeResult result = add({song});
+    EXPECT_TRUE(result.rows.isEmpty());
+    EXPECT_EQ(columnOfAll(SongColumn::Artist), QStringList{QLatin1String(c.artist)});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, IntakeReaderTest,
+    ::testing::Values(ReaderCase{"CapitalMp3Extension", "GOOD.MP3",
+                                 [] { return IntakeFiles::taggedMp3("Good", "Song"); }, "Good"},
+                      ReaderCase{"MixedCaseMp3Extension", "good.Mp3",
+                                 [] { return IntakeFiles::taggedMp3("Good", "Song"); }, "Good"},
+                      ReaderCase{"CapitalWmaExtension", "SONG.WMA",
+                                 [] { return IntakeFiles::taggedWma(); }, "Wma Artist"}),
+    RowName());
+
+// A double quote in a genre or a year is stored as its stand-in; the song goes in.
+TEST_F(IntakeRunFixture, DoubleQuoteInYearOrGenreIsStoredAsItsStandIn)
+{
+    const QString year =
+        file(QStringLiteral("year.mp3"),
+             IntakeFiles::untaggedMp3() + makeTagBlock("T", "Quoted Year", "", "19\"9", "", 17));
+    QByteArray wmaBytes = IntakeFiles::taggedWma();
+    const QByteArray jazz = QByteArray("J\0a\0z\0z\0", 8);
+    ASSERT_EQ(wmaBytes.count(jazz), 1);
+    wmaBytes.replace(jazz, QByteArray("J\0a\0\"\0z\0", 8));
+    const QString genre = file(QStringLiteral("genre.wma"), wmaBytes);
+
+    const IntakeResult result = add({year, genre});
+
+    EXPECT_TRUE(result.rows.isEmpty());
+    EXPECT_EQ(result.figures, (IntakeFigures{2, 0, 0, 2, 0, 0}));
+    const QString standIn(QChar{doubleQuoteStandIn});
+    EXPECT_EQ(columnOfAll(SongColumn::SYear), (QStringList{"19" + standIn + "9", ""}));
+    EXPECT_EQ(columnOfAll(SongColumn::Genre), (QStringList{"Rock", "Ja" + standIn + "z"}));
+}
 
 TEST_F(IntakeRunFixture, FolderNamedLikeASongIsBad)
 {
@@ -171,22 +222,50 @@ TEST_F(IntakeRunFixture, ReadingChangesNoFile)
 }
 
 // A name with a tilde is read again from a copy in the home, which goes away afterwards; the
-// song keeps its own file name.
+// song keeps its own file name. The copy has a name of its own: a copy of another run on the
+// same home (here under the name all runs once shared) is neither used nor removed.
 TEST_F(IntakeRunFixture, NamesWithATildeAreReadFromATemporaryCopy)
 {
     const QString mp3 = file(QStringLiteral("SONGNA~1.mp3"), IntakeFiles::taggedMp3("A", "Mp3"));
     const QString wma = file(QStringLiteral("SONGNA~2.wma"), IntakeFiles::taggedWma());
-    QList<bool> copyPresent;
+    const QByteArray othersCopy = IntakeFiles::taggedMp3("Other", "Run");
+    writeTestFile(home.file(QStringLiteral("temp.mp3")), othersCopy);
+    QList<QStringList> homeBetweenFiles;
     IntakeRun run(db, home.path(), options);
     const IntakeResult result = run.run({mp3, wma}, [&](int, int, const QString&) {
-        copyPresent << QFileInfo::exists(home.file(QStringLiteral("temp.mp3")));
+        homeBetweenFiles << QDir(home.path()).entryList(QDir::Files);
     });
     EXPECT_TRUE(result.rows.isEmpty());
     EXPECT_EQ(columnOfAll(SongColumn::Filename),
               (QStringList{TextCodec::reFilter(mp3), TextCodec::reFilter(wma)}));
     EXPECT_EQ(columnOfAll(SongColumn::Title), (QStringList{"Mp3", "Wma Title"}));
-    EXPECT_FALSE(copyPresent.contains(true));
-    EXPECT_FALSE(QFileInfo::exists(home.file(QStringLiteral("temp.mp3"))));
+    for (const QStringList& between : homeBetweenFiles)
+        EXPECT_EQ(between.filter(QStringLiteral("temp")), QStringList{"temp.mp3"});
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files).filter(QStringLiteral("temp")),
+              QStringList{"temp.mp3"});
+    EXPECT_EQ(readFileBytes(home.file(QStringLiteral("temp.mp3"))), othersCopy);
+}
+
+// What the system has but the song table or the system's paths cannot take is a bad file with
+// the reason; the songs around it go in.
+TEST_F(IntakeRunFixture, NamesTheSystemCannotTakeAreBadWithTheirReason)
+{
+    const RawNamedFile latin1(files.path(QString()), "caf\xe9.mp3",
+                              IntakeFiles::taggedMp3("Cafe", "Song"));
+    const DeepTree tree(files.path(QString()), "song.mp3", IntakeFiles::taggedMp3("Deep", "Song"));
+    const QString notUtf8 = QStringLiteral("the file name is not valid UTF-8 and cannot be stored");
+    const QString tooLong = QStringLiteral("the path is longer than the system allows");
+
+    const IntakeResult result = add(AddQueue::scanFiles(files.path(QString())));
+
+    EXPECT_EQ(result.rows, (QList<ReportRow>{
+                               {ReportRow::Bad, "", "", latin1.decodedPath(), notUtf8},
+                               {ReportRow::Bad, "", "", tree.longFile(), tooLong},
+                               {ReportRow::Bad, "", "", tree.tooDeepFolder(), tooLong},
+                           }));
+    EXPECT_EQ(columnOfAll(SongColumn::Artist), QStringList{"Deep"});
+    EXPECT_EQ(IntakeReport::reportLine(result.rows.front()),
+              "::BAD FILE!!! >> - " + notUtf8 + ", " + latin1.decodedPath());
 }
 
 // The tilde test looks at the file's own name only.
@@ -195,8 +274,7 @@ TEST_F(IntakeRunFixture, TildeInAFolderNameNeedsNoCopy)
     QDir(files.path(QString())).mkpath(QStringLiteral("a~b"));
     const QString path = file(QStringLiteral("a~b/song.mp3"), IntakeFiles::taggedMp3("A", "B"));
     // A home where no copy can be written: a copy would make the file bad.
-    QFile::remove(home.file(QStringLiteral("temp.mp3")));
-    ASSERT_TRUE(QDir().mkpath(home.file(QStringLiteral("temp.mp3/blocker"))));
+    options.copyDir = home.file(QStringLiteral("no such folder"));
     EXPECT_EQ(add({path}).figures.added, 1);
 
     const QString tilde = file(QStringLiteral("x~y.mp3"), IntakeFiles::taggedMp3("X", "Y"));
@@ -212,8 +290,7 @@ TEST_F(IntakeRunFixture, BackslashesDoNotMoveTheTildeTest)
         file(QStringLiteral("a\\b~c/d.mp3"), IntakeFiles::taggedMp3("A", "B"));
     const QString nameTilde = file(QStringLiteral("x~\\b.mp3"), IntakeFiles::taggedMp3("X", "Y"));
     // A home where no copy can be written: a copy makes the file bad.
-    QFile::remove(home.file(QStringLiteral("temp.mp3")));
-    ASSERT_TRUE(QDir().mkpath(home.file(QStringLiteral("temp.mp3/blocker"))));
+    options.copyDir = home.file(QStringLiteral("no such folder"));
 
     const IntakeResult result = add({folderTilde, nameTilde});
     EXPECT_EQ(result.figures.added, 1);

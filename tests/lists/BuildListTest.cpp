@@ -81,7 +81,7 @@ TEST_F(BuildListTest, DecodesTheTextsAndFillsEveryPosition)
         QStringLiteral("0:03:45"),
         song.filename,
         QStringLiteral("Live `91"),
-        QStringLiteral("aIb"), // a bar of the typed text comes back as I
+        QStringLiteral("a|b"), // a bar of the typed text comes back as itself
         QStringLiteral("1991"),
         QStringLiteral("Rock"),
         QStringLiteral("44100"),

@@ -185,7 +185,8 @@ void AddReportWindow::showResult(const IntakeResult& result)
     QList<QTreeWidgetItem*> items;
     items.reserve(m_rows.size());
     for (const ReportRow& row : std::as_const(m_rows)) {
-        auto* item = new QTreeWidgetItem({row.artist, row.title, row.fileName});
+        auto* item = new QTreeWidgetItem(
+            {row.artist, row.title.isEmpty() ? row.reason : row.title, row.fileName});
         item->setIcon(0, pictureOf(row.picture));
         items.append(item);
     }
