@@ -165,6 +165,9 @@ void TagEditorWindow::submitItemInfo(const ListEntry& entry)
     m_album->setText(entry.value(ListEntry::Album));
     m_comment->setText(entry.value(ListEntry::Comment));
     m_year->setText(entry.value(ListEntry::Year));
+    // A long name shows its beginning, as the list does; setText leaves the cursor at the end.
+    for (QLineEdit* edit : {m_artist, m_title, m_filename, m_album, m_comment, m_year})
+        edit->setCursorPosition(0);
     m_played->setText(entry.value(ListEntry::Played));
     m_id->setText(entry.value(ListEntry::ID));
     m_frequency->setText(entry.value(ListEntry::Frequency) + QStringLiteral("Hz"));

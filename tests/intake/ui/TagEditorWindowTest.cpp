@@ -109,6 +109,16 @@ TEST_F(TagEditorWindowTest, SubmittedRowFillsEveryControl)
     EXPECT_TRUE(save()->isEnabled());
 }
 
+TEST_F(TagEditorWindowTest, LongTextsShowTheirBeginning)
+{
+    ListEntry entry = songEntry();
+    entry.caption = QString(300, QLatin1Char('a'));
+    entry.sub[ListEntry::Filename] = QStringLiteral("/media/") + QString(300, QLatin1Char('b'));
+    submit(entry);
+    for (const char* name : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"})
+        EXPECT_EQ(find<QLineEdit>(name)->cursorPosition(), 0) << name;
+}
+
 TEST_F(TagEditorWindowTest, NextRowReplacesEverythingThePreviousRowShowed)
 {
     submit(songEntry());
