@@ -15,6 +15,7 @@
 #include <optional>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace mpegdll {
@@ -69,10 +70,11 @@ enum class LengthPlan { TrustHeader, Scan, CutShort };
 
 // Decides whether the length header of the first frame can be believed. It can when the byte
 // count it gives agrees, within a frame, with the audio bytes actually there: then its frame
-// count is the stream's. A header that promises more bytes than the file holds belongs to a
-// file that was cut short. Anything else (no header, a VBRI header, which libmpg123 does not
-// read, or a header covering only the first of several glued files) needs a scan.
-LengthPlan planLength(const StreamLayout& layout, bool seekable)
+// count is the stream's. A header that promises more bytes than the file holds belongs either
+// to a file that was cut short (its last frame is cut) or is simply wrong, and then the frames
+// that are there are counted. Anything else (no header, a VBRI header, which libmpg123 does
+// not read, or a header covering only the first of several glued files) needs a scan.
+LengthPlan planLength(BlockReader& reader, const StreamLayout& layout, bool seekable)
 {
     const long long audioBytes = layout.audioEnd >= 0 ? layout.audioEnd - layout.audioStart : -1;
     const bool xingFrames = layout.header == LengthHeader::Xing && layout.headerFrames > 0;
@@ -81,7 +83,8 @@ LengthPlan planLength(const StreamLayout& layout, bool seekable)
         const long long promised = layout.headerBytes;
         // Encoders differ on whether the count includes an ID3v2 tag in front.
         if (promised > audioBytes + layout.id3v2Bytes + slack)
-            return LengthPlan::CutShort;
+            return StreamProbe::survey(reader, layout).cutAtEnd || !seekable ? LengthPlan::CutShort
+                                                                             : LengthPlan::Scan;
         const bool agrees = std::llabs(audioBytes - promised) <= slack ||
                             std::llabs(audioBytes + layout.id3v2Bytes - promised) <= slack;
         if (agrees && xingFrames)
@@ -221,7 +224,7 @@ void Player::open(const char* fileName, int streamMode, const CallbackByteSource
         record(MPEGDLL_ERR_INPUT);
         return;
     }
-    const LengthPlan plan = planLength(*layout, source->seekable());
+    const LengthPlan plan = planLength(*reader, *layout, source->seekable());
     if (plan == LengthPlan::CutShort) {
         record(MPEGDLL_ERR_INPUT);
         return;
