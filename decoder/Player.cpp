@@ -15,6 +15,7 @@
 #include <optional>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace mpegdll {
@@ -69,10 +70,11 @@ enum class LengthPlan { TrustHeader, Scan, CutShort };
 
 // Decides whether the length header of the first frame can be believed. It can when the byte
 // count it gives agrees, within a frame, with the audio bytes actually there: then its frame
-// count is the stream's. A header that promises more bytes than the file holds belongs to a
-// file that was cut short. Anything else (no header, a VBRI header, which libmpg123 does not
-// read, or a header covering only the first of several glued files) needs a scan.
-LengthPlan planLength(const StreamLayout& layout, bool seekable)
+// count is the stream's. A header that promises more bytes than the file holds belongs either
+// to a file that was cut short (its last frame is cut) or is simply wrong, and then the frames
+// that are there are counted. Anything else (no header, a VBRI header, which libmpg123 does
+// not read, or a header covering only the first of several glued files) needs a scan.
+LengthPlan planLength(BlockReader& reader, const StreamLayout& layout, bool seekable)
 {
     const long long audioBytes = layout.audioEnd >= 0 ? layout.audioEnd - layout.audioStart : -1;
     const bool xingFrames = layout.header == LengthHeader::Xing && layout.headerFrames > 0;
@@ -81,7 +83,8 @@ LengthPlan planLength(const StreamLayout& layout, bool seekable)
         const long long promised = layout.headerBytes;
         // Encoders differ on whether the count includes an ID3v2 tag in front.
         if (promised > audioBytes + layout.id3v2Bytes + slack)
-            return LengthPlan::CutShort;
+            return StreamProbe::survey(reader, layout).cutAtEnd || !seekable ? LengthPlan::CutShort
+                                                                             : LengthPlan::Scan;
         const bool agrees = std::llabs(audioBytes - promised) <= slack ||
                             std::llabs(audioBytes + layout.id3v2Bytes - promised) <= slack;
         if (agrees && xingFrames)
@@ -105,6 +108,51 @@ std::optional<double> averageKbps(const StreamLayout& layout, long long frames, 
         bytes -= layout.first.frameBytes;
     const double seconds = static_cast<double>(frames) * layout.first.samplesPerFrame / rate;
     return static_cast<double>(bytes) * 8.0 / seconds / 1000.0;
+}
+
+int samplesPerFrame(const mpg123_frameinfo& info)
+{
+    if (info.layer == 1)
+        return 384;
+    return info.layer == 3 && info.version != MPG123_1_0 ? 576 : 1152;
+}
+
+// The length in samples at the first frame's rate of a stream whose frames differ in rate:
+// each frame counts with its own duration. The encoder delay and padding libmpg123 took off
+// the scanned length (scannedSamples of scannedFrames) come off this one as well. Leaves the
+// decoder at the start.
+std::optional<long long> lengthOfMixedFrames(mpg123_handle* decoder, const MpegFrameHeader& first,
+                                             long long scannedSamples, long long scannedFrames)
+{
+    if (mpg123_seek(decoder, 0, SEEK_SET) < 0)
+        return std::nullopt;
+    // Samples per frame summed by rate, so that the sum is exact until the one division.
+    std::vector<std::pair<long, long long>> byRate;
+    long long frames = 0;
+    for (;;) {
+        const int result = mpg123_framebyframe_next(decoder);
+        if (result == MPG123_DONE)
+            break;
+        if (result != MPG123_OK && result != MPG123_NEW_FORMAT)
+            return std::nullopt;
+        mpg123_frameinfo info = {};
+        if (mpg123_info(decoder, &info) != MPG123_OK || info.rate <= 0)
+            return std::nullopt;
+        auto entry = std::find_if(byRate.begin(), byRate.end(),
+                                  [&](const auto& e) { return e.first == info.rate; });
+        if (entry == byRate.end())
+            entry = byRate.insert(byRate.end(), {info.rate, 0});
+        entry->second += samplesPerFrame(info);
+        ++frames;
+    }
+    if (mpg123_seek(decoder, 0, SEEK_SET) < 0)
+        return std::nullopt;
+    double total = 0;
+    for (const auto& [rate, samples] : byRate)
+        total += static_cast<double>(samples) * first.sampleRate / static_cast<double>(rate);
+    const long long trimmed =
+        frames == scannedFrames ? scannedFrames * first.samplesPerFrame - scannedSamples : 0;
+    return std::llround(total) - trimmed;
 }
 
 bool plausibleKbps(const MpegFrameHeader& first, double kbps)
@@ -221,7 +269,7 @@ void Player::open(const char* fileName, int streamMode, const CallbackByteSource
         record(MPEGDLL_ERR_INPUT);
         return;
     }
-    const LengthPlan plan = planLength(*layout, source->seekable());
+    const LengthPlan plan = planLength(*reader, *layout, source->seekable());
     if (plan == LengthPlan::CutShort) {
         record(MPEGDLL_ERR_INPUT);
         return;
@@ -264,9 +312,21 @@ void Player::open(const char* fileName, int streamMode, const CallbackByteSource
         frames = ok ? static_cast<long long>(mpg123_framelength(decoder)) : -1;
         average = averageKbps(*layout, frames, rate);
     }
-    const long long samples = walked ? walked->samples
-                              : ok   ? static_cast<long long>(mpg123_length(decoder))
-                                     : -1;
+    long long samples = walked ? walked->samples
+                        : ok   ? static_cast<long long>(mpg123_length(decoder))
+                               : -1;
+    // libmpg123 counts every frame as long as the first one: glued parts of other rates need
+    // their frames' own durations. The walk over the headers that tells is cheap next to the
+    // scan it follows; a stream the frame walk counted has one rate throughout.
+    if (ok && scanned && !walked && samples > 0 &&
+        StreamProbe::survey(*reader, *layout).durationsVary) {
+        const std::optional<long long> summed =
+            lengthOfMixedFrames(decoder, first, samples, frames);
+        if (summed)
+            samples = *summed;
+        else
+            ok = false;
+    }
     // An average outside what MPEG allows after counting means the "frames" are noise that
     // happened to look like frames.
     if (samples <= 0 || frames <= 0 || (average && !plausibleKbps(first, *average))) {

@@ -274,6 +274,58 @@ std::optional<FrameCount> StreamProbe::countFrames(BlockReader& reader, const St
     return FrameCount{frames, frames * first.samplesPerFrame};
 }
 
+FrameSurvey StreamProbe::survey(BlockReader& reader, const StreamLayout& layout)
+{
+    FrameSurvey result;
+    if (layout.audioEnd < 0)
+        return result;
+    const MpegFrameHeader& first = layout.first;
+    constexpr size_t Chunk = 128 * 1024;
+    std::vector<unsigned char> buffer(Chunk);
+    long long position = layout.audioStart;
+    // In step: the previous frame ended where this one begins. Out of step (after junk), a
+    // header only counts when another header follows it, so that junk that happens to look
+    // like a header is neither a glued part nor a cut frame.
+    bool inStep = true;
+    while (position + 4 <= layout.audioEnd) {
+        const size_t want =
+            static_cast<size_t>(std::min<long long>(Chunk, layout.audioEnd - position));
+        if (reader.readAt(position, buffer.data(), want) != static_cast<long long>(want))
+            return result;
+        const bool last = position + static_cast<long long>(want) == layout.audioEnd;
+        size_t at = 0;
+        while (at + 4 <= want) {
+            const auto header = MpegFrameHeader::parse(buffer.data() + at);
+            const size_t next = at + (header ? static_cast<size_t>(header->frameBytes) : 0);
+            if (header && next + 4 > want && !last)
+                break; // the frame after this one is in the next chunk
+            bool counts = header.has_value() && (inStep || next == want);
+            if (header && !counts && next + 4 <= want) {
+                const auto following = MpegFrameHeader::parse(buffer.data() + next);
+                counts = following && following->sameStream(*header);
+            }
+            if (!counts) {
+                inStep = false;
+                ++at;
+                continue;
+            }
+            if (next > want) {
+                result.cutAtEnd = true;
+                return result;
+            }
+            if (static_cast<long long>(header->samplesPerFrame) * first.sampleRate !=
+                static_cast<long long>(first.samplesPerFrame) * header->sampleRate)
+                result.durationsVary = true;
+            inStep = true;
+            at = next;
+        }
+        if (last || at == 0)
+            break;
+        position += static_cast<long long>(at);
+    }
+    return result;
+}
+
 bool StreamProbe::findFirstFrame(BlockReader& reader, long long start, long long searchLimit,
                                  StreamLayout& layout)
 {

@@ -49,6 +49,16 @@ struct FrameCount
     long long samples = 0;
 };
 
+// What a walk over all the frames of a stream found.
+struct FrameSurvey
+{
+    // The last frame runs past the end of the audio: the file was cut short.
+    bool cutAtEnd = false;
+    // Some frame lasts another time than the first (another rate, or another number of
+    // samples per frame): glued files, whose length is not frames x the first frame's.
+    bool durationsVary = false;
+};
+
 // Finds the audio in a song: skips ID3v2 tags in front and ID3v1/APEv2 tags behind, looks for
 // the first frame that starts a consistent chain of frames, and reads its length header.
 class StreamProbe
@@ -70,6 +80,10 @@ public:
     // change of stream from the first to the very end of the audio: anything else (junk, glued
     // files, a cut last frame) is left to the decoder's scan, whose count then stands.
     static std::optional<FrameCount> countFrames(BlockReader& reader, const StreamLayout& layout);
+
+    // Walks every frame from the first to the end of the audio, stepping over junk between
+    // frames, to tell a cut file and glued parts of other rates. Unknown end: nothing found.
+    static FrameSurvey survey(BlockReader& reader, const StreamLayout& layout);
 
 private:
     // Looks for the first frame in [start, start + searchLimit) and fills in layout from it.

@@ -168,6 +168,22 @@ std::vector<char> withXingFrameCount(unsigned frames)
     return bytes;
 }
 
+// vbr_xing.mp3 with its Xing header stating factor times the file's bytes and, if frames is not
+// 0, that frame count: a header that lies about an intact file, whose frames are counted.
+std::vector<char> withXingBeyondTheFile(unsigned factor, unsigned frames)
+{
+    std::vector<char> bytes = readBytes(mpegFixture("vbr_xing.mp3"));
+    const auto at = std::search(bytes.begin(), bytes.end(), "Xing", "Xing" + 4) - bytes.begin();
+    const auto put = [&](long offset, unsigned value) {
+        for (int i = 0; i < 4; ++i)
+            bytes[static_cast<size_t>(at + offset + i)] = static_cast<char>(value >> (24 - 8 * i));
+    };
+    put(12, static_cast<unsigned>(bytes.size()) * factor); // flags 0xF: frames, then bytes
+    if (frames != 0)
+        put(8, frames);
+    return bytes;
+}
+
 const DerivedCase Derived[] = {
     {"ApeAndId3v1Tags", withApeAndId3v1Tags, 132300},
     {"CutLastFrame", headerlessWithCutLastFrame, 115 * 1152},
@@ -176,6 +192,10 @@ const DerivedCase Derived[] = {
     // The counts libmpg123 itself reports after a full scan of these two files.
     {"XingFrameCountTooSmall", [] { return withXingFrameCount(5); }, 132300},
     {"XingFrameCountTooLarge", [] { return withXingFrameCount(100000); }, 133632},
+    {"VbriByteCountBeyondTheFile", [] { return withVbriHeader(2); }, 117 * 1152},
+    {"XingByteCountBeyondTheFile", [] { return withXingBeyondTheFile(3, 0); }, 132300},
+    // libmpg123 drops the gapless trim when the header's frame count is wrong.
+    {"XingByteAndFrameCountBeyondTheFile", [] { return withXingBeyondTheFile(3, 348); }, 133632},
 };
 
 class DerivedStreams : public DecoderTest, public ::testing::WithParamInterface<DerivedCase>
@@ -196,14 +216,64 @@ TEST_P(DerivedStreams, LengthAndDecodeAgree)
 INSTANTIATE_TEST_SUITE_P(Variants, DerivedStreams, ::testing::ValuesIn(Derived),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A VBRI header that promises twice the bytes the file holds belongs to a file cut short.
-TEST_F(DecoderTest, VbriHeaderPromisingMoreThanTheFileIsCutShort)
+// A VBRI header that promises twice the bytes the file holds, over frames that are all whole:
+// the header is wrong, not the file, which opens with the frames that are there.
+TEST_F(DecoderTest, VbriHeaderPromisingMoreThanTheFileIsDistrusted)
 {
-    const std::string path = tempPath("cut.mp3");
+    const std::string path = tempPath("lying.mp3");
     writeBytes(path, withVbriHeader(2));
     Open(path.c_str(), 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-    EXPECT_EQ(LastError(), MPEGDLL_ERR_INPUT);
-    EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_CLOSED);
+    EXPECT_EQ(LastError(), MPEGDLL_OK);
+    EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_STOPPED);
+    EXPECT_EQ(GetLength(), samplesToMs(117 * 1152, 44100));
 }
+
+// Two fixtures of different rates glued byte for byte. Each frame counts with its own rate: the
+// length is that of both parts (each with its encoder delay and padding, a frame or two), not
+// the frame count times the first frame's duration.
+struct GluedCase
+{
+    const char* name;
+    const char* first;
+    const char* second;
+    int firstMs;  // length of each part on its own
+    int secondMs; // (the second's audio and its Info frame, which is decoded as silence here)
+};
+
+void PrintTo(const GluedCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+const GluedCase Glued[] = {
+    {"44k then 8k", "cbr128.mp3", "mpeg25_8k.mp3", 3000, 3000 + 3 * 72},
+    {"8k then 44k", "mpeg25_8k.mp3", "cbr128.mp3", 3000, 3000 + 3 * 26},
+    {"22k mono then 8k", "mpeg2_mono_22k.mp3", "mpeg25_8k.mp3", 3000, 3000 + 3 * 72},
+};
+
+class GluedRates : public DecoderTest, public ::testing::WithParamInterface<GluedCase>
+{};
+
+TEST_P(GluedRates, LengthSumsEachFramesOwnDuration)
+{
+    const GluedCase& c = GetParam();
+    std::vector<char> bytes = readBytes(mpegFixture(c.first));
+    const std::vector<char> second = readBytes(mpegFixture(c.second));
+    bytes.insert(bytes.end(), second.begin(), second.end());
+    const std::string path = tempPath("glued.mp3");
+    writeBytes(path, bytes);
+    ASSERT_NO_FATAL_FAILURE(openFile(path));
+    const int length = GetLength();
+    EXPECT_NEAR(length, c.firstMs + c.secondMs, 150);
+    const WavInfo wav = decodeToWav();
+    ASSERT_TRUE(wav.valid);
+    // The decoder converts the other part to the first one's rate. What it writes is as long
+    // but for the encoder padding it trims at the end, which it reckons at the first part's
+    // rate: a few frames at most.
+    EXPECT_NEAR(samplesToMs(wav.samples(), wav.rate), length, 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(Parts, GluedRates, ::testing::ValuesIn(Glued),
+                         [](const auto& info) { return caseName(info.param.name); });
 
 } // namespace
