@@ -1,7 +1,7 @@
 # The two everyday commands: `make run` and `make test`. Both install what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps run test install build-release build-ci asan bench bench-decoder bench-lists bench-intake format
+.PHONY: deps run test install build-release build-ci asan fuzz bench bench-decoder bench-lists bench-intake format
 
 deps:
 	@bash scripts/install-deps.sh
@@ -30,6 +30,22 @@ asan: deps
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 
+# Builds tamboro3-fuzz under the sanitizers and runs each of its targets for FUZZ_SECONDS seconds
+# (FUZZ_SEED picks the mutation sequence). Inputs that escape with a foreign exception, and the
+# input of a sanitizer report, land in fuzz/findings/.
+FUZZ_SECONDS ?= 600
+FUZZ_SEED ?= 1
+FUZZ_TARGETS ?= id3v1 container mpeg reqs
+
+fuzz: deps
+	cmake --preset asan -DTAMBORO_BUILD_FUZZ=ON
+	cmake --build --preset asan --target tamboro3-fuzz -j $(JOBS)
+	@status=0; for target in $(FUZZ_TARGETS); do \
+		ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		./build/asan/fuzz/tamboro3-fuzz $$target $(FUZZ_SECONDS) $(FUZZ_SEED) || status=1; \
+	done; exit $$status
+
 bench: build-release
 	cmake --build --preset release --target benchmarks -j $(JOBS)
 
@@ -50,4 +66,4 @@ bench-lists: build-release
 	./build/release/bench/ShellBench
 
 format:
-	find src tests bench decoder -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	find src tests bench decoder fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i

@@ -1,0 +1,277 @@
+#include "Targets.h"
+
+#include "container/LZRW1KH.h"
+#include "container/TCompressStream.h"
+#include "container/TFileSource.h"
+#include "intake/Id3v1Block.h"
+#include "intake/TMP3Info.h"
+#include "lists/ReqsCache.h"
+#include "mpegdll.h"
+#include "platform/Errors.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+// Runs one entry point; the component's own errors are an expected answer to a bad input, so
+// they end only this call and the next entry point still sees the input. True when the call
+// went through without one.
+template <typename Call> bool tolerant(Call call)
+{
+    try {
+        call();
+        return true;
+    } catch (const TamboroError&) {
+        return false;
+    }
+}
+
+QByteArray readFixture(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read fixture " + path.toStdString());
+    return file.readAll();
+}
+
+// One scratch folder per run for the components that only read paths.
+const QString& scratchDir()
+{
+    static QTemporaryDir dir;
+    if (!dir.isValid())
+        throw std::runtime_error("cannot make a temporary folder");
+    static const QString path = dir.path();
+    return path;
+}
+
+void writeScratch(const QString& path, const QByteArray& data)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+// --- id3v1 -----------------------------------------------------------------------------------
+
+bool runId3v1(const QByteArray& input)
+{
+    const QString name = QStringLiteral("fuzz.mp3");
+    QByteArray bytes = input;
+    QBuffer device(&bytes);
+    device.open(QIODevice::ReadWrite);
+    bool tagged = false;
+    tolerant([&] {
+        const QByteArray block = Id3v1Block::readTagBlock(device, name);
+        (void)Id3v1Block::identifier(block);
+        tagged = Id3v1Block::hasTag(block);
+        if (!tagged)
+            return;
+        const Id3v1Block::Fields fields = Id3v1Block::parse(block);
+        const QByteArray rebuilt = Id3v1Block::build(fields);
+        Id3v1Block::writeTagBlock(device, rebuilt, name);
+    });
+
+    // The component as the add run and the tag editor use it, on a real file.
+    const QString path = scratchDir() + QStringLiteral("/tag.mp3");
+    writeScratch(path, input);
+    tolerant([&] {
+        TMP3Info info;
+        info.setFilename(path);
+        (void)info.genre();
+        if (info.valid()) {
+            info.setTitle(info.title() + info.comment());
+            info.save();
+        }
+    });
+    return tagged;
+}
+
+QList<QByteArray> id3v1Seeds(const QString& fixtures)
+{
+    const QByteArray tagged = readFixture(fixtures + QStringLiteral("/id3v1/tagged.mp3"));
+    const QByteArray untagged = readFixture(fixtures + QStringLiteral("/id3v1/untagged.mp3"));
+    Id3v1Block::Fields odd;
+    odd.title = QStringLiteral("  leading spaces, trailing   ");
+    odd.artist =
+        QString::fromUtf8("\xc3\xa9t\xc3\xa9 \xe2\x82\xac \xf0\x9f\x8e\xb5 over thirty characters");
+    odd.album = QStringLiteral("a");
+    odd.year = QStringLiteral("19");
+    odd.comment = QString(30, QChar(u'x'));
+    odd.genreID = 255;
+    QByteArray zeros = Id3v1Block::build(odd);
+    zeros[Id3v1Block::AlbumOffset + 1] = '\0';
+    zeros[Id3v1Block::CommentOffset + 28] = '\0';
+    return {tagged, untagged, tagged.right(Id3v1Block::Size), untagged.left(64) + zeros};
+}
+
+// --- container -------------------------------------------------------------------------------
+
+bool runContainer(const QByteArray& input)
+{
+    bool accepted = tolerant([&] { (void)LZRW1KH::decompressBlock(input); });
+    accepted |= tolerant([&] { (void)TCompressStream::decompress(input); });
+    accepted |= tolerant([&] {
+        QByteArray bytes = input;
+        QBuffer in(&bytes);
+        in.open(QIODevice::ReadOnly);
+        QByteArray unpacked;
+        QBuffer out(&unpacked);
+        out.open(QIODevice::WriteOnly);
+        TFileSource::unpackFileData(in, false, out);
+    });
+    // Loading as the program does at start-up: into a temporary file the container owns.
+    accepted |= tolerant([&] {
+        TFileSource source;
+        source.setCompress(input.size() % 2 == 1);
+        source.setExtension(QStringLiteral(".bin"));
+        source.loadFileData(input);
+    });
+    return accepted;
+}
+
+QList<QByteArray> containerSeeds(const QString& fixtures)
+{
+    const QByteArray mp3 = readFixture(fixtures + QStringLiteral("/id3v1/tagged.mp3"));
+    QByteArray text;
+    for (int i = 0; i < 40; ++i)
+        text += "Artist - Title " + QByteArray::number(i % 7) + "\r\n";
+    const QByteArray runs = QByteArray(700, 'a') + QByteArray(300, '\0') + text.left(200);
+
+    QList<QByteArray> seeds;
+    for (const QByteArray& file : {mp3, text, runs}) {
+        seeds.append(LZRW1KH::compressBlock(file));
+        seeds.append(TCompressStream::compress(file));
+        QByteArray stored;
+        QBuffer storedOut(&stored);
+        storedOut.open(QIODevice::WriteOnly);
+        QByteArray copy = file;
+        QBuffer in(&copy);
+        in.open(QIODevice::ReadOnly);
+        TFileSource::packFileData(in, false, storedOut);
+        seeds.append(stored);
+    }
+    seeds.append(TCompressStream::compress(QByteArray()));
+    return seeds;
+}
+
+// --- mpeg ------------------------------------------------------------------------------------
+
+// The song behind the stream callbacks, all in memory.
+struct MemorySong
+{
+    const QByteArray* data = nullptr;
+    long long position = 0;
+
+    static int restart(void* context)
+    {
+        static_cast<MemorySong*>(context)->position = 0;
+        return 1;
+    }
+    static long long read(void* context, void* buffer, long long size)
+    {
+        auto* song = static_cast<MemorySong*>(context);
+        const long long left = song->data->size() - song->position;
+        const long long count = size < left ? size : left;
+        if (count > 0)
+            std::memcpy(buffer, song->data->constData() + song->position, size_t(count));
+        song->position += count > 0 ? count : 0;
+        return count;
+    }
+    static long long seek(void* context, long long offset)
+    {
+        auto* song = static_cast<MemorySong*>(context);
+        if (offset < 0 || offset > song->data->size())
+            return -1;
+        song->position = offset;
+        return offset;
+    }
+    static long long getSize(void* context)
+    {
+        return static_cast<MemorySong*>(context)->data->size();
+    }
+};
+
+bool runMpeg(const QByteArray& input)
+{
+    static const bool ready = init() != 0;
+    if (!ready)
+        throw std::runtime_error("mpegdll init() failed");
+    MemorySong song{&input, 0};
+    // Both kinds of stream: one that can seek and tell its size, and one that can only restart
+    // (the probe then works without the end of the file).
+    const bool seekable = input.size() % 2 == 0;
+    Open(nullptr, 1, nullptr, nullptr, &MemorySong::restart, &MemorySong::read,
+         seekable ? &MemorySong::seek : nullptr, seekable ? &MemorySong::getSize : nullptr, &song);
+    const bool opened = LastError() == MPEGDLL_OK;
+    if (opened) {
+        (void)GetLength();
+        (void)GetBitrate();
+        (void)GetFrequency();
+        (void)GetLayer();
+        if (Seekable())
+            Seek(GetLength() / 2);
+    }
+    Close();
+    (void)LastError();
+    return opened;
+}
+
+QList<QByteArray> mpegSeeds(const QString& fixtures)
+{
+    const QString dir = fixtures + QStringLiteral("/mpeg/");
+    const QByteArray cbr = readFixture(dir + QStringLiteral("cbr128.mp3"));
+    const QByteArray xing = readFixture(dir + QStringLiteral("vbr_xing_id3.mp3"));
+    const QByteArray layer2 = readFixture(dir + QStringLiteral("layer2.mp2"));
+    const QByteArray mpeg25 = readFixture(dir + QStringLiteral("mpeg25_8k.mp3"));
+    const QByteArray mono = readFixture(dir + QStringLiteral("mpeg2_mono_22k.mp3"));
+    const QByteArray wma = readFixture(dir + QStringLiteral("wma.mp3"));
+    // A few KB each: the head of a stream, and a head glued to a tail so that the end tags and
+    // the length headers disagree with what is there.
+    return {cbr.left(4096),    cbr.left(2048) + cbr.right(1024),
+            xing.left(6144),   layer2.left(4096),
+            mpeg25.left(3072), mono.left(3072),
+            wma.left(2048)};
+}
+
+// --- reqs ------------------------------------------------------------------------------------
+
+bool runReqs(const QByteArray& input)
+{
+    const QString path = scratchDir() + QLatin1Char('/') + QLatin1String(ReqsCache::FileName);
+    writeScratch(path, input);
+    const bool read = tolerant([&] { (void)ReqsCache::lines(path); });
+    tolerant([&] { (void)ReqsCache::captions(path); });
+    return read;
+}
+
+QList<QByteArray> reqsSeeds(const QString&)
+{
+    static constexpr char oddEnds[] = "bare CR\rin the middle|q\r\n\0nul|q\r\n";
+    return {
+        "Rock of the 80s|SELECT * FROM songs WHERE genre = 'Rock'\r\n"
+        "Long ones|SELECT * FROM songs WHERE length > 300\r\n\r\n"
+        "no bar on this line\r\n",
+        "LF only|SELECT * FROM songs\nsecond|x\n|empty caption\ncaption only|\n",
+        QByteArray("Caf\xe9 Latin-1|SELECT * FROM songs WHERE artist = 'Caf\xe9'\r\n") +
+            QString::fromUtf8("Caf\xc3\xa9 \xf0\x9f\x8e\xb5|SELECT 1\r\n").toUtf8() +
+            QByteArray(oddEnds, sizeof oddEnds - 1),
+        QByteArray(300, '|') + "\r\n" + QByteArray(200, ' ') + "\n",
+    };
+}
+
+} // namespace
+
+QList<FuzzTarget> fuzzTargets()
+{
+    return {
+        {QStringLiteral("id3v1"), 4 * 1024, runId3v1, id3v1Seeds},
+        {QStringLiteral("container"), 64 * 1024, runContainer, containerSeeds},
+        {QStringLiteral("mpeg"), 16 * 1024, runMpeg, mpegSeeds},
+        {QStringLiteral("reqs"), 8 * 1024, runReqs, reqsSeeds},
+    };
+}
