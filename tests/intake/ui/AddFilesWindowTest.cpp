@@ -64,11 +64,6 @@ QByteArray untaggedMp3()
     return fileBytes(testDataPath(QStringLiteral("id3v1/untagged.mp3")));
 }
 
-QString writeFile(const QString& path, const QByteArray& bytes = QByteArray())
-{
-    return writeTestFile(path, bytes);
-}
-
 QStringList texts(const QListWidget* list)
 {
     QStringList result;
@@ -282,8 +277,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, AddFilesMediumTest,
 
 TEST_F(AddFilesWindowTest, BrowsingToAShareNamesTheMediumAfterTheShare)
 {
-    writeFile(share + "/pop/a.mp3");
-    writeFile(music + "/rock/b.mp3");
+    writeTestFile(share + "/pop/a.mp3");
+    writeTestFile(music + "/rock/b.mp3");
     EXPECT_EQ(medium(), "MUSIC");
     find<QLineEdit>("Edit3")->setText(QStringLiteral("My own name"));
 
@@ -315,7 +310,7 @@ TEST_F(AddFilesWindowTest, QueueTakesANameOnceAndRemovesWhatIsAsked)
 {
     for (const char* name :
          {"one/a.mp3", "one/b.MP3", "one/c.wma", "one/notes.txt", "two/a.mp3", "two/d.mp3"})
-        writeFile(music + "/" + QString::fromLatin1(name));
+        writeTestFile(music + "/" + QString::fromLatin1(name));
     window().setFolder(music + "/one");
     EXPECT_EQ(texts(files()), (QStringList{"a.mp3", "b.MP3", "c.wma"}));
 
@@ -344,8 +339,8 @@ TEST_F(AddFilesWindowTest, QueueTakesANameOnceAndRemovesWhatIsAsked)
 
 TEST_F(AddFilesWindowTest, DroppingFilesOnTheQueueQueuesTheSelectedOnes)
 {
-    writeFile(music + "/a.mp3");
-    writeFile(music + "/b.mp3");
+    writeTestFile(music + "/a.mp3");
+    writeTestFile(music + "/b.mp3");
     window().setFolder(music);
     select(files(), {"b.mp3"});
     QAbstractItemModel* model = files()->model();
@@ -375,10 +370,10 @@ TEST_F(AddFilesWindowTest, DroppingFilesOnTheQueueQueuesTheSelectedOnes)
 
 TEST_F(AddFilesWindowTest, ScanQueuesFolderTreeBreadthFirstWithoutNameTest)
 {
-    writeFile(music + "/top.mp3");
-    writeFile(music + "/b/deep/x.mp3");
-    writeFile(music + "/a/y.wma");
-    writeFile(music + "/b/top.mp3");
+    writeTestFile(music + "/top.mp3");
+    writeTestFile(music + "/b/deep/x.mp3");
+    writeTestFile(music + "/a/y.wma");
+    writeTestFile(music + "/b/top.mp3");
     QList<GaugeStep> steps;
     QObject::connect(&gauge, &QProgressBar::valueChanged, [&](int value) {
         steps << GaugeStep{gauge.gaugeText(), value, gauge.maximum(), window().isEnabled()};
@@ -424,7 +419,7 @@ TEST_F(AddFilesWindowTest, SameFilesSettingIsStoredAtOnceAndReadOnActivation)
 
 TEST_F(AddFilesWindowTest, MediumNameWithADoubleQuoteIsRefusedBeforeAnythingIsAdded)
 {
-    const QString song = writeFile(music + "/song.mp3", taggedMp3("Nina Vale", "Harbour"));
+    const QString song = writeTestFile(music + "/song.mp3", taggedMp3("Nina Vale", "Harbour"));
     window().setFolder(music);
     click("SpeedButton3");
     find<QLineEdit>("Edit3")->setText(QStringLiteral("My \"Best\" CD"));
@@ -442,9 +437,9 @@ TEST_F(AddFilesWindowTest, MediumNameWithADoubleQuoteIsRefusedBeforeAnythingIsAd
 
 TEST_F(AddFilesWindowTest, AddRunsWithAMovingGaugeAndShowsTheReport)
 {
-    const QString tagged = writeFile(music + "/tagged.mp3", taggedMp3("Nina Vale", "Harbour"));
-    const QString named = writeFile(music + "/Rez Vuvevo - Jamming.mp3", untaggedMp3());
-    const QString broken = writeFile(music + "/broken.mp3", QByteArray(300, 'x'));
+    const QString tagged = writeTestFile(music + "/tagged.mp3", taggedMp3("Nina Vale", "Harbour"));
+    const QString named = writeTestFile(music + "/Rez Vuvevo - Jamming.mp3", untaggedMp3());
+    const QString broken = writeTestFile(music + "/broken.mp3", QByteArray(300, 'x'));
     window().show();
     window().setFolder(music);
     click("SpeedButton3");
@@ -529,8 +524,8 @@ TEST_F(AddFilesWindowTest, AddRunsWithAMovingGaugeAndShowsTheReport)
 
 TEST_F(AddFilesWindowTest, SameSongFromAnotherMediumFollowsTheSetting)
 {
-    writeFile(music + "/song.mp3", taggedMp3("Nina Vale", "Harbour"));
-    writeFile(share + "/song.mp3", taggedMp3("Nina Vale", "Harbour"));
+    writeTestFile(music + "/song.mp3", taggedMp3("Nina Vale", "Harbour"));
+    writeTestFile(share + "/song.mp3", taggedMp3("Nina Vale", "Harbour"));
     const auto addFrom = [this](const QString& root) {
         chooseMedium(root);
         click("SpeedButton3");
@@ -553,7 +548,7 @@ TEST_F(AddFilesWindowTest, SameSongFromAnotherMediumFollowsTheSetting)
 
 TEST_F(AddFilesWindowTest, RunThatFailsShowsTheErrorAndKeepsTheQueue)
 {
-    const QString song = writeFile(music + "/song.mp3", taggedMp3("Nina Vale", "Harbour"));
+    const QString song = writeTestFile(music + "/song.mp3", taggedMp3("Nina Vale", "Harbour"));
     const QString library = home.file(QLatin1String(TMPEGPlayer::LibraryFileName));
     window().setFolder(music);
     click("SpeedButton3");
