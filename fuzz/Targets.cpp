@@ -5,6 +5,7 @@
 #include "container/TFileSource.h"
 #include "intake/Id3v1Block.h"
 #include "intake/TMP3Info.h"
+#include "intake/WmaReader.h"
 #include "lists/ReqsCache.h"
 #include "mpegdll.h"
 #include "platform/Errors.h"
@@ -264,6 +265,25 @@ QList<QByteArray> reqsSeeds(const QString&)
     };
 }
 
+// --- wma -------------------------------------------------------------------------------------
+
+// The add run's WMA read: the header check, and TagLib only for a header that passes it (the
+// check is what keeps TagLib's time per file in proportion to the file's size).
+bool runWma(const QByteArray& input)
+{
+    const QString path = scratchDir() + QStringLiteral("/fuzz.wma");
+    writeScratch(path, input);
+    if (!WmaReader::headerProblem(path).isEmpty())
+        return false;
+    return tolerant([&] { (void)WmaReader::read(path); });
+}
+
+QList<QByteArray> wmaSeeds(const QString& fixtures)
+{
+    const QByteArray wma = readFixture(fixtures + QStringLiteral("/intake/tagged.wma"));
+    return {wma, wma.left(700), wma.left(664)};
+}
+
 } // namespace
 
 QList<FuzzTarget> fuzzTargets()
@@ -273,5 +293,6 @@ QList<FuzzTarget> fuzzTargets()
         {QStringLiteral("container"), 64 * 1024, runContainer, containerSeeds},
         {QStringLiteral("mpeg"), 16 * 1024, runMpeg, mpegSeeds},
         {QStringLiteral("reqs"), 8 * 1024, runReqs, reqsSeeds},
+        {QStringLiteral("wma"), 16 * 1024, runWma, wmaSeeds},
     };
 }

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -141,11 +142,15 @@ int fuzz(const FuzzTarget& target, double seconds, std::uint64_t seed)
     long long iterations = 0;
     long long acceptedCount = 0;
     int escapes = 0;
+    double slowestMs = 0;
     while (timer.elapsed() < limitMs) {
         const QByteArray input = mutator.next();
         ++iterations;
         bool accepted = false;
+        QElapsedTimer one;
+        one.start();
         const QString escaped = runOne(target, input, &accepted);
+        slowestMs = std::max(slowestMs, one.nsecsElapsed() / 1e6);
         acceptedCount += accepted ? 1 : 0;
         if (escaped.isEmpty())
             continue;
@@ -160,9 +165,9 @@ int fuzz(const FuzzTarget& target, double seconds, std::uint64_t seed)
         std::fflush(stdout);
     }
     std::printf("%s: %lld iterations in %.1f s (seed %llu), %lld accepted, %d unexpected "
-                "exceptions\n",
+                "exceptions, slowest input %.1f ms\n",
                 qPrintable(target.name), iterations, timer.elapsed() / 1000.0,
-                static_cast<unsigned long long>(seed), acceptedCount, escapes);
+                static_cast<unsigned long long>(seed), acceptedCount, escapes, slowestMs);
     return escapes == 0 ? 0 : 1;
 }
 

@@ -52,14 +52,20 @@ void prepareHome(const QString& home)
 
 // The queue: files as given, folders scanned breadth first for *.mp3 and *.wma (any letter
 // case), every name made absolute. A path that does not exist is left out and named in
-// `missing`: it is a mistake in the command, not a bad file on the medium.
+// `missing`: it is a mistake in the command, not a bad file on the medium. A song file typed
+// with a name that is not UTF-8 does exist: it is queued as the folder scan lists it, so that
+// the run reports it as a bad file with the reason, as it does when the folder is added.
 QStringList queueOf(const QStringList& paths, QStringList& missing)
 {
     QStringList queue;
     for (const QString& path : paths) {
         const QFileInfo info(path);
         const QString absolute = QDir::cleanPath(info.absoluteFilePath());
-        if (!info.exists())
+        const bool undecodable = !info.exists() && AddQueue::isUndecodableName(absolute) &&
+                                 AddQueue::filesIn(info.absolutePath()).contains(info.fileName());
+        if (undecodable)
+            queue << absolute;
+        else if (!info.exists())
             missing << path;
         else if (info.isDir())
             queue += AddQueue::scanFiles(absolute);
@@ -119,7 +125,7 @@ int runAddCommand(CliContext& context, const QStringList& args)
     QStringList missing;
     const QStringList queue = queueOf(parsed.positional, missing);
     for (const QString& path : missing)
-        context.err << path << " does not exist\n";
+        context.err << missingPathText(path) << '\n';
     context.err.flush();
 
     IntakeRun::Progress progress;
@@ -137,12 +143,14 @@ int runAddCommand(CliContext& context, const QStringList& args)
 
     for (const ReportRow& row : result.rows) {
         if (json) {
-            CliRecord()
-                .add(QStringLiteral("kind"), QLatin1String(kindNames[row.picture]))
+            CliRecord record;
+            record.add(QStringLiteral("kind"), QLatin1String(kindNames[row.picture]))
                 .add(QStringLiteral("artist"), row.artist)
                 .add(QStringLiteral("title"), row.title)
-                .add(QStringLiteral("filename"), row.fileName)
-                .print(context.out, true);
+                .add(QStringLiteral("filename"), row.fileName);
+            if (row.picture == ReportRow::Bad)
+                record.add(QStringLiteral("reason"), row.reason);
+            record.print(context.out, true);
         } else {
             context.out << IntakeReport::reportLine(row) << '\n';
         }

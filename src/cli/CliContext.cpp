@@ -141,3 +141,11 @@ CliArgs parseCliArgs(const QStringList& args, const QStringList& flags, const QS
     }
     return result;
 }
+
+QString missingPathText(const QString& path)
+{
+    if (path.contains(QChar::ReplacementCharacter))
+        return QStringLiteral("%1: the name is not valid UTF-8, so no file can be opened by it")
+            .arg(path);
+    return QStringLiteral("%1 does not exist").arg(path);
+}

@@ -56,3 +56,8 @@ private:
 };
 
 CliArgs parseCliArgs(const QStringList& args, const QStringList& flags, const QStringList& valued);
+
+// What to say of a path given on the command line that names no file. A name typed in bytes
+// that are not UTF-8 reaches the program with replacement characters: it may well name a
+// file, but not one the program can open by that name, and the user is told so.
+QString missingPathText(const QString& path);

@@ -63,7 +63,7 @@ private:
 void requireExisting(const QString& file)
 {
     if (!QFileInfo::exists(file))
-        throw EInOutError(QStringLiteral("%1 does not exist").arg(file));
+        throw EInOutError(missingPathText(file));
 }
 
 } // namespace

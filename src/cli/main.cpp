@@ -27,7 +27,9 @@ Commands:
                                    add songs to the database as the add-files window does:
                                    files as given, folders scanned breadth first for *.mp3
                                    and *.wma (any letter case); prints the report rows, then
-                                   the figures. The medium is the first path's volume label
+                                   the figures (with --json a bad file's row also has
+                                   its "reason", empty when the file could not be read as
+                                   a song). The medium is the first path's volume label
                                    and kind unless given. A path that does not exist is
                                    named on stderr and the exit code is 1.
                                    --progress prints "progress N/M TEXT" lines on stderr:

@@ -13,6 +13,7 @@
 #include "intake/FilenameRecognizer.h"
 #include "intake/GenreLists.h"
 #include "intake/TMP3Info.h"
+#include "intake/WmaReader.h"
 #include "platform/Errors.h"
 #include "platform/Home.h"
 #include "player/TMPEGPlayer.h"
@@ -21,9 +22,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
-
-#include <taglib/asffile.h>
-#include <taglib/tfilestream.h>
 
 #include <optional>
 
@@ -57,11 +55,6 @@ bool copyContents(QFile& from, QFile& to)
         if (to.write(buffer, got) != got)
             return false;
     }
-}
-
-QString fromTagLib(const TagLib::String& text)
-{
-    return QString::fromUtf8(text.toCString(true));
 }
 
 } // namespace
@@ -108,7 +101,6 @@ private:
     // The readers give the tag and stream values of the file they read; the song's filename is
     // left to readFile, since the tilde copy is read under another name.
     Song readTag(const QString& fileName);
-    Song readWMA(const QString& fileName);
     Song kringeltje(const QString& fileName, bool mp3);
     Song recognize(Song song);
     void store(const Song& plain);
@@ -217,7 +209,14 @@ std::optional<Song> IntakeRun::Engine::readFile(const QString& fileName, bool re
         // Only a regular file can be a song; opening a pipe or a device would block the run.
         if (!QFileInfo(fileName).isFile())
             throw EInOutError(QStringLiteral("\"%1\" is not a file").arg(fileName));
-        Song song = mp3 ? readTag(fileName) : readWMA(fileName);
+        if (!mp3) {
+            const QString problem = WmaReader::headerProblem(fileName);
+            if (!problem.isEmpty()) {
+                badFile(fileName, problem);
+                return std::nullopt;
+            }
+        }
+        Song song = mp3 ? readTag(fileName) : WmaReader::read(fileName);
         if (rereadTildeNames && StoredPath::fileNamePart(fileName).contains(QLatin1Char('~')))
             song = kringeltje(fileName, mp3);
         song.filename = fileName;
@@ -262,31 +261,6 @@ Song IntakeRun::Engine::readTag(const QString& fileName)
     return song;
 }
 
-// ReadWMA, through TagLib's ASF reader, opened for reading only.
-Song IntakeRun::Engine::readWMA(const QString& fileName)
-{
-    TagLib::FileStream stream(QFile::encodeName(fileName).constData(), true);
-    if (!stream.isOpen())
-        throw EInOutError(QStringLiteral("Cannot open \"%1\" for reading").arg(fileName));
-    TagLib::ASF::File file(&stream, true, TagLib::AudioProperties::Average);
-    const TagLib::ASF::Properties* properties = file.audioProperties();
-    TagLib::ASF::Tag* tag = file.tag();
-    if (!file.isValid() || !properties || !tag)
-        throw EInOutError(QStringLiteral("\"%1\" is not a WMA file").arg(fileName));
-    Song song;
-    song.artist = fromTagLib(tag->artist());   // Author
-    song.title = fromTagLib(tag->title());     // Title
-    song.album = fromTagLib(tag->album());     // WM/AlbumTitle
-    song.comment = fromTagLib(tag->comment()); // Description
-    song.genre = fromTagLib(tag->genre());     // WM/Genre
-    // No year is taken from a WMA file.
-    song.trackLength = TrackLength::fromMilliseconds(properties->lengthInMilliseconds());
-    // TagLib reports kbit/s already.
-    song.bitrate = QString::number(properties->bitrate());
-    song.frequency = QString::number(properties->sampleRate());
-    return song;
-}
-
 // Reads a file whose name has a tilde again, from a copy in the home; the values of the copy
 // replace those of the first read. The copy is read by the same reader as the file itself, so a
 // WMA file stays a WMA file. Each copy gets a name of its own, created exclusively: two runs on
@@ -302,7 +276,7 @@ Song IntakeRun::Engine::kringeltje(const QString& fileName, bool mp3)
             QStringLiteral("Cannot copy \"%1\" to %2").arg(fileName, copy.fileTemplate()));
     source.close();
     copy.close(); // the file stays until `copy` goes
-    return mp3 ? readTag(copy.fileName()) : readWMA(copy.fileName());
+    return mp3 ? readTag(copy.fileName()) : WmaReader::read(copy.fileName());
 }
 
 // Artist, title and genre from the file's name (AIM), written back into the file's tag when

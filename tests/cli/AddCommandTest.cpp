@@ -1,6 +1,7 @@
 #include "db/RQuery.h"
 #include "db/SongDatabase.h"
 #include "db/TextCodec.h"
+#include "intake/SystemNames.h"
 #include "platform/Volumes.h"
 #include "testsupport/CliOutput.h"
 #include "testsupport/TempHome.h"
@@ -134,6 +135,45 @@ TEST_F(AddCommandTest, PathThatDoesNotExistIsNamedAndExitsOne)
     EXPECT_EQ(QString::fromUtf8(result.out),
               "added: 1\ndoubles: 0\nbad: 0\ntotal: 1\nfull: 0\npartial: 0\n\n");
     EXPECT_EQ(table({SongColumn::Title}), (QList<QStringList>{{"B"}}));
+}
+
+// A song file typed with a name that is not UTF-8 exists: it is a bad file with the reason, as
+// when its folder is added; a typed name that names nothing still does not exist. Bad rows
+// carry their reason in JSON.
+TEST_F(AddCommandTest, NamesTypedInBytesThatAreNotUtf8)
+{
+    const RawNamedFile latin1(dir.path(), "caf\xe9.mp3", tagged("Cafe", "Song"));
+    const QString broken = write("broken.mp3", QByteArray(300, 'x'));
+    // Through a shell, since a process started from a QString list gets UTF-8 arguments only.
+    QProcess process;
+    process.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"),
+                   QStringLiteral("exec \"$0\" --home \"$1\" add --json --medium Disk "
+                                  "\"$(printf '%s/caf\\351.mp3' \"$2\")\" "
+                                  "\"$(printf '%s/gone\\351.mp3' \"$2\")\" \"$3\""),
+                   QStringLiteral(T3_BINARY_DIR "/bin/tamboro3-cli"), home.path(), dir.path(),
+                   broken});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QByteArray out = process.readAllStandardOutput();
+    const QString gone = dir.path() + QString::fromUtf8("/gone\xef\xbf\xbd.mp3");
+
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_EQ(QString::fromUtf8(process.readAllStandardError()),
+              gone + ": the name is not valid UTF-8, so no file can be opened by it\n");
+    const QList<QJsonObject> rows = records(out);
+    ASSERT_EQ(rows.size(), 3) << out.toStdString();
+    EXPECT_EQ(rows[0], QJsonObject({{"kind", "bad"},
+                                    {"artist", ""},
+                                    {"title", ""},
+                                    {"filename", latin1.decodedPath()},
+                                    {"reason", "the file name is not valid UTF-8 and cannot be "
+                                               "stored"}}));
+    EXPECT_EQ(rows[1], QJsonObject({{"kind", "bad"},
+                                    {"artist", ""},
+                                    {"title", ""},
+                                    {"filename", broken},
+                                    {"reason", ""}}));
+    EXPECT_EQ(rows[2]["bad"], 2);
 }
 
 // Without --medium the first path's volume names the medium and gives its kind.

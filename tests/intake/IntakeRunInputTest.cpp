@@ -268,6 +268,26 @@ TEST_F(IntakeRunFixture, NamesTheSystemCannotTakeAreBadWithTheirReason)
               "::BAD FILE!!! >> - " + notUtf8 + ", " + latin1.decodedPath());
 }
 
+// A WMA file whose header claims more than it holds is bad with the reason, before TagLib
+// spends seconds on it; the songs around it go in.
+TEST_F(IntakeRunFixture, AWmaFileWithAnImpossibleHeaderIsBadWithTheReason)
+{
+    QByteArray damaged = IntakeFiles::taggedWma();
+    damaged[204] = '\xff'; // the metadata object's record count, in an object of 26 bytes
+    damaged[205] = '\xff';
+    const QString before = file(QStringLiteral("a.mp3"), IntakeFiles::taggedMp3("A", "B"));
+    const QString bad = file(QStringLiteral("damaged.wma"), damaged);
+    const QString after = file(QStringLiteral("good.wma"), IntakeFiles::taggedWma());
+
+    const IntakeResult result = add({before, bad, after});
+
+    EXPECT_EQ(result.rows,
+              (QList<ReportRow>{{ReportRow::Bad, "", "", bad,
+                                 "damaged WMA header: a header object holds more than its size "
+                                 "allows"}}));
+    EXPECT_EQ(columnOfAll(SongColumn::Artist), (QStringList{"A", "Wma Artist"}));
+}
+
 // The tilde test looks at the file's own name only.
 TEST_F(IntakeRunFixture, TildeInAFolderNameNeedsNoCopy)
 {
