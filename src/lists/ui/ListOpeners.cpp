@@ -32,6 +32,15 @@ ListWindow* createListWindow(ListContext& context, QMdiArea* area, ListIcons::Ki
     return window;
 }
 
+ListWindow* openUserList(ListContext& context, QMdiArea* area)
+{
+    ListWindow* window = createListWindow(context, area, ListIcons::Kind::UserList);
+    window->setUsrHdrs(QStringList());
+    ++context.shared->userListCounter;
+    window->setCaption(QStringLiteral("User List (%1)").arg(context.shared->userListCounter));
+    return window;
+}
+
 ListWindow* openWholeDatabase(ListContext& context, QMdiArea* area)
 {
     ListWindow* window = createListWindow(context, area, ListIcons::Kind::WholeDatabase);

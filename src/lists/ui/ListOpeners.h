@@ -18,4 +18,11 @@ ListWindow* createListWindow(ListContext& context, QMdiArea* area, ListIcons::Ki
 // is closed again and the error (EDatabaseError) goes to the caller.
 ListWindow* openWholeDatabase(ListContext& context, QMdiArea* area);
 
+// The user-list opener: a new, empty window with the user-list icon and no base query, its
+// UsrHdrs cleared, the shared user-list counter raised and the caption "User List (n)". Other
+// commands that need a fresh window (fast search, a cached parameter request, the top 10,
+// search results) take it from here and give it their own query and caption; the counter is
+// raised for them as well.
+ListWindow* openUserList(ListContext& context, QMdiArea* area);
+
 } // namespace ListOpeners
