@@ -1,5 +1,6 @@
 #include "lists/UserLists.h"
 
+#include "db/RQuery.h"
 #include "db/SongDatabase.h"
 #include "db/Statements.h"
 #include "db/StoredPath.h"
@@ -259,4 +260,40 @@ QStringList UserListMatch::matchingIds(SongDatabase& database, const QStringList
     for (const auto& hit : hits)
         result << hit.second;
     return result;
+}
+
+// ---- lists ----------------------------------------------------------------------------------
+
+QStringList UserLists::fileNamesOf(RQuery& query, const QString& baseQuery,
+                                   const std::function<void(int, int)>& progress)
+{
+    if (baseQuery.isEmpty())
+        return {};
+    query.close();
+    query.setFilter(QString());
+    query.setSql(baseQuery);
+    query.open();
+    const int total = query.recordCount();
+    if (progress)
+        progress(0, total);
+    QStringList names;
+    names.reserve(total);
+    for (query.first(); !query.eof(); query.next()) {
+        names << query.field(SongColumn::Filename);
+        if (progress)
+            progress(int(names.size()), total);
+    }
+    query.close();
+    return names;
+}
+
+QString UserLists::fileNameQuery(const QStringList& lines)
+{
+    if (lines.isEmpty())
+        return {};
+    QStringList patterns;
+    patterns.reserve(lines.size());
+    for (const QString& line : lines)
+        patterns << UserListMatch::likePattern(UserListMatch::patternOf(line));
+    return Statements::selectUserListFiles(patterns);
 }

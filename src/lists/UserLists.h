@@ -6,6 +6,7 @@
 #include <functional>
 
 class QIODevice;
+class RQuery;
 class SongDatabase;
 
 // User list files (".tb3") and finding their songs again.
@@ -71,3 +72,18 @@ QStringList matchingIds(SongDatabase& database, const QStringList& lines,
                         const std::function<void(int handled, int total)>& progress = {});
 
 } // namespace UserListMatch
+
+namespace UserLists {
+
+// The stored file names a list's base query gives, in the order the query returns them (no
+// order clause is added), for saving the list. The record filter is cleared: the filter
+// texts of the window play no part. An empty query (a user list nothing was dropped on)
+// gives no names. `progress` is told the rows handled (0 before the first) and their number.
+QStringList fileNamesOf(RQuery& query, const QString& baseQuery,
+                        const std::function<void(int handled, int total)>& progress = {});
+
+// The base query of a list made of the songs of `lines` (stored file names): one "filename
+// like" term per line. Empty when there are no lines.
+QString fileNameQuery(const QStringList& lines);
+
+} // namespace UserLists
