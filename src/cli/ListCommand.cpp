@@ -25,7 +25,6 @@ int runListCommand(CliContext& context, const QStringList& args)
     const CliArgs parsed = parseCliArgs(args, {QStringLiteral("--json")}, {});
     if (!parsed.positional.isEmpty())
         throw CliUsageError(QStringLiteral("list takes no files"));
-    const bool json = parsed.has(QStringLiteral("--json"));
 
     SongDatabase database(context.home);
     RQuery query(database);
@@ -33,7 +32,12 @@ int runListCommand(CliContext& context, const QStringList& args)
     query.open();
     const ListBuildResult result = buildList(query, SystemVolumes().roots(), {});
     query.close();
+    printListRows(context, result, parsed.has(QStringLiteral("--json")));
+    return 0;
+}
 
+void printListRows(CliContext& context, const ListBuildResult& result, bool json)
+{
     QString line; // one buffer for all lines: its room is kept from song to song
     for (const ListEntry& row : result.rows) {
         line.resize(0);
@@ -73,5 +77,4 @@ int runListCommand(CliContext& context, const QStringList& args)
         context.out << result.panels().join(QLatin1Char('\t')) << '\n';
         context.out.flush();
     }
-    return 0;
 }
