@@ -9,3 +9,8 @@ int runDecodeCommand(CliContext& context, const QStringList& args);
 int runListCommand(CliContext& context, const QStringList& args);
 int runGuessCommand(CliContext& context, const QStringList& args);
 int runAddCommand(CliContext& context, const QStringList& args);
+int runParamsCommand(CliContext& context, const QStringList& args);
+
+struct ListBuildResult;
+// The rows of a list one per line, then its status panels, as `list` prints them.
+void printListRows(CliContext& context, const ListBuildResult& result, bool json);

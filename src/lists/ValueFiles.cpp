@@ -137,6 +137,11 @@ void sortByCaption(Kind kind, QStringList& values)
     });
 }
 
+void sortCaptions(QStringList& captions)
+{
+    sortByCaption(Kind::Artist, captions); // a caption of its own is the whole text
+}
+
 bool present(const QString& home)
 {
     return QFileInfo::exists(pathOf(home, Kind::Artist));

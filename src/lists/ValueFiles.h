@@ -60,6 +60,8 @@ QString termValue(Kind kind, const QString& caption);
 // Sorts values by their captions as the dialog shows them: letter case aside first, then
 // exactly; ties between mediums of one name by their marker.
 void sortByCaption(Kind kind, QStringList& values);
+// Sorts captions themselves in that order.
+void sortCaptions(QStringList& captions);
 
 // Whether the files are there to be read: "Artists.dat" alone decides.
 bool present(const QString& home);
