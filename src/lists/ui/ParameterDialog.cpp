@@ -116,7 +116,11 @@ const char* const labels[ValueFiles::kindCount] = {
 
 ParameterDialog::ParameterDialog(SongDatabase& database, Dialogs& dialogs, Gauge* gauge,
                                  QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
+    // A fixed-size dialog that stays above the other windows: a close button, nothing to
+    // maximise or minimise.
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint |
+                          Qt::MSWindowsFixedSizeDialogHint)
     , m_database(database)
     , m_dialogs(dialogs)
     , m_gauge(gauge)
@@ -139,6 +143,7 @@ ParameterDialog::ParameterDialog(SongDatabase& database, Dialogs& dialogs, Gauge
         view->setSelectionMode(QAbstractItemView::SingleSelection);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setMinimumSize(200, 170);
+        view->setIconSize(QSize(16, 16));
         view->installEventFilter(this);
         connect(view, &QListView::clicked, this,
                 [this, kind](const QModelIndex& index) { toggle(kind, index.row()); });
