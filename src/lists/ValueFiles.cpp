@@ -9,11 +9,13 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -73,6 +75,9 @@ QStringList readFile(const QString& path)
     return values;
 }
 
+// Written beside the file and renamed over it only when complete, so that no reader ever sees
+// half a file. The files are a cache the dialog rebuilds whenever "Artists.dat" is missing:
+// the rename does not wait for the disk as well.
 void writeFile(const QString& path, const QStringList& values)
 {
     QByteArray bytes;
@@ -80,9 +85,22 @@ void writeFile(const QString& path, const QStringList& values)
         bytes += value.toUtf8();
         bytes += "\r\n";
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw EInOutError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    const QString partial = path + QStringLiteral(".part");
+    QFile file(partial);
+    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+              file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    ok = ok && file.error() == QFileDevice::NoError;
+    QString reason = file.errorString();
+    if (ok && std::rename(QFile::encodeName(partial).constData(),
+                          QFile::encodeName(path).constData()) != 0) {
+        ok = false;
+        reason = QString::fromLocal8Bit(std::strerror(errno));
+    }
+    if (!ok) {
+        QFile::remove(partial);
+        throw EInOutError(QStringLiteral("Cannot write %1: %2").arg(path, reason));
+    }
 }
 
 } // namespace
