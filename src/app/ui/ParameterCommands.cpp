@@ -55,7 +55,8 @@ ParameterCommands::ParameterCommands(const Parts& parts)
     connect(m_makeTimer, &QTimer::timeout, this, [this] { guarded([this] { makeTimerTick(); }); });
 
     if (m_parts.command)
-        connect(m_parts.command, &QAction::triggered, this, [this] { showDialog(); });
+        connect(m_parts.command, &QAction::triggered, this,
+                [this] { guarded([this] { showDialog(); }); });
 }
 
 void ParameterCommands::guarded(const std::function<void()>& work)
