@@ -12,6 +12,7 @@ int runListCommand(CliContext& context, const QStringList& args);
 int runGuessCommand(CliContext& context, const QStringList& args);
 int runAddCommand(CliContext& context, const QStringList& args);
 int runUserListCommand(CliContext& context, const QStringList& args);
+int runParamsCommand(CliContext& context, const QStringList& args);
 
-// Prints built rows as `list` does: one line (or JSON record) per row, then the status panels.
+// The rows of a list one per line, then its status panels, as `list` prints them.
 void printListRows(CliContext& context, const ListBuildResult& result, bool json);

@@ -20,6 +20,14 @@ Commands:
   list [--json]                    print the whole database as its list shows it: one record
                                    per song (its file looked for on the media present now),
                                    then the status panels
+  params [--json] [--artist A]... [--genre G]... [--medium M]... [--album B]... [--year Y]...
+                                   the list "Load a list by specifying parameters" would open
+                                   with these values ticked (as the dialog shows them; a
+                                   medium by its name): its base query and caption, then its
+                                   rows and panels as list prints them; writes nothing
+  params [--json] --values artists|genres|mediums|albums|years
+                                   the values of that kind the dialog offers, as its value
+                                   file holds them (the five files are made when missing)
   guess [--json] FILE...           what filename recognition would make of each file name
                                    (artist, title, genre, full or partial) with the song
                                    table as it is; writes nothing
@@ -57,9 +65,9 @@ struct Command
 };
 
 const Command commands[] = {
-    {"tag", runTagCommand},           {"probe", runProbeCommand}, {"decode", runDecodeCommand},
-    {"list", runListCommand},         {"guess", runGuessCommand}, {"add", runAddCommand},
-    {"userlist", runUserListCommand},
+    {"tag", runTagCommand},           {"probe", runProbeCommand},   {"decode", runDecodeCommand},
+    {"list", runListCommand},         {"guess", runGuessCommand},   {"add", runAddCommand},
+    {"userlist", runUserListCommand}, {"params", runParamsCommand},
 };
 
 } // namespace

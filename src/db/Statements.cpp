@@ -125,10 +125,21 @@ QString parameterTerm(ParameterKind kind, const QString& value, bool first)
         return (first ? QStringLiteral("artist=") : QStringLiteral(" or artist=")) + quoted(value);
     case ParameterKind::Genre:
         return (first ? QStringLiteral("genre=") : QStringLiteral(" or genre=")) + quoted(value);
-    case ParameterKind::Medium:
+    case ParameterKind::Medium: {
         // The further terms have no blank before the quote; the engine reads them all the same.
+        // Volume labels often carry a "_", which the pattern would read as any character: such
+        // a name is written with its wildcards escaped and says which escape it uses.
+        QString name = value;
+        QString escape;
+        if (name.contains(QLatin1Char('%')) || name.contains(QLatin1Char('_'))) {
+            name.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+            name.replace(QLatin1Char('%'), QLatin1String("\\%"));
+            name.replace(QLatin1Char('_'), QLatin1String("\\_"));
+            escape = QStringLiteral(" escape \"\\\"");
+        }
         return (first ? QStringLiteral("location like ") : QStringLiteral(" or location like")) +
-               quoted(value + QLatin1Char('%'));
+               quoted(name + QLatin1Char('%')) + escape;
+    }
     case ParameterKind::Album:
         return (first ? QStringLiteral("album=") : QStringLiteral(" or album=")) + quoted(value);
     case ParameterKind::Year:
@@ -153,6 +164,23 @@ QString parameterConditions(const QStringList& groups)
 QString parameterBaseQuery(const QString& conditions)
 {
     return QStringLiteral("select * from tamboro where") + conditions;
+}
+
+QString selectDistinctValues(ParameterKind kind)
+{
+    switch (kind) {
+    case ParameterKind::Artist:
+        return QStringLiteral("select distinct artist from tamboro");
+    case ParameterKind::Genre:
+        return QStringLiteral("select distinct genre from tamboro");
+    case ParameterKind::Medium:
+        return QStringLiteral("select distinct location from tamboro");
+    case ParameterKind::Album:
+        return QStringLiteral("select distinct album from tamboro");
+    case ParameterKind::Year:
+        return QStringLiteral("select distinct syear from tamboro");
+    }
+    return QString();
 }
 
 QString selectByParameters(const QString& conditions)

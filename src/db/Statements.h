@@ -37,12 +37,17 @@ QString selectArtistsOrdered();
 
 // Load by parameters. A group is the condition text of one kind, made of terms.
 enum class ParameterKind { Artist, Genre, Medium, Album, Year };
-// `value` in stored form; `first` picks the form without the leading " or ".
+// `value` in stored form; `first` picks the form without the leading " or ". A medium's name
+// is matched as the beginning of the location; a "%" or "_" in it is escaped, so that it
+// matches only itself.
 QString parameterTerm(ParameterKind kind, const QString& value, bool first);
 // The groups that are not empty, each in parentheses, joined by " and ".
 QString parameterConditions(const QStringList& groups);
 QString selectByParameters(const QString& conditions); // base query + " order by artist, title"
 QString parameterBaseQuery(const QString& conditions); // without the order clause
+// The values of one kind as the song table holds them, each once ("select distinct genre from
+// tamboro"): what the dialog's value lists are made of.
+QString selectDistinctValues(ParameterKind kind);
 
 // FastSearch: one group per case variant, joined by " or ".
 QString fastSearchGroup(const QString& variant);

@@ -51,16 +51,6 @@ QString decode(const QByteArray& line)
     return text;
 }
 
-// Only a statement that reads can come from the cache: anything else in the file was not
-// written by the program and must not be run against the song table.
-bool isReadQuery(const QString& sql)
-{
-    const QString text = sql.trimmed();
-    if (!text.startsWith(QLatin1String("select"), Qt::CaseInsensitive))
-        return false;
-    return text.size() == 6 || !text.at(6).isLetterOrNumber();
-}
-
 // Whether the song table answers a statement that must always work; a failure says that the
 // table, not an entry's SQL, is at fault.
 void checkSongTable(SongDatabase& database)
@@ -88,6 +78,16 @@ void writeRaw(const QString& path, const QList<QByteArray>& lines, const QByteAr
 } // namespace
 
 namespace ReqsCache {
+
+// Only a statement that reads can come from the cache: anything else in the file was not
+// written by the program and must not be run against the song table.
+bool isReadQuery(const QString& sql)
+{
+    const QString text = sql.trimmed();
+    if (!text.startsWith(QLatin1String("select"), Qt::CaseInsensitive))
+        return false;
+    return text.size() == 6 || !text.at(6).isLetterOrNumber();
+}
 
 PruneReport prune(SongDatabase& database, const QString& path, const Progress& progress)
 {
@@ -175,6 +175,27 @@ QStringList captions(const QString& path)
             result.append(line.left(bar));
     }
     return result;
+}
+
+std::optional<Entry> parse(const QString& line)
+{
+    const qsizetype bar = line.indexOf(u'|');
+    if (bar < 0)
+        return std::nullopt;
+    return Entry{line.left(bar), line.mid(bar + 1)};
+}
+
+bool add(const QString& path, const QString& line)
+{
+    RawFile raw;
+    if (QFileInfo::exists(path))
+        raw = readRaw(path);
+    for (const QByteArray& existing : std::as_const(raw.lines))
+        if (decode(existing) == line)
+            return false;
+    raw.lines.append(line.toUtf8());
+    writeRaw(path, raw.lines, raw.ending);
+    return true;
 }
 
 } // namespace ReqsCache

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class SongDatabase;
 
@@ -48,5 +49,23 @@ QStringList lines(const QString& path);
 
 // The menu captions: the text before the first "|" of every entry that has one, in file order.
 QStringList captions(const QString& path);
+
+// One entry: the text before the first "|" and the base query after it.
+struct Entry
+{
+    QString caption;
+    QString query;
+};
+// The entry of a line; nothing for a line without a "|".
+std::optional<Entry> parse(const QString& line);
+
+// Whether `sql` is a statement that only reads: nothing else from the file is ever run.
+bool isReadQuery(const QString& sql);
+
+// Appends `line` as the last entry unless the cache already holds exactly this line; true when
+// it was added. The entries already there stay byte for byte, with the line ending the file
+// uses (CR LF for a new file); the file is replaced only when complete. Throws EInOutError when
+// the file cannot be read or written (it is then left as it was).
+bool add(const QString& path, const QString& line);
 
 } // namespace ReqsCache

@@ -95,7 +95,29 @@ const CatalogueCase catalogueCases[] = {
              {QString(), parameterTerm(ParameterKind::Genre, QStringLiteral("Pop"), true)}));
      },
      "select * from tamboro where (genre=\"Pop\") order by artist, title"},
+    {"parameters, mediums with wildcards",
+     [] {
+         return parameterBaseQuery(parameterConditions(
+             {QString(), QString(),
+              parameterTerm(ParameterKind::Medium, QStringLiteral("MY_CD"), true) +
+                  parameterTerm(ParameterKind::Medium, QStringLiteral("100%\\x"), false)}));
+     },
+     "select * from tamboro where (location like \"MY\\_CD%\" escape \"\\\" or location "
+     "like\"100\\%\\\\x%\" escape \"\\\")"},
+    {"parameters, a backslash alone needs no escape",
+     [] { return parameterTerm(ParameterKind::Medium, QStringLiteral("A\\B"), true); },
+     "location like \"A\\B%\""},
     {"value lists", [] { return selectArtistsOrdered(); }, "select * from tamboro order by artist"},
+    {"distinct artists", [] { return selectDistinctValues(ParameterKind::Artist); },
+     "select distinct artist from tamboro"},
+    {"distinct genres", [] { return selectDistinctValues(ParameterKind::Genre); },
+     "select distinct genre from tamboro"},
+    {"distinct mediums", [] { return selectDistinctValues(ParameterKind::Medium); },
+     "select distinct location from tamboro"},
+    {"distinct albums", [] { return selectDistinctValues(ParameterKind::Album); },
+     "select distinct album from tamboro"},
+    {"distinct years", [] { return selectDistinctValues(ParameterKind::Year); },
+     "select distinct syear from tamboro"},
     {"fast search",
      [] {
          return selectFastSearch({QStringLiteral("abba"), QStringLiteral("ABBA")});

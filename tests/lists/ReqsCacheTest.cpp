@@ -158,6 +158,36 @@ TEST_F(ReqsCacheTest, EveryEntryGoneLeavesAnEmptyFile)
     EXPECT_TRUE(ReqsCache::captions(path()).isEmpty());
 }
 
+TEST_F(ReqsCacheTest, AddAppendsANewLineOnceAndKeepsTheOthersByteForByte)
+{
+    EXPECT_TRUE(ReqsCache::add(path(), QString::fromUtf8(abba)));
+    EXPECT_EQ(content(), abba + "\r\n");
+    EXPECT_FALSE(ReqsCache::add(path(), QString::fromUtf8(abba)));
+    EXPECT_EQ(content(), abba + "\r\n");
+
+    // A file written elsewhere keeps its line ending and its Latin-1 line.
+    const QByteArray latin1 = " (artists: Mot\xf6r)|select * from tamboro where (artist=\"x\")";
+    write(latin1 + "\n" + gold + "\n");
+    EXPECT_FALSE(ReqsCache::add(path(), QString::fromLatin1(latin1)));
+    EXPECT_TRUE(ReqsCache::add(path(), QString::fromUtf8(queenCd)));
+    EXPECT_EQ(content(), latin1 + "\n" + gold + "\n" + queenCd + "\n");
+    EXPECT_EQ(ReqsCache::captions(path()),
+              (QStringList{" (artists: Mot\u00F6r)", " (albums: Gold)", " (mediums: CD1)"}));
+}
+
+TEST_F(ReqsCacheTest, TheFirstBarEndsTheCaption)
+{
+    const auto entry =
+        ReqsCache::parse(" (albums: A)|select * from tamboro where (album=\"A|7B\")");
+    ASSERT_TRUE(entry.has_value());
+    EXPECT_EQ(entry->caption, QStringLiteral(" (albums: A)"));
+    EXPECT_EQ(entry->query, QStringLiteral("select * from tamboro where (album=\"A|7B\")"));
+    EXPECT_FALSE(ReqsCache::parse(" (albums: A)").has_value());
+    EXPECT_TRUE(ReqsCache::isReadQuery(entry->query));
+    EXPECT_FALSE(ReqsCache::isReadQuery("delete from tamboro"));
+    EXPECT_FALSE(ReqsCache::isReadQuery("selection"));
+}
+
 // When the song table cannot answer at all, the entries are not at fault: none is dropped.
 TEST(ReqsCacheWithoutTable, UnreadableSongTableKeepsEveryEntry)
 {

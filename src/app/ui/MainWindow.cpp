@@ -6,6 +6,7 @@
 
 #include "app/ui/MainWindowMenus.h"
 #include "app/ui/OptionsDialog.h"
+#include "app/ui/ParameterCommands.h"
 #include "app/ui/TPhantom.h"
 #include "app/ui/ToolWindows.h"
 #include "container/EmbeddedFiles.h"
@@ -73,6 +74,10 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
     m_listContext->tagEditor = m_tagEditor;
     m_listContext->gauge = m_gauge;
     m_listContext->roots = [this] { return m_drvs; };
+    m_parameters =
+        new ParameterCommands({this, m_listContext.get(), m_mdiArea, m_menus->parameterMenu(),
+                               m_menus->action("Databasebyparameters1"), &m_itemCounter,
+                               m_services.dialogs, m_gauge, m_services.home});
 
     startUp();
 }
@@ -315,11 +320,8 @@ void MainWindow::buildParameterMenu()
     const QString path = Home::file(m_services.home, QLatin1String(ReqsCache::FileName));
     if (!QFileInfo::exists(path))
         return;
-    for (const QString& caption : ReqsCache::captions(path)) {
-        ++m_itemCounter;
-        QAction* item = m_menus->parameterMenu()->addAction(caption);
-        item->setObjectName(QStringLiteral("NItem%1").arg(m_itemCounter));
-    }
+    for (const QString& caption : ReqsCache::captions(path))
+        m_parameters->addMenuItem(caption);
 }
 
 void MainWindow::loadMainPlayer()

@@ -19,6 +19,7 @@ class Gauge;
 class ListWindow;
 class MainWindowMenus;
 class OptionsDialog;
+class ParameterCommands;
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -47,6 +48,9 @@ public:
     TagEditorWindow* tagEditor() const { return m_tagEditor; }
     OptionsDialog* optionsDialog() const { return m_options; }
     AddFilesWindow* addFilesWindow() const { return m_addFiles; }
+    ParameterCommands* parameterCommands() const { return m_parameters; }
+    // What the list windows borrow from this window, for openers of new windows.
+    ListContext& listContext() { return *m_listContext; }
     // File names (stored form) the last add inserted, for its user list.
     const QStringList& addedNames() const { return m_addedNames; }
     TMPEGPlayer* mainPlayer() const { return m_player.get(); }
@@ -134,6 +138,7 @@ private:
     TagEditorWindow* m_tagEditor = nullptr;
     OptionsDialog* m_options = nullptr;
     AddFilesWindow* m_addFiles = nullptr;
+    ParameterCommands* m_parameters = nullptr;
     TPhantom* m_phantom = nullptr;
     // The tag editor and other tool windows follow the main window to the tray and step aside
     // for modal windows.

@@ -655,7 +655,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ModalCase{"add files", "ToolButton1",
                                 [](MainWindow& w) -> QDialog* { return w.addFilesWindow(); }},
                       ModalCase{"Options", "Options1",
-                                [](MainWindow& w) -> QDialog* { return w.optionsDialog(); }}),
+                                [](MainWindow& w) -> QDialog* { return w.optionsDialog(); }},
+                      ModalCase{"load by parameters", "Databasebyparameters1",
+                                [](MainWindow& w) -> QDialog* {
+                                    return w.findChild<QDialog*>("Form4");
+                                }}),
     RowName());
 
 } // namespace
