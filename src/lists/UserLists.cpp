@@ -14,6 +14,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -69,13 +70,6 @@ qsizetype codePoints(QStringView text)
 {
     return text.size() -
            std::count_if(text.begin(), text.end(), [](QChar c) { return c.isLowSurrogate(); });
-}
-
-const std::vector<int>& rowsOf(const auto& hash, const auto& key)
-{
-    static const std::vector<int> none;
-    const auto it = hash.constFind(key);
-    return it == hash.constEnd() ? none : *it;
 }
 
 } // namespace
@@ -191,6 +185,41 @@ bool UserListMatch::likeMatches(QStringView pattern, QStringView text)
     return pi == p.size();
 }
 
+namespace {
+
+// Rows chained by a key: the first row of each key, and each row's next row of the same key;
+// one table for a whole catalogue rather than a list per key.
+template <typename Key> class RowChains
+{
+public:
+    explicit RowChains(std::size_t rows)
+        : m_next(rows, -1)
+    {
+        m_first.reserve(qsizetype(rows));
+    }
+    void add(const Key& key, int row)
+    {
+        auto it = m_first.find(key);
+        if (it == m_first.end()) {
+            m_first.insert(key, row);
+        } else {
+            m_next[std::size_t(row)] = *it;
+            *it = row;
+        }
+    }
+    template <typename Visit> void forEach(const Key& key, Visit visit) const
+    {
+        for (int row = m_first.value(key, -1); row >= 0; row = m_next[std::size_t(row)])
+            visit(row);
+    }
+
+private:
+    QHash<Key, int> m_first;
+    std::vector<int> m_next;
+};
+
+} // namespace
+
 QStringList UserListMatch::matchingIds(SongDatabase& database, const QStringList& lines,
                                        const std::function<void(int, int)>& progress)
 {
@@ -205,20 +234,33 @@ QStringList UserListMatch::matchingIds(SongDatabase& database, const QStringList
         database.recycle(std::move(query));
     }
 
-    // Songs by their own name, once per kind of separator, and by that name's length for
-    // patterns whose name holds "_" (any one character).
-    struct Index
-    {
-        QHash<QString, std::vector<int>> byName;
-        QHash<qsizetype, std::vector<int>> byLength;
-    };
-    Index indexes[2]; // 0: "/", 1: "\"
-    for (int row = 0; row < int(names.size()); ++row) {
-        for (int kind = 0; kind < 2; ++kind) {
-            const QString segment =
-                lastSegment(names[size_t(row)], kind == 0 ? QLatin1Char('/') : QLatin1Char('\\'));
-            indexes[kind].byName[lookupKey(segment)].push_back(row);
-            indexes[kind].byLength[codePoints(segment)].push_back(row);
+    // What the lines ask for decides which look-ups are made: songs by their own name after
+    // the last "/" or "\", and by that name's length for names holding "_" (any character).
+    std::vector<LinePattern> patterns;
+    patterns.reserve(std::size_t(lines.size()));
+    bool needName[2] = {false, false}; // 0: "/", 1: "\"
+    bool needLength[2] = {false, false};
+    for (const QString& line : lines) {
+        patterns.push_back(patternOf(line));
+        const int kind = patterns.back().separator == QLatin1Char('\\') ? 1 : 0;
+        (patterns.back().fileName.contains(QLatin1Char('_')) ? needLength : needName)[kind] = true;
+    }
+    std::optional<RowChains<QString>> byName[2];
+    std::optional<RowChains<qsizetype>> byLength[2];
+    for (int kind = 0; kind < 2; ++kind) {
+        if (needName[kind])
+            byName[kind].emplace(names.size());
+        if (needLength[kind])
+            byLength[kind].emplace(names.size());
+        if (!needName[kind] && !needLength[kind])
+            continue;
+        const QChar separator = kind == 0 ? QLatin1Char('/') : QLatin1Char('\\');
+        for (int row = 0; row < int(names.size()); ++row) {
+            const QString segment = lastSegment(names[std::size_t(row)], separator);
+            if (byName[kind])
+                byName[kind]->add(lookupKey(segment), row);
+            if (byLength[kind])
+                byLength[kind]->add(codePoints(segment), row);
         }
     }
 
@@ -227,38 +269,37 @@ QStringList UserListMatch::matchingIds(SongDatabase& database, const QStringList
     if (progress)
         progress(0, total);
     for (int i = 0; i < total; ++i) {
-        const LinePattern pattern = patternOf(lines[i]);
+        const LinePattern& pattern = patterns[std::size_t(i)];
         const QString like = likePattern(pattern);
-        if (like.toUtf8().size() <= maxLikePatternBytes) {
-            const Index& index = indexes[pattern.separator == QLatin1Char('\\') ? 1 : 0];
-            auto test = [&](int row) {
-                if (!found[size_t(row)] && likeMatches(like, names[size_t(row)]))
-                    found[size_t(row)] = true;
-            };
-            if (pattern.fileName.contains(QLatin1Char('%'))) {
-                for (int row = 0; row < int(names.size()); ++row)
-                    test(row);
-            } else if (pattern.fileName.contains(QLatin1Char('_'))) {
-                for (int row : rowsOf(index.byLength, codePoints(pattern.fileName)))
-                    test(row);
-            } else {
-                for (int row : rowsOf(index.byName, lookupKey(pattern.fileName)))
-                    test(row);
-            }
+        const int kind = pattern.separator == QLatin1Char('\\') ? 1 : 0;
+        auto test = [&](int row) {
+            if (!found[std::size_t(row)] && likeMatches(like, names[std::size_t(row)]))
+                found[std::size_t(row)] = true;
+        };
+        if (like.size() * 3 > maxLikePatternBytes && like.toUtf8().size() > maxLikePatternBytes) {
+            // Refused by the song table: finds nothing.
+        } else if (pattern.fileName.contains(QLatin1Char('%'))) {
+            for (int row = 0; row < int(names.size()); ++row)
+                test(row);
+        } else if (pattern.fileName.contains(QLatin1Char('_'))) {
+            byLength[kind]->forEach(codePoints(pattern.fileName), test);
+        } else {
+            byName[kind]->forEach(lookupKey(pattern.fileName), test);
         }
         if (progress)
             progress(i + 1, total);
     }
 
     // The table may hand the rows over in the order of an index: the IDs are put in order.
-    std::vector<std::pair<qlonglong, QString>> hits;
-    for (size_t row = 0; row < found.size(); ++row)
+    std::vector<std::pair<qlonglong, int>> hits;
+    for (std::size_t row = 0; row < found.size(); ++row)
         if (found[row])
-            hits.emplace_back(ids[row].toLongLong(), ids[row]);
+            hits.emplace_back(ids[row].toLongLong(), int(row));
     std::sort(hits.begin(), hits.end());
     QStringList result;
+    result.reserve(qsizetype(hits.size()));
     for (const auto& hit : hits)
-        result << hit.second;
+        result << ids[std::size_t(hit.second)];
     return result;
 }
 
