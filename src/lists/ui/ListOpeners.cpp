@@ -36,6 +36,7 @@ ListWindow* openUserList(ListContext& context, QMdiArea* area)
 {
     ListWindow* window = createListWindow(context, area, ListIcons::Kind::UserList);
     window->setUsrHdrs(QStringList());
+    window->showNoSongs(); // the status line counts nothing rather than showing nothing
     ++context.shared->userListCounter;
     window->setCaption(QStringLiteral("User List (%1)").arg(context.shared->userListCounter));
     return window;
