@@ -4,6 +4,7 @@
 #include "db/TextCodec.h"
 #include "intake/ui/AddFilesWindow.h"
 #include "intake/ui/TagEditorWindow.h"
+#include "lists/ui/ListModel.h"
 #include "lists/ui/ListWindow.h"
 #include "platform/Clock.h"
 #include "player/TMPEGPlayer.h"
@@ -387,6 +388,46 @@ TEST_F(MainWindowTest, SaveUserListFollowsTheOpenListWindows)
     tick(*window, "CheckTimer");
     EXPECT_FALSE(act(*window, "SaveUserList1")->isEnabled());
     EXPECT_FALSE(act(*window, "ToolButton7")->isEnabled());
+}
+
+// The user-list commands from their menu items and tool buttons, and the list of added songs
+// from the add report's timer; a file that is no list is an error box and opens nothing.
+TEST_F(MainWindowTest, UserListCommandsOpenSaveAndListTheAddedSongs)
+{
+    makeSongTable({QStringLiteral("Abba"), QStringLiteral("Queen")});
+    auto window = start();
+    const auto captions = [&window] {
+        QStringList texts;
+        for (ListWindow* list : window->listWindows())
+            texts << list->caption();
+        return texts;
+    };
+
+    act(*window, "ToolButton5")->trigger();
+    act(*window, "Wholedatabase1")->trigger();
+    const QString file = home.file(QStringLiteral("both.tb3"));
+    dialogs.queueSaveFile(file);
+    act(*window, "SaveUserList1")->trigger();
+    EXPECT_EQ(QFileInfo(file).size(),
+              qint64(2 * QByteArray("/media/nobody/OLDCD/1.mp3\r\n").size()));
+
+    dialogs.queueOpenFile(file);
+    act(*window, "ToolButton6")->trigger();
+    writeTestFile(home.file(QStringLiteral("binary.tb3")), QByteArray("\0\1\2", 3));
+    dialogs.queueOpenFile(home.file(QStringLiteral("binary.tb3")));
+    act(*window, "OpenUserList1")->trigger();
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_EQ(dialogs.messages().first().kind, Dialogs::Kind::Error);
+
+    auto* addFiles = window->findChild<AddFilesWindow*>();
+    ASSERT_NE(addFiles, nullptr);
+    emit addFiles->userListOfAddedRequested({QStringLiteral("/media/nobody/OLDCD/2.mp3")});
+    tick(*window, "CustomListFromAdditionTimer");
+
+    EXPECT_EQ(captions(),
+              (QStringList{"User List (1)", "Whole database (1)", "User List (2)", "User List"}));
+    EXPECT_EQ(window->listWindows().at(2)->model()->rowCount(), 2);
+    EXPECT_EQ(window->listWindows().at(3)->model()->rowCount(), 1);
 }
 
 TEST_F(MainWindowTest, AMediumThatComesRefreshesEveryListWindow)
