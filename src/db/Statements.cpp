@@ -175,6 +175,22 @@ QString selectFastSearch(const QStringList& variants)
     return QStringLiteral("select * from tamboro where") + groups.join(QStringLiteral(" or "));
 }
 
+QString fastSearchKeywordGroup(const QStringList& foldedForms)
+{
+    QStringList terms;
+    for (const QString& form : foldedForms)
+        terms << QStringLiteral("instr(casefold(Artist), ") + quoted(form) +
+                     QStringLiteral(") > 0 or instr(casefold(title), ") + quoted(form) +
+                     QStringLiteral(") > 0");
+    return QLatin1Char('(') + terms.join(QStringLiteral(" or ")) + QLatin1Char(')');
+}
+
+QString selectFastSearchFolded(const QStringList& groups, bool everyGroup)
+{
+    return QStringLiteral("select * from tamboro where") +
+           groups.join(everyGroup ? QStringLiteral(" and ") : QStringLiteral(" or "));
+}
+
 QString userListFileTerm(const QString& drive, const QString& fileName)
 {
     return QStringLiteral(" filename like ") + quoted(drive + QStringLiteral("%\\") + fileName);

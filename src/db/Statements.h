@@ -47,6 +47,12 @@ QString parameterBaseQuery(const QString& conditions); // without the order clau
 // FastSearch: one group per case variant, joined by " or ".
 QString fastSearchGroup(const QString& variant);
 QString selectFastSearch(const QStringList& variants);
+// FastSearch as the list window runs it: a keyword's group holds when the case-folded artist
+// or title contains any of its forms (each in stored form and case-folded, see CaseFold); the
+// groups are joined by " or ", or by " and " when every keyword must be found. A form is
+// matched as it stands: "%" and "_" are characters like any other.
+QString fastSearchKeywordGroup(const QStringList& foldedForms);
+QString selectFastSearchFolded(const QStringList& groups, bool everyGroup);
 
 // Songs of a user list file: one term per file, by drive and file name.
 QString userListFileTerm(const QString& drive, const QString& fileName);

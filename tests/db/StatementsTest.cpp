@@ -102,6 +102,26 @@ const CatalogueCase catalogueCases[] = {
      },
      "select * from tamboro where(Artist like \"%abba%\" or title like \"%abba%\") or (Artist "
      "like \"%ABBA%\" or title like \"%ABBA%\")"},
+    {"fast search, any keyword",
+     [] {
+         return selectFastSearchFolded(
+             {fastSearchKeywordGroup({QStringLiteral("abba")}),
+              fastSearchKeywordGroup({QStringLiteral("straße"), QStringLiteral("strasse")})},
+             false);
+     },
+     "select * from tamboro where(instr(casefold(Artist), \"abba\") > 0 or "
+     "instr(casefold(title), \"abba\") > 0) or (instr(casefold(Artist), \"straße\") > 0 or "
+     "instr(casefold(title), \"straße\") > 0 or instr(casefold(Artist), \"strasse\") > 0 or "
+     "instr(casefold(title), \"strasse\") > 0)"},
+    {"fast search, every keyword",
+     [] {
+         return selectFastSearchFolded({fastSearchKeywordGroup({QStringLiteral("abba")}),
+                                        fastSearchKeywordGroup({QStringLiteral("don|1t")})},
+                                       true);
+     },
+     "select * from tamboro where(instr(casefold(Artist), \"abba\") > 0 or "
+     "instr(casefold(title), \"abba\") > 0) and (instr(casefold(Artist), \"don|1t\") > 0 or "
+     "instr(casefold(title), \"don|1t\") > 0)"},
     {"user list file",
      [] {
          return selectUserListFiles({{QStringLiteral("D:"), QStringLiteral("a.mp3")},
@@ -190,6 +210,9 @@ TEST(Statements, ValuesThatWouldBreakOutOfTheirLiteralAreRefused)
         [&] { return selectArtistEquals(injection); },
         [&] { return parameterTerm(ParameterKind::Medium, quote, true); },
         [&] { return fastSearchGroup(injection); },
+        [&] {
+            return fastSearchKeywordGroup({QStringLiteral("abba"), injection});
+        },
         [&] {
             Song song = sampleSong();
             song.location = quote + QLatin1Char('!');
