@@ -2,6 +2,8 @@
 
 #include "cli/CliContext.h"
 
+struct ListBuildResult;
+
 // Each command returns the process exit status.
 int runTagCommand(CliContext& context, const QStringList& args);
 int runProbeCommand(CliContext& context, const QStringList& args);
@@ -9,3 +11,7 @@ int runDecodeCommand(CliContext& context, const QStringList& args);
 int runListCommand(CliContext& context, const QStringList& args);
 int runGuessCommand(CliContext& context, const QStringList& args);
 int runAddCommand(CliContext& context, const QStringList& args);
+int runSearchCommand(CliContext& context, const QStringList& args);
+
+// The rows of a list as `list` prints them, one record per song, then the status panels.
+void printList(CliContext& context, const ListBuildResult& result, bool json);

@@ -18,22 +18,8 @@ const char* const subNames[ListEntry::subCount] = {
 
 } // namespace
 
-// The whole database as its list window shows it: the rows in artist and title order, each
-// file looked for on the media present now, and the four status panels.
-int runListCommand(CliContext& context, const QStringList& args)
+void printList(CliContext& context, const ListBuildResult& result, bool json)
 {
-    const CliArgs parsed = parseCliArgs(args, {QStringLiteral("--json")}, {});
-    if (!parsed.positional.isEmpty())
-        throw CliUsageError(QStringLiteral("list takes no files"));
-    const bool json = parsed.has(QStringLiteral("--json"));
-
-    SongDatabase database(context.home);
-    RQuery query(database);
-    query.setSql(Statements::selectAllByArtistTitle());
-    query.open();
-    const ListBuildResult result = buildList(query, SystemVolumes().roots(), {});
-    query.close();
-
     QString line; // one buffer for all lines: its room is kept from song to song
     for (const ListEntry& row : result.rows) {
         line.resize(0);
@@ -73,5 +59,23 @@ int runListCommand(CliContext& context, const QStringList& args)
         context.out << result.panels().join(QLatin1Char('\t')) << '\n';
         context.out.flush();
     }
+}
+
+// The whole database as its list window shows it: the rows in artist and title order, each
+// file looked for on the media present now, and the four status panels.
+int runListCommand(CliContext& context, const QStringList& args)
+{
+    const CliArgs parsed = parseCliArgs(args, {QStringLiteral("--json")}, {});
+    if (!parsed.positional.isEmpty())
+        throw CliUsageError(QStringLiteral("list takes no files"));
+    const bool json = parsed.has(QStringLiteral("--json"));
+
+    SongDatabase database(context.home);
+    RQuery query(database);
+    query.setSql(Statements::selectAllByArtistTitle());
+    query.open();
+    const ListBuildResult result = buildList(query, SystemVolumes().roots(), {});
+    query.close();
+    printList(context, result, json);
     return 0;
 }

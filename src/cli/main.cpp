@@ -20,6 +20,11 @@ Commands:
   list [--json]                    print the whole database as its list shows it: one record
                                    per song (its file looked for on the media present now),
                                    then the status panels
+  search [--json] [--and] TEXT     print the songs FastSearch lists for TEXT, as list
+                                   prints them: songs whose artist or title contains any
+                                   keyword of TEXT (every keyword with --and), letter case
+                                   ignored. Blanks split TEXT into keywords, unless it ends
+                                   with one: then TEXT is one keyword, blanks included
   guess [--json] FILE...           what filename recognition would make of each file name
                                    (artist, title, genre, full or partial) with the song
                                    table as it is; writes nothing
@@ -51,8 +56,9 @@ struct Command
 };
 
 const Command commands[] = {
-    {"tag", runTagCommand},   {"probe", runProbeCommand}, {"decode", runDecodeCommand},
-    {"list", runListCommand}, {"guess", runGuessCommand}, {"add", runAddCommand},
+    {"tag", runTagCommand},       {"probe", runProbeCommand}, {"decode", runDecodeCommand},
+    {"list", runListCommand},     {"guess", runGuessCommand}, {"add", runAddCommand},
+    {"search", runSearchCommand},
 };
 
 } // namespace
