@@ -127,8 +127,8 @@ QSqlDatabase SongDatabase::connection()
         throwDatabaseError(error);
     }
     // Our own busy handler instead of the driver's time-out: the wait gets our length and can
-    // be reported while it lasts. casefold() lets statements match text without regard to
-    // letter case beyond A to Z (FastSearch).
+    // be reported while it lasts. foldcontains() lets statements match text without regard
+    // to letter case beyond A to Z (FastSearch).
     const QVariant handle = db.driver()->handle();
     if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
         if (sqlite3* engine = *static_cast<sqlite3* const*>(handle.constData())) {

@@ -20,7 +20,7 @@ class SongQuery;
 // such files are attached when a statement first names them. The connection opens on the first
 // statement and never creates the song table: a missing file is an error, so that the
 // start-up write-out of the empty template is never pre-empted by an empty file. Statements
-// may call casefold() (CaseFold.h) on every connection.
+// may call foldcontains() (CaseFold.h) on every connection.
 class SongDatabase
 {
 public:

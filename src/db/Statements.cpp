@@ -179,9 +179,8 @@ QString fastSearchKeywordGroup(const QStringList& foldedForms)
 {
     QStringList terms;
     for (const QString& form : foldedForms)
-        terms << QStringLiteral("instr(casefold(Artist), ") + quoted(form) +
-                     QStringLiteral(") > 0 or instr(casefold(title), ") + quoted(form) +
-                     QStringLiteral(") > 0");
+        terms << QStringLiteral("foldcontains(") + quoted(form) +
+                     QStringLiteral(", Artist, title)");
     return QLatin1Char('(') + terms.join(QStringLiteral(" or ")) + QLatin1Char(')');
 }
 

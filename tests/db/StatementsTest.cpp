@@ -109,19 +109,16 @@ const CatalogueCase catalogueCases[] = {
               fastSearchKeywordGroup({QStringLiteral("straße"), QStringLiteral("strasse")})},
              false);
      },
-     "select * from tamboro where(instr(casefold(Artist), \"abba\") > 0 or "
-     "instr(casefold(title), \"abba\") > 0) or (instr(casefold(Artist), \"straße\") > 0 or "
-     "instr(casefold(title), \"straße\") > 0 or instr(casefold(Artist), \"strasse\") > 0 or "
-     "instr(casefold(title), \"strasse\") > 0)"},
+     "select * from tamboro where(foldcontains(\"abba\", Artist, title)) or "
+     "(foldcontains(\"straße\", Artist, title) or foldcontains(\"strasse\", Artist, title))"},
     {"fast search, every keyword",
      [] {
          return selectFastSearchFolded({fastSearchKeywordGroup({QStringLiteral("abba")}),
                                         fastSearchKeywordGroup({QStringLiteral("don|1t")})},
                                        true);
      },
-     "select * from tamboro where(instr(casefold(Artist), \"abba\") > 0 or "
-     "instr(casefold(title), \"abba\") > 0) and (instr(casefold(Artist), \"don|1t\") > 0 or "
-     "instr(casefold(title), \"don|1t\") > 0)"},
+     "select * from tamboro where(foldcontains(\"abba\", Artist, title)) and "
+     "(foldcontains(\"don|1t\", Artist, title))"},
     {"user list file",
      [] {
          return selectUserListFiles({{QStringLiteral("D:"), QStringLiteral("a.mp3")},
