@@ -50,6 +50,7 @@ TEST_F(FastSearchCommandTest, OpensASearchWindowSortedByArtistAndTitle)
     EXPECT_EQ(window->objectName(), QStringLiteral("Child1"));
     EXPECT_EQ(picture(window->windowIcon()),
               picture(ListIcons::listIcon(ListIcons::Kind::Parameters)));
+    EXPECT_EQ(picture(window->parentWidget()->windowIcon()), picture(window->windowIcon()));
     EXPECT_TRUE(window->parentWidget()->isMaximized());
     EXPECT_EQ(column(window, 0), (QStringList{"ABBA", "Abba Tribute", "Queen"}));
     EXPECT_EQ(orderOfLastQuery(), QStringLiteral(" order by artist asc, title asc"));
