@@ -61,9 +61,10 @@ bench-intake: build-release
 
 # Makes the 100,000-song list corpus once (under build/release) and prints the list figures.
 bench-lists: build-release
-	cmake --build --preset release --target ListBench ShellBench -j $(JOBS)
+	cmake --build --preset release --target ListBench ShellBench FastSearchBench -j $(JOBS)
 	./build/release/bench/ListBench
 	./build/release/bench/ShellBench
+	./build/release/bench/FastSearchBench
 
 format:
 	find src tests bench decoder fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
