@@ -3,10 +3,15 @@
 #include "container/LZRW1KH.h"
 #include "container/TCompressStream.h"
 #include "container/TFileSource.h"
+#include "db/SongDatabase.h"
+#include "db/Statements.h"
+#include "db/TextCodec.h"
+#include "db/UQuery.h"
 #include "intake/Id3v1Block.h"
 #include "intake/TMP3Info.h"
 #include "intake/WmaReader.h"
 #include "lists/ReqsCache.h"
+#include "lists/UserLists.h"
 #include "mpegdll.h"
 #include "platform/Errors.h"
 
@@ -15,6 +20,7 @@
 #include <QTemporaryDir>
 
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -265,6 +271,60 @@ QList<QByteArray> reqsSeeds(const QString&)
     };
 }
 
+// --- userlist --------------------------------------------------------------------------------
+
+// A small song table in the scratch home, made once, for the lines to be matched against.
+SongDatabase& userListTable()
+{
+    static std::unique_ptr<SongDatabase> database = [] {
+        const QString home = scratchDir() + QStringLiteral("/home");
+        QDir().mkpath(home);
+        SongDatabase::createSongTable(home + QStringLiteral("/tamboro.db"));
+        auto db = std::make_unique<SongDatabase>(home);
+        UQuery insert(*db);
+        for (const char* name :
+             {"/media/u/USB/Pop/a.mp3", "/home/u/Music/a_b.mp3", "C:\\Music\\x.mp3",
+              "\\\\server\\share\\y.mp3", "/m/don't #1.mp3"}) {
+            Song song;
+            song.artist = QStringLiteral("A");
+            song.title = QStringLiteral("T");
+            song.filename = QString::fromUtf8(name);
+            song.location = QStringLiteral("Disk!");
+            insert.setSql(Statements::insertSong(song.storedForm()));
+            insert.execSQL();
+        }
+        return db;
+    }();
+    return *database;
+}
+
+bool runUserList(const QByteArray& input)
+{
+    QByteArray bytes = input;
+    QBuffer device(&bytes);
+    device.open(QIODevice::ReadOnly);
+    QStringList lines;
+    if (!tolerant([&] { lines = UserListFile::read(device, QStringLiteral("fuzz.tb3")); }))
+        return false;
+    for (const QString& line : lines) {
+        const QString like = UserListMatch::likePattern(UserListMatch::patternOf(line));
+        (void)UserListMatch::likeMatches(like, line);
+        (void)UserListMatch::likeMatches(line, like);
+    }
+    tolerant([&] { (void)UserListMatch::matchingIds(userListTable(), lines); });
+    return true;
+}
+
+QList<QByteArray> userListSeeds(const QString&)
+{
+    return {
+        "/media/u/USB/Rock/a.mp3\r\n/home/u/a_b.mp3\r\nC|5\\Other\\x.mp3\r\n",
+        "\\\\server\\share\\Pop\\y.mp3\nD|5x.mp3\n%_%\n/m/don|1t |3.mp3\n",
+        QByteArray("\xEF\xBB\xBF/m/caf\xc3\xa9.mp3\r\nC|5\\Caf\xe9 \x80.mp3\r\n"),
+        QByteArray(300, '%') + "\r\n" + QByteArray(200, '_') + "a.mp3\r\n",
+    };
+}
+
 // --- wma -------------------------------------------------------------------------------------
 
 // The add run's WMA read: the header check, and TagLib only for a header that passes it (the
@@ -294,5 +354,6 @@ QList<FuzzTarget> fuzzTargets()
         {QStringLiteral("mpeg"), 16 * 1024, runMpeg, mpegSeeds},
         {QStringLiteral("reqs"), 8 * 1024, runReqs, reqsSeeds},
         {QStringLiteral("wma"), 16 * 1024, runWma, wmaSeeds},
+        {QStringLiteral("userlist"), 8 * 1024, runUserList, userListSeeds},
     };
 }

@@ -11,7 +11,8 @@ int runDecodeCommand(CliContext& context, const QStringList& args);
 int runListCommand(CliContext& context, const QStringList& args);
 int runGuessCommand(CliContext& context, const QStringList& args);
 int runAddCommand(CliContext& context, const QStringList& args);
+int runUserListCommand(CliContext& context, const QStringList& args);
 int runSearchCommand(CliContext& context, const QStringList& args);
 
-// The rows of a list as `list` prints them, one record per song, then the status panels.
-void printList(CliContext& context, const ListBuildResult& result, bool json);
+// Prints built rows as `list` does: one line (or JSON record) per row, then the status panels.
+void printListRows(CliContext& context, const ListBuildResult& result, bool json);

@@ -18,7 +18,25 @@ const char* const subNames[ListEntry::subCount] = {
 
 } // namespace
 
-void printList(CliContext& context, const ListBuildResult& result, bool json)
+// The whole database as its list window shows it: the rows in artist and title order, each
+// file looked for on the media present now, and the four status panels.
+int runListCommand(CliContext& context, const QStringList& args)
+{
+    const CliArgs parsed = parseCliArgs(args, {QStringLiteral("--json")}, {});
+    if (!parsed.positional.isEmpty())
+        throw CliUsageError(QStringLiteral("list takes no files"));
+
+    SongDatabase database(context.home);
+    RQuery query(database);
+    query.setSql(Statements::selectAllByArtistTitle());
+    query.open();
+    const ListBuildResult result = buildList(query, SystemVolumes().roots(), {});
+    query.close();
+    printListRows(context, result, parsed.has(QStringLiteral("--json")));
+    return 0;
+}
+
+void printListRows(CliContext& context, const ListBuildResult& result, bool json)
 {
     QString line; // one buffer for all lines: its room is kept from song to song
     for (const ListEntry& row : result.rows) {
@@ -59,23 +77,4 @@ void printList(CliContext& context, const ListBuildResult& result, bool json)
         context.out << result.panels().join(QLatin1Char('\t')) << '\n';
         context.out.flush();
     }
-}
-
-// The whole database as its list window shows it: the rows in artist and title order, each
-// file looked for on the media present now, and the four status panels.
-int runListCommand(CliContext& context, const QStringList& args)
-{
-    const CliArgs parsed = parseCliArgs(args, {QStringLiteral("--json")}, {});
-    if (!parsed.positional.isEmpty())
-        throw CliUsageError(QStringLiteral("list takes no files"));
-    const bool json = parsed.has(QStringLiteral("--json"));
-
-    SongDatabase database(context.home);
-    RQuery query(database);
-    query.setSql(Statements::selectAllByArtistTitle());
-    query.open();
-    const ListBuildResult result = buildList(query, SystemVolumes().roots(), {});
-    query.close();
-    printList(context, result, json);
-    return 0;
 }

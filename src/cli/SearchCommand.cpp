@@ -31,6 +31,6 @@ int runSearchCommand(CliContext& context, const QStringList& args)
     query.open();
     const ListBuildResult result = buildList(query, SystemVolumes().roots(), {});
     query.close();
-    printList(context, result, parsed.has(QStringLiteral("--json")));
+    printListRows(context, result, parsed.has(QStringLiteral("--json")));
     return 0;
 }

@@ -42,6 +42,12 @@ Commands:
                                    TEXT is the add window's status text. Files whose tag
                                    gives no artist are read again in a second pass, which
                                    counts from 0 again
+  userlist save (--query SQL | --all) FILE
+                                   write a user list file (.tb3): the stored file name of
+                                   every song the select statement (or the whole database)
+                                   gives, in its order, lines ended by CR LF
+  userlist open [--json] FILE      the rows the user list of FILE shows: each line finds
+                                   the songs of its file name on its medium, in any folder
 
 Exit code: 0 when everything worked, 1 when a file given could not be read, does not
 exist or could not be written, or the command failed, 2 for a mistake in the command.
@@ -56,9 +62,9 @@ struct Command
 };
 
 const Command commands[] = {
-    {"tag", runTagCommand},       {"probe", runProbeCommand}, {"decode", runDecodeCommand},
-    {"list", runListCommand},     {"guess", runGuessCommand}, {"add", runAddCommand},
-    {"search", runSearchCommand},
+    {"tag", runTagCommand},           {"probe", runProbeCommand},   {"decode", runDecodeCommand},
+    {"list", runListCommand},         {"guess", runGuessCommand},   {"add", runAddCommand},
+    {"userlist", runUserListCommand}, {"search", runSearchCommand},
 };
 
 } // namespace

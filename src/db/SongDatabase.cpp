@@ -55,6 +55,9 @@ const char* const indexes[] = {
 
 std::atomic<int> connectionCounter{0};
 
+constexpr qsizetype maxBoundValues = 999;
+constexpr qsizetype maxKeptStatementLength = 16 * 1024;
+
 QString preparedKey(const QString& parameterizedSql, bool forwardOnly)
 {
     return (forwardOnly ? QLatin1Char('F') : QLatin1Char('S')) + parameterizedSql;
@@ -189,6 +192,15 @@ QSqlQuery SongDatabase::execute(const QString& dialectText, bool forwardOnly)
     for (const QString& table : statement.tables)
         attach(table);
 
+    // The engine takes at most 32,766 bound values, and a statement of thousands of values is
+    // not worth keeping compiled: such a one is run with its values written in.
+    if (statement.values.size() > maxBoundValues) {
+        QSqlQuery query(db);
+        query.setForwardOnly(forwardOnly);
+        if (!query.exec(statement.sql))
+            throwDatabaseError(query.lastError());
+        return query;
+    }
     const QString key = preparedKey(statement.parameterizedSql, forwardOnly);
     QSqlQuery query;
     if (auto it = m_prepared.find(key); it != m_prepared.end()) {
@@ -209,7 +221,8 @@ QSqlQuery SongDatabase::execute(const QString& dialectText, bool forwardOnly)
 
 void SongDatabase::recycle(QSqlQuery&& query)
 {
-    if (!isConnected() || query.lastQuery().isEmpty())
+    if (!isConnected() || query.lastQuery().isEmpty() ||
+        query.lastQuery().size() > maxKeptStatementLength)
         return;
     query.finish();
     const QString key = preparedKey(query.lastQuery(), query.isForwardOnly());

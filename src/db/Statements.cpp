@@ -190,17 +190,22 @@ QString selectFastSearchFolded(const QStringList& groups, bool everyGroup)
            groups.join(everyGroup ? QStringLiteral(" and ") : QStringLiteral(" or "));
 }
 
-QString userListFileTerm(const QString& drive, const QString& fileName)
+QString userListFileTerm(const QString& pattern)
 {
-    return QStringLiteral(" filename like ") + quoted(drive + QStringLiteral("%\\") + fileName);
+    return QStringLiteral(" filename like ") + quoted(pattern);
 }
 
-QString selectUserListFiles(const QList<QPair<QString, QString>>& driveAndName)
+QString selectUserListFiles(const QStringList& patterns)
 {
     QStringList terms;
-    for (const auto& [drive, name] : driveAndName)
-        terms << userListFileTerm(drive, name);
+    for (const QString& pattern : patterns)
+        terms << userListFileTerm(pattern);
     return QStringLiteral("select * from tamboro where ") + terms.join(QStringLiteral(" or "));
+}
+
+QString selectIdsAndFilenames()
+{
+    return QStringLiteral("select ID, filename from tamboro");
 }
 
 QString withOrder(const QString& baseQuery, const QString& orderClause)

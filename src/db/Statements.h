@@ -54,9 +54,12 @@ QString selectFastSearch(const QStringList& variants);
 QString fastSearchKeywordGroup(const QStringList& foldedForms);
 QString selectFastSearchFolded(const QStringList& groups, bool everyGroup);
 
-// Songs of a user list file: one term per file, by drive and file name.
-QString userListFileTerm(const QString& drive, const QString& fileName);
-QString selectUserListFiles(const QList<QPair<QString, QString>>& driveAndName);
+// Songs of a user list file: one term per line, whose "like" pattern (stored form) is the
+// line's drive, "%", its separator and its file name.
+QString userListFileTerm(const QString& pattern);
+QString selectUserListFiles(const QStringList& patterns);
+// Every song's ID and stored file name, for finding the songs of user list lines.
+QString selectIdsAndFilenames();
 
 // A window's base query with an order clause such as " order by artist asc, title asc".
 QString withOrder(const QString& baseQuery, const QString& orderClause);

@@ -104,6 +104,13 @@ const RunCase runCases[] = {
      // Artist without regard to case, then title: abba's Fernando before Abba's Waterloo.
      {"2", "1", "3", "4", "5"}},
     {"selectAllById", [] { return selectAllById(); }, nullptr, {}, {"1", "2", "3", "4", "5"}},
+    {"selectIdsAndFilenames",
+     [] { return selectIdsAndFilenames(); },
+     nullptr,
+     {},
+     {"1", "2", "3", "4", "5"},
+     -1,
+     true},
     {"selectTopPlayed", [] { return selectTopPlayed(); }, nullptr, {}, {"2", "3", "1", "5", "4"}},
     {"selectByIds",
      [] {
@@ -222,9 +229,8 @@ const RunCase runCases[] = {
      {"1"}},
     {"selectUserListFiles",
      [] {
-         return selectUserListFiles({{"D:", "Beatles - Help.mp3"},
-                                     {"E:", "Love Street.mp3"},
-                                     {"C:", "Abba - Waterloo.mp3"}});
+         return selectUserListFiles(
+             {"D:%\\Beatles - Help.mp3", "E:%\\Love Street.mp3", "C:%\\Abba - Waterloo.mp3"});
      },
      nullptr,
      {},

@@ -121,11 +121,12 @@ const CatalogueCase catalogueCases[] = {
      "(foldcontains(\"don|1t\", Artist, title))"},
     {"user list file",
      [] {
-         return selectUserListFiles({{QStringLiteral("D:"), QStringLiteral("a.mp3")},
-                                     {QStringLiteral("E:"), QStringLiteral("b.mp3")}});
+         return selectUserListFiles({QStringLiteral("D:%\\a.mp3"), QStringLiteral("E:%\\b.mp3")});
      },
      "select * from tamboro where  filename like \"D:%\\a.mp3\" or  filename like "
      "\"E:%\\b.mp3\""},
+    {"ids and file names", [] { return selectIdsAndFilenames(); },
+     "select ID, filename from tamboro"},
     {"re-query",
      [] { return withOrder(selectAll(), QStringLiteral(" order by artist asc, title asc")); },
      "select * from tamboro order by artist asc, title asc"},

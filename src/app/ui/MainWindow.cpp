@@ -18,6 +18,7 @@
 #include "lists/ui/ListContext.h"
 #include "lists/ui/ListOpeners.h"
 #include "lists/ui/ListWindow.h"
+#include "lists/ui/UserListCommands.h"
 #include "platform/Errors.h"
 #include "platform/Home.h"
 #include "platform/ShellVerbs.h"
@@ -153,6 +154,15 @@ void MainWindow::connectCommands()
     command("Wholedatabase1", [this] { wholeDatabase(); });
     command("FastSearchthedatabase1",
             [this] { FastSearchCommand::run(*m_listContext, m_mdiArea, *m_services.dialogs); });
+    command("Userlistdatabase1", [this] { ListOpeners::openUserList(*m_listContext, m_mdiArea); });
+    command("OpenUserList1", [this] {
+        UserListCommands::open(*m_listContext, m_mdiArea, *m_services.dialogs, m_userListFolder);
+    });
+    command("SaveUserList1", [this] {
+        QMdiSubWindow* active = m_mdiArea->activeSubWindow();
+        if (auto* list = active ? qobject_cast<ListWindow*>(active->widget()) : nullptr)
+            UserListCommands::save(*m_listContext, *list, *m_services.dialogs, m_userListFolder);
+    });
     connect(m_menus->action("Exit1"), &QAction::triggered, this, &QWidget::close);
 
     // View
@@ -546,8 +556,7 @@ void MainWindow::showAddFiles()
 
 void MainWindow::customListFromAddition()
 {
-    // The user list of the songs just added is built by the user-list window, which takes
-    // m_addedNames when it lands; until then the names wait here.
+    guarded([this] { UserListCommands::fromAdded(*m_listContext, m_mdiArea, m_addedNames); });
 }
 
 void MainWindow::showAbout()

@@ -7,6 +7,7 @@
 #include "lists/ListShared.h"
 #include "platform/ShellVerbs.h"
 
+#include <QDir>
 #include <QMainWindow>
 #include <QStringList>
 
@@ -155,6 +156,8 @@ private:
 
     QStringList m_drvs;
     QStringList m_addedNames;
+    // Where the user-list dialogs open: the folder of the list saved or opened last.
+    QString m_userListFolder = QDir::homePath();
     QString m_playStr;
     QString m_enqStr;
     bool m_quitRequested = false;

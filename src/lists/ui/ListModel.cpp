@@ -1,6 +1,9 @@
 #include "lists/ui/ListModel.h"
 
 #include "lists/ui/ListIcons.h"
+#include "lists/ui/SongDrag.h"
+
+#include <algorithm>
 
 ListModel::ListModel(QObject* parent)
     : QAbstractTableModel(parent)
@@ -82,7 +85,29 @@ Qt::ItemFlags ListModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren |
+           Qt::ItemIsDragEnabled;
+}
+
+QStringList ListModel::mimeTypes() const
+{
+    return {QLatin1String(SongDrag::MimeType)};
+}
+
+QMimeData* ListModel::mimeData(const QModelIndexList& indexes) const
+{
+    // One index per cell of a selected row: each row once, in row order.
+    std::vector<int> rows;
+    for (const QModelIndex& index : indexes)
+        if (index.isValid())
+            rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    SongDrag::Payload payload;
+    payload.source = m_dragSource;
+    for (int row : rows)
+        payload.ids << entry(row).value(ListEntry::ID);
+    return SongDrag::encode(payload);
 }
 
 void ListModel::setEntries(std::vector<ListEntry>&& entries)

@@ -33,6 +33,12 @@ public:
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+    // Rows dragged out carry their IDs and the name of the window they came from.
+    void setDragSource(const QString& windowName) { m_dragSource = windowName; }
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
+
     // Replaces all rows at once.
     void setEntries(std::vector<ListEntry>&& entries);
     void clear();
@@ -48,6 +54,7 @@ private:
     const QIcon& rowIcon(bool available) const;
 
     std::vector<ListEntry> m_entries;
+    QString m_dragSource;
     std::array<HeaderImage, columns> m_headerImages{};
     // Made on first use: a model may exist before the application's style does.
     mutable QIcon m_availableIcon;

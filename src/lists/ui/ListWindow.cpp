@@ -20,7 +20,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -40,52 +39,8 @@
 
 namespace {
 
-const char* const loadingCaption = "Loading list, please wait...";
 constexpr int filenameColumn = 3;
 constexpr int panelWidth = 175;
-// The gauge is repainted at most this often while rows are built: a repaint per row would
-// cost more than building the row.
-constexpr qint64 gaugeIntervalMs = 50;
-
-// Closes the gauge when list building ends, also when it ends with an exception.
-class GaugeRun
-{
-public:
-    explicit GaugeRun(Gauge* gauge)
-        : m_gauge(gauge)
-    {
-        if (m_gauge)
-            m_gauge->setGaugeText(QStringLiteral("Creating list items..."));
-    }
-    ~GaugeRun()
-    {
-        if (m_gauge)
-            m_gauge->finish();
-    }
-    GaugeRun(const GaugeRun&) = delete;
-    GaugeRun& operator=(const GaugeRun&) = delete;
-
-    void progress(int handled, int total)
-    {
-        if (!m_gauge)
-            return;
-        if (!m_started) {
-            m_gauge->start(m_gauge->gaugeText(), total);
-            m_started = true;
-            m_sinceUpdate.start();
-        }
-        if (handled == total || m_sinceUpdate.elapsed() >= gaugeIntervalMs) {
-            m_gauge->setValue(handled);
-            m_sinceUpdate.restart();
-        }
-    }
-
-private:
-    Gauge* m_gauge;
-    bool m_started = false;
-    QElapsedTimer m_sinceUpdate;
-};
-
 } // namespace
 
 ListWindow::ListWindow(ListContext& context, QWidget* parent)
@@ -184,6 +139,11 @@ void ListWindow::createList()
     m_view->setSortingEnabled(false); // the order is the query's
     m_view->setContextMenuPolicy(Qt::CustomContextMenu);
     m_view->installEventFilter(this);
+    m_view->setDragEnabled(true);
+    m_view->setDragDropMode(QAbstractItemView::DragOnly);
+    m_view->viewport()->setAcceptDrops(true);
+    m_view->viewport()->installEventFilter(this);
+    m_model->setDragSource(objectName());
 
     QHeaderView* header = m_view->header();
     header->setSectionsClickable(true);
@@ -362,7 +322,7 @@ void ListWindow::makeList()
 
     AlbumSwitch albumOrder = AlbumSwitch::None;
     {
-        GaugeRun gauge(m_ctx.gauge);
+        GaugeRun gauge(m_ctx.gauge, QStringLiteral("Creating list items..."));
         ListBuildResult result =
             buildList(*m_ctx.query, roots, options,
                       [&gauge](int handled, int total) { gauge.progress(handled, total); });
@@ -394,7 +354,7 @@ void ListWindow::makeList()
                 m_view->setFocus();
         }
 
-        if (caption() == QLatin1String(loadingCaption)) {
+        if (caption() == loadingCaption()) {
             // A user list read from a file: from now on its members are the songs found.
             // Without any, the window is an empty user list that cannot be re-queried.
             m_qut = m_usrHdrs.isEmpty() ? QString() : Statements::selectByIds(m_usrHdrs);
@@ -415,6 +375,22 @@ void ListWindow::makeList()
         headerClicked(column);
         break;
     }
+    }
+}
+
+QString ListWindow::loadingCaption()
+{
+    return QStringLiteral("Loading list, please wait...");
+}
+
+void ListWindow::showNoSongs()
+{
+    m_model->setEntries({});
+    setPanels(ListBuildResult().panels());
+    if (caption() == loadingCaption()) {
+        m_usrHdrs.clear();
+        m_qut.clear();
+        setCaption(QStringLiteral("User List (%1)").arg(m_ctx.shared->userListCounter));
     }
 }
 
@@ -631,6 +607,8 @@ void ListWindow::timer1Fired()
 
 bool ListWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_view && watched == m_view->viewport() && dragEvent(event))
+        return true;
     if (watched == m_view &&
         (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
         clickBehaviour(false);

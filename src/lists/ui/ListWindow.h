@@ -28,9 +28,7 @@ struct ListEntry;
 // them and is replaced in one reset per build. The window does no command work itself: each
 // context-menu command is an action that emits a signal for the main window.
 //
-// Dropping rows from other windows onto a user list belongs beside the key and mouse handling
-// of the list view in eventFilter(); the window's name, caption test, QUT and UsrHdrs are all it
-// needs from here.
+// Rows are dragged out of any list window and dropped onto a user list (ListWindowDrop.cpp).
 class ListWindow : public QWidget
 {
     Q_OBJECT
@@ -89,6 +87,17 @@ public:
 
     // The four status panels ("Songs in list: 3", ...), index 0 to 3.
     QString panelText(int index) const;
+
+    // The caption of a user list while it is built from a file: the build that ends it takes
+    // the songs found as the list's members.
+    static QString loadingCaption();
+    // Shows no rows, as a build of an empty result does (a list whose songs were not found).
+    void showNoSongs();
+    // Drag and drop: whether rows dragged from the window named `source` are taken here (a
+    // user list other than the source), and taking them: the songs `ids` go before the
+    // list's members, and the list is queried again with its sort order and filters.
+    bool acceptsSongsFrom(const QString& source) const;
+    void dropSongs(const QStringList& ids);
 
     // Builds the rows from the shared query, which the caller has opened on this window's
     // statement: replaces the rows, fills the panels, selects the first row, and switches a
@@ -159,6 +168,8 @@ private:
     void setPanels(const QStringList& texts);
     // Runs work started by an event of the window; its errors become errorRaised.
     void guarded(const std::function<void()>& work);
+    // The drag events of the list's viewport; true when the event was handled.
+    bool dragEvent(QEvent* event);
 
     ListContext& m_ctx;
     ListModel* m_model = nullptr;

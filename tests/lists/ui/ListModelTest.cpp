@@ -254,8 +254,8 @@ TEST(ListModelTest, RolesGiveTextEverywhereAndTheImageOnTheFirstColumnOnly)
         for (int role :
              {int(Qt::EditRole), int(Qt::ToolTipRole), int(Qt::CheckStateRole), int(Qt::UserRole)})
             EXPECT_FALSE(model.data(index, role).isValid()) << column << " role " << role;
-        EXPECT_EQ(model.flags(index),
-                  Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren);
+        EXPECT_EQ(model.flags(index), Qt::ItemIsEnabled | Qt::ItemIsSelectable |
+                                          Qt::ItemNeverHasChildren | Qt::ItemIsDragEnabled);
     }
     // Nothing outside the rows, and no children below a row.
     EXPECT_FALSE(model.data(QModelIndex()).isValid());
