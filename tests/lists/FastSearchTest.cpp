@@ -285,6 +285,21 @@ TEST_P(SearchTable, FindsTheSongsWhoseArtistOrTitleHoldTheKeywords)
 
 INSTANTIATE_TEST_SUITE_P(FastSearch, SearchTable, ::testing::ValuesIn(searchCases), RowName());
 
+// A long text pasted into the prompt: thousands of keywords, any or all of them.
+TEST_F(FastSearchTable, ThousandsOfKeywordsRun)
+{
+    QStringList words;
+    for (int i = 0; i < 3000; ++i)
+        words << QStringLiteral("w%1").arg(i);
+    words << QStringLiteral("queen");
+    const QString text = words.join(QLatin1Char(' '));
+    EXPECT_EQ(found(text, Join::Any), QStringList{"Bohemian Rhapsody"});
+    EXPECT_EQ(found(text, Join::Every), QStringList());
+    EXPECT_EQ(found(QStringLiteral("queen ") + QStringList(1000, QStringLiteral("HEMI")).join(' '),
+                    Join::Every),
+              QStringList{"Bohemian Rhapsody"});
+}
+
 // Every song the one-group-per-case-variant LIKE search lists is found, and only songs whose
 // stored artist or title holds a keyword in stored form but for the letter case come in
 // addition. (Stored text is compared, so "1" also finds the "|1" that stands for an apostrophe,
