@@ -62,11 +62,12 @@ bench-intake: build-release
 # Makes the 100,000-song list corpus once (under build/release) and prints the list figures
 # and those of the value files of lists by parameters.
 bench-lists: build-release
-	cmake --build --preset release --target ListBench ShellBench UserListBench ParamsBench -j $(JOBS)
+	cmake --build --preset release --target ListBench ShellBench UserListBench ParamsBench FastSearchBench -j $(JOBS)
 	./build/release/bench/ListBench
 	./build/release/bench/ShellBench
 	./build/release/bench/UserListBench
 	./build/release/bench/ParamsBench
+	./build/release/bench/FastSearchBench
 
 format:
 	find src tests bench decoder fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i

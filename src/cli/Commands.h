@@ -13,6 +13,7 @@ int runGuessCommand(CliContext& context, const QStringList& args);
 int runAddCommand(CliContext& context, const QStringList& args);
 int runUserListCommand(CliContext& context, const QStringList& args);
 int runParamsCommand(CliContext& context, const QStringList& args);
+int runSearchCommand(CliContext& context, const QStringList& args);
 
 // The rows of a list one per line, then its status panels, as `list` prints them.
 void printListRows(CliContext& context, const ListBuildResult& result, bool json);

@@ -28,6 +28,11 @@ Commands:
   params [--json] --values artists|genres|mediums|albums|years
                                    the values of that kind the dialog offers, as its value
                                    file holds them (the five files are made when missing)
+  search [--json] [--and] TEXT     print the songs FastSearch lists for TEXT, as list
+                                   prints them: songs whose artist or title contains any
+                                   keyword of TEXT (every keyword with --and), letter case
+                                   ignored. Blanks split TEXT into keywords, unless it ends
+                                   with one: then TEXT is one keyword, blanks included
   guess [--json] FILE...           what filename recognition would make of each file name
                                    (artist, title, genre, full or partial) with the song
                                    table as it is; writes nothing
@@ -67,7 +72,7 @@ struct Command
 const Command commands[] = {
     {"tag", runTagCommand},           {"probe", runProbeCommand},   {"decode", runDecodeCommand},
     {"list", runListCommand},         {"guess", runGuessCommand},   {"add", runAddCommand},
-    {"userlist", runUserListCommand}, {"params", runParamsCommand},
+    {"userlist", runUserListCommand}, {"params", runParamsCommand}, {"search", runSearchCommand},
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "db/SongDatabase.h"
 
+#include "db/CaseFold.h"
 #include "db/SongQuery.h"
 #include "db/SqlDialect.h"
 #include "platform/Errors.h"
@@ -129,11 +130,14 @@ QSqlDatabase SongDatabase::connection()
         throwDatabaseError(error);
     }
     // Our own busy handler instead of the driver's time-out: the wait gets our length and can
-    // be reported while it lasts.
+    // be reported while it lasts. foldcontains() lets statements match text without regard
+    // to letter case beyond A to Z (FastSearch).
     const QVariant handle = db.driver()->handle();
     if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
-        if (sqlite3* engine = *static_cast<sqlite3* const*>(handle.constData()))
+        if (sqlite3* engine = *static_cast<sqlite3* const*>(handle.constData())) {
             sqlite3_busy_handler(engine, &SongDatabase::onBusy, m_busy.get());
+            CaseFold::installSqlFunction(engine);
+        }
     }
     // Indexes are only a help: a table on a medium we may not write to works without them.
     for (const char* statement : indexes) {

@@ -19,7 +19,8 @@ class SongQuery;
 // stands for the song table inside the file T.db of the home ("converted" is converted.db);
 // such files are attached when a statement first names them. The connection opens on the first
 // statement and never creates the song table: a missing file is an error, so that the
-// start-up write-out of the empty template is never pre-empted by an empty file.
+// start-up write-out of the empty template is never pre-empted by an empty file. Statements
+// may call foldcontains() (CaseFold.h) on every connection.
 class SongDatabase
 {
 public:

@@ -203,6 +203,32 @@ QString selectFastSearch(const QStringList& variants)
     return QStringLiteral("select * from tamboro where") + groups.join(QStringLiteral(" or "));
 }
 
+QString fastSearchKeywordGroup(const QStringList& foldedForms)
+{
+    QStringList terms;
+    for (const QString& form : foldedForms)
+        terms << QStringLiteral("foldcontains(") + quoted(form) +
+                     QStringLiteral(", Artist, title)");
+    return QLatin1Char('(') + terms.join(QStringLiteral(" or ")) + QLatin1Char(')');
+}
+
+QString selectFastSearchFolded(const QStringList& groups, bool everyGroup)
+{
+    // A long text pasted into the prompt makes thousands of groups: they are nested in
+    // parentheses of at most 64, level upon level, since the engine refuses a condition more
+    // than 1,000 deep.
+    constexpr qsizetype nesting = 64;
+    const QString join = everyGroup ? QStringLiteral(" and ") : QStringLiteral(" or ");
+    QStringList chain = groups;
+    while (chain.size() > nesting) {
+        QStringList nested;
+        for (qsizetype i = 0; i < chain.size(); i += nesting)
+            nested << QLatin1Char('(') + chain.mid(i, nesting).join(join) + QLatin1Char(')');
+        chain = nested;
+    }
+    return QStringLiteral("select * from tamboro where") + chain.join(join);
+}
+
 QString userListFileTerm(const QString& pattern)
 {
     return QStringLiteral(" filename like ") + quoted(pattern);

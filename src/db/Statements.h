@@ -52,6 +52,13 @@ QString selectDistinctValues(ParameterKind kind);
 // FastSearch: one group per case variant, joined by " or ".
 QString fastSearchGroup(const QString& variant);
 QString selectFastSearch(const QStringList& variants);
+// FastSearch as the list window runs it: a keyword's group holds when the case-folded artist
+// or title contains any of its forms (each in stored form and case-folded, see CaseFold); the
+// groups are joined by " or ", or by " and " when every keyword must be found. A form is
+// matched as it stands: "%" and "_" are characters like any other. More than 64 groups are
+// nested in parentheses of 64.
+QString fastSearchKeywordGroup(const QStringList& foldedForms);
+QString selectFastSearchFolded(const QStringList& groups, bool everyGroup);
 
 // Songs of a user list file: one term per line, whose "like" pattern (stored form) is the
 // line's drive, "%", its separator and its file name.

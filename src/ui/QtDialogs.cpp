@@ -14,9 +14,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const QString kProductName = QStringLiteral("Tamboro 3");
+// The one-line prompt: its least width, and the room a title bar takes besides the title (the
+// window's icon and buttons).
+constexpr int promptWidth = 360;
+constexpr int titleBarRoom = 140;
 
 QWidget* dialogParent()
 {
@@ -142,10 +148,18 @@ std::optional<QString> QtDialogs::pickFolder(const QString& title, const QString
 std::optional<QString> QtDialogs::prompt(const QString& title, const QString& label,
                                          const QString& text)
 {
-    bool ok = false;
-    const QString answer =
-        QInputDialog::getText(dialogParent(), title, label, QLineEdit::Normal, text, &ok);
-    if (!ok)
+    QInputDialog dialog(dialogParent());
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    dialog.setTextValue(text);
+    // Left at its own size the prompt is narrower than its title, which the title bar then
+    // cuts short, and than the few words typed into it: wide enough for both.
+    QFont titleFont = dialog.font();
+    titleFont.setBold(true);
+    const int width = std::max({dialog.sizeHint().width(), promptWidth,
+                                QFontMetrics(titleFont).horizontalAdvance(title) + titleBarRoom});
+    dialog.resize(width, dialog.sizeHint().height());
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return answer;
+    return dialog.textValue();
 }

@@ -253,6 +253,25 @@ const RunCase runCases[] = {
      {"1", "3"},
      -1,
      true},
+    // Letter case ignored; a keyword's forms are alternatives, keywords all or any.
+    {"selectFastSearchFoldedAny",
+     [] {
+         return selectFastSearchFolded(
+             {fastSearchKeywordGroup({"abba"}), fastSearchKeywordGroup({"xyz", "love"})}, false);
+     },
+     nullptr,
+     {},
+     {"1", "2", "5"},
+     -1,
+     true},
+    {"selectFastSearchFoldedEvery",
+     [] {
+         return selectFastSearchFolded(
+             {fastSearchKeywordGroup({"abba"}), fastSearchKeywordGroup({"water"})}, true);
+     },
+     nullptr,
+     {},
+     {"1"}},
     {"selectUserListFiles",
      [] {
          return selectUserListFiles(

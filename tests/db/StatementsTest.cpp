@@ -124,6 +124,23 @@ const CatalogueCase catalogueCases[] = {
      },
      "select * from tamboro where(Artist like \"%abba%\" or title like \"%abba%\") or (Artist "
      "like \"%ABBA%\" or title like \"%ABBA%\")"},
+    {"fast search, any keyword",
+     [] {
+         return selectFastSearchFolded(
+             {fastSearchKeywordGroup({QStringLiteral("abba")}),
+              fastSearchKeywordGroup({QStringLiteral("straße"), QStringLiteral("strasse")})},
+             false);
+     },
+     "select * from tamboro where(foldcontains(\"abba\", Artist, title)) or "
+     "(foldcontains(\"straße\", Artist, title) or foldcontains(\"strasse\", Artist, title))"},
+    {"fast search, every keyword",
+     [] {
+         return selectFastSearchFolded({fastSearchKeywordGroup({QStringLiteral("abba")}),
+                                        fastSearchKeywordGroup({QStringLiteral("don|1t")})},
+                                       true);
+     },
+     "select * from tamboro where(foldcontains(\"abba\", Artist, title)) and "
+     "(foldcontains(\"don|1t\", Artist, title))"},
     {"user list file",
      [] {
          return selectUserListFiles({QStringLiteral("D:%\\a.mp3"), QStringLiteral("E:%\\b.mp3")});
@@ -213,6 +230,9 @@ TEST(Statements, ValuesThatWouldBreakOutOfTheirLiteralAreRefused)
         [&] { return selectArtistEquals(injection); },
         [&] { return parameterTerm(ParameterKind::Medium, quote, true); },
         [&] { return fastSearchGroup(injection); },
+        [&] {
+            return fastSearchKeywordGroup({QStringLiteral("abba"), injection});
+        },
         [&] {
             Song song = sampleSong();
             song.location = quote + QLatin1Char('!');

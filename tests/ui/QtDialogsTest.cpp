@@ -134,11 +134,15 @@ TEST(QtDialogsTest, PromptGivesTheTextTypedOrNothingWhenCancelled)
             ASSERT_NE(input, nullptr);
             EXPECT_EQ(input->labelText(), "Keywords:");
             EXPECT_EQ(input->textValue(), "old");
+            // Wide enough for a title that is longer than the prompt's own size.
+            QFont bold = input->font();
+            bold.setBold(true);
+            EXPECT_GT(input->width(), QFontMetrics(bold).horizontalAdvance(input->windowTitle()));
             input->setTextValue(QStringLiteral("blue moon"));
             input->accept();
         });
-        EXPECT_EQ(dialogs.prompt(QStringLiteral("FastSearch"), QStringLiteral("Keywords:"),
-                                 QStringLiteral("old")),
+        EXPECT_EQ(dialogs.prompt(QStringLiteral("A title far longer than the prompt would be"),
+                                 QStringLiteral("Keywords:"), QStringLiteral("old")),
                   std::optional<QString>(QStringLiteral("blue moon")));
     }
     DialogDriver driver([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });

@@ -4,6 +4,7 @@
 
 #include "app/ui/MainWindow.h"
 
+#include "app/ui/FastSearchCommand.h"
 #include "app/ui/MainWindowMenus.h"
 #include "app/ui/OptionsDialog.h"
 #include "app/ui/ParameterCommands.h"
@@ -156,6 +157,8 @@ void MainWindow::connectCommands()
     // Database
     command("Addsongstodatabase1", [this] { showAddFiles(); });
     command("Wholedatabase1", [this] { wholeDatabase(); });
+    command("FastSearchthedatabase1",
+            [this] { FastSearchCommand::run(*m_listContext, m_mdiArea, *m_services.dialogs); });
     command("Userlistdatabase1", [this] { ListOpeners::openUserList(*m_listContext, m_mdiArea); });
     command("OpenUserList1", [this] {
         UserListCommands::open(*m_listContext, m_mdiArea, *m_services.dialogs, m_userListFolder);
@@ -191,8 +194,11 @@ void MainWindow::connectCommands()
     });
     connect(m_menus->action("Existingparameters1"), &QAction::triggered, this,
             &MainWindow::existingParametersFromTray);
-    connect(m_menus->action("Fastsearch1"), &QAction::triggered, this,
-            [this] { m_menus->action("FastSearchthedatabase1")->trigger(); });
+    // The search first, then the window comes back from the tray with its result.
+    connect(m_menus->action("Fastsearch1"), &QAction::triggered, this, [this] {
+        m_menus->action("FastSearchthedatabase1")->trigger();
+        showFromTray();
+    });
     connect(m_menus->action("CloseTamboro31"), &QAction::triggered, this,
             &MainWindow::closeTamboro);
 }

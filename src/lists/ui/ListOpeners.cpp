@@ -23,6 +23,9 @@ ListWindow* createListWindow(ListContext& context, QMdiArea* area, ListIcons::Ki
                              window->windowActivated();
                      });
 
+    // The frame shows the list's icon, also one a command gives it later (fast search).
+    QObject::connect(window, &QWidget::windowIconChanged, frame, &QWidget::setWindowIcon);
+
     window->setQut(QString());
     window->setWindowIcon(ListIcons::listIcon(kind));
     window->resetSort();
