@@ -4,12 +4,12 @@
 #include "db/SongDatabase.h"
 #include "db/Statements.h"
 #include "platform/Errors.h"
+#include "platform/LegacyText.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 namespace {
 
@@ -40,15 +40,6 @@ RawFile readRaw(const QString& path)
         if (line.endsWith('\r'))
             line.chop(1);
     return raw;
-}
-
-QString decode(const QByteArray& line)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(line);
-    if (utf8.hasError())
-        text = QString::fromLatin1(line);
-    return text;
 }
 
 // Whether the song table answers a statement that must always work; a failure says that the
@@ -105,7 +96,7 @@ PruneReport prune(SongDatabase& database, const QString& path, const Progress& p
     RQuery query(database);
     for (int i = 0; i < total; ++i) {
         const QByteArray& line = raw.lines.at(i);
-        const QString text = decode(line);
+        const QString text = LegacyText::decode(line);
         const qsizetype bar = text.indexOf(u'|');
         if (text.trimmed().isEmpty()) {
             // a blank line is no entry
@@ -159,7 +150,7 @@ QStringList lines(const QString& path)
     if (!QFileInfo::exists(path))
         return result;
     for (const QByteArray& line : readRaw(path).lines) {
-        const QString text = decode(line);
+        const QString text = LegacyText::decode(line);
         if (!text.trimmed().isEmpty())
             result.append(text);
     }
@@ -191,7 +182,7 @@ bool add(const QString& path, const QString& line)
     if (QFileInfo::exists(path))
         raw = readRaw(path);
     for (const QByteArray& existing : std::as_const(raw.lines))
-        if (decode(existing) == line)
+        if (LegacyText::decode(existing) == line)
             return false;
     raw.lines.append(line.toUtf8());
     writeRaw(path, raw.lines, raw.ending);

@@ -10,7 +10,7 @@ class SongDatabase;
 
 // The parameter-request cache "reqs.dat" of the home: one entry per line, a menu caption, a
 // "|" and the base query of a list. Lines end in CR LF (LF alone is read as well). Text is
-// UTF-8; a line that is not valid UTF-8 is read as Latin-1, as a file from an older system is.
+// UTF-8; a line that is not valid UTF-8 is read as Windows-1252, as the Windows program wrote it.
 namespace ReqsCache {
 
 inline constexpr char FileName[] = "reqs.dat";

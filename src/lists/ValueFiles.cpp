@@ -6,11 +6,11 @@
 #include "db/TextCodec.h"
 #include "platform/Errors.h"
 #include "platform/Home.h"
+#include "platform/LegacyText.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <cerrno>
@@ -48,15 +48,6 @@ QString pathOf(const QString& home, Kind kind)
     return Home::file(home, ValueFiles::fileName(kind));
 }
 
-QString decodeLine(const QByteArray& line)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(line);
-    if (utf8.hasError())
-        text = QString::fromLatin1(line);
-    return text;
-}
-
 QStringList readFile(const QString& path)
 {
     QFile file(path);
@@ -70,7 +61,7 @@ QStringList readFile(const QString& path)
         if (line.endsWith('\r'))
             line.chop(1);
         if (!line.isEmpty())
-            values.append(decodeLine(line));
+            values.append(LegacyText::decode(line));
     }
     return values;
 }

@@ -13,7 +13,7 @@ class SongDatabase;
 
 // The value files of the home that the dialog "Load a list by specifying parameters" offers its
 // values from: "Artists.dat", "Genres.dat", "Mediums.dat", "Albums.dat" and "Years.dat", one
-// value per line, lines ended by CR LF, UTF-8 (a line that is not UTF-8 is read as Latin-1).
+// value per line, lines ended by CR LF, UTF-8 (a line that is not UTF-8 is read as Windows-1252).
 //
 // What a file holds, and what a value looks like in the dialog (its caption):
 // - artists and albums: the text decoded (the song table holds them encoded);

@@ -27,12 +27,7 @@ ListWindow* run(ListContext& context, QMdiArea* area, Dialogs& dialogs)
     window->setCaption(plan->caption);
     window->setWindowIcon(ListIcons::listIcon(ListIcons::Kind::Parameters));
     window->setQut(plan->qut);
-    try {
-        window->refreshList();
-    } catch (...) {
-        delete window->parentWidget();
-        throw;
-    }
+    ListOpeners::fillOrClose(context, window, [window] { window->refreshList(); });
     return window;
 }
 

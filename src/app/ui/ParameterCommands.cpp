@@ -20,20 +20,7 @@
 #include <optional>
 #include <utility>
 
-namespace {
-
-// Closes a window whose query failed before it showed anything, and lets the error go on.
-template <typename Work> void openOrClose(ListWindow* window, Work&& work)
-{
-    try {
-        work();
-    } catch (...) {
-        delete window->parentWidget();
-        throw;
-    }
-}
-
-} // namespace
+namespace {} // namespace
 
 ParameterCommands::ParameterCommands(const Parts& parts)
     : QObject(parts.owner)
@@ -83,7 +70,7 @@ void ParameterCommands::makeTimerTick()
     ListContext& context = *m_parts.context;
     ListWindow* window =
         ListOpeners::createListWindow(context, m_parts.area, ListIcons::Kind::Parameters);
-    openOrClose(window, [&] {
+    ListOpeners::fillOrClose(context, window, [&] {
         RQuery& query = *context.query;
         query.close();
         query.setFilter(QString());
@@ -99,7 +86,7 @@ void ParameterCommands::makeTimerTick()
                        [&cacheError](const QString& text) { cacheError = text; });
     window->setCaption(
         ParameterQuery::windowCaption(context.shared->parameterListCounter, caption));
-    openOrClose(window, [window] { window->makeList(); });
+    ListOpeners::fillOrClose(context, window, [window] { window->makeList(); });
     if (!cacheError.isEmpty())
         m_parts.dialogs->message(Dialogs::Kind::Error, cacheError);
 }
@@ -147,7 +134,7 @@ void ParameterCommands::interpretItem(const QString& caption)
         ++context.shared->parameterListCounter;
         window->setCaption(
             ParameterQuery::windowCaption(context.shared->parameterListCounter, entry->caption));
-        openOrClose(window, [window] { window->refreshList(); });
+        ListOpeners::fillOrClose(context, window, [window] { window->refreshList(); });
     }
     if (!refused.isEmpty())
         throw EInOutError(QStringLiteral("The parameter-request cache holds a line that is not a "

@@ -45,10 +45,22 @@ ListWindow* openUserList(ListContext& context, QMdiArea* area)
     return window;
 }
 
+void fillOrClose(ListContext& context, ListWindow* window, const std::function<void()>& fill)
+{
+    try {
+        fill();
+    } catch (...) {
+        if (context.gauge)
+            context.gauge->finish();
+        delete window->parentWidget();
+        throw;
+    }
+}
+
 ListWindow* openWholeDatabase(ListContext& context, QMdiArea* area)
 {
     ListWindow* window = createListWindow(context, area, ListIcons::Kind::WholeDatabase);
-    try {
+    fillOrClose(context, window, [&] {
         if (context.gauge)
             context.gauge->setGaugeText(QStringLiteral("Requesting full database..."));
         RQuery& query = *context.query;
@@ -62,12 +74,7 @@ ListWindow* openWholeDatabase(ListContext& context, QMdiArea* area)
         window->setCaption(
             QStringLiteral("Whole database (%1)").arg(context.shared->wholeDatabaseCounter));
         window->makeList();
-    } catch (...) {
-        if (context.gauge)
-            context.gauge->finish();
-        delete window->parentWidget();
-        throw;
-    }
+    });
     return window;
 }
 

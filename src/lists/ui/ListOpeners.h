@@ -2,6 +2,8 @@
 
 #include "lists/ui/ListIcons.h"
 
+#include <functional>
+
 class ListWindow;
 class QMdiArea;
 struct ListContext;
@@ -13,6 +15,10 @@ namespace ListOpeners {
 // in a sub-window of `area`, with an empty QUT, the icon of its kind, the sort reset, maximised,
 // with the columns, colours and font of the settings. The caller adds query, caption and rows.
 ListWindow* createListWindow(ListContext& context, QMdiArea* area, ListIcons::Kind kind);
+
+// Runs `fill` on a window just created; when it throws, the window is closed again, the gauge
+// hidden, and the error goes on to the caller.
+void fillOrClose(ListContext& context, ListWindow* window, const std::function<void()>& fill);
 
 // "Whole database (n)": every song by artist and title. When the query fails, the new window
 // is closed again and the error (EDatabaseError) goes to the caller.

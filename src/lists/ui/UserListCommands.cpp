@@ -48,20 +48,6 @@ QString buildFromLines(ListContext& context, ListWindow& window, const QStringLi
     return base;
 }
 
-// A window that failed to fill goes again; the error goes to the caller.
-template <typename Work> ListWindow* filling(ListContext& context, ListWindow* window, Work work)
-{
-    try {
-        work();
-    } catch (...) {
-        if (context.gauge)
-            context.gauge->finish();
-        delete window->parentWidget();
-        throw;
-    }
-    return window;
-}
-
 } // namespace
 
 namespace UserListCommands {
@@ -113,7 +99,7 @@ ListWindow* openFile(ListContext& context, QMdiArea* area, const QString& path)
 {
     const QStringList lines = UserListFile::load(path);
     ListWindow* window = ListOpeners::createListWindow(context, area, ListIcons::Kind::UserList);
-    return filling(context, window, [&] {
+    ListOpeners::fillOrClose(context, window, [&] {
         context.shared->nowSelected = lines;
         ++context.shared->userListCounter;
         window->setCaption(ListWindow::loadingCaption());
@@ -121,12 +107,13 @@ ListWindow* openFile(ListContext& context, QMdiArea* area, const QString& path)
         // The build ends the loading: the songs found become the list's members.
         buildFromLines(context, *window, lines, QStringLiteral("Loading list information..."));
     });
+    return window;
 }
 
 ListWindow* fromAdded(ListContext& context, QMdiArea* area, const QStringList& storedNames)
 {
     ListWindow* window = ListOpeners::createListWindow(context, area, ListIcons::Kind::UserList);
-    return filling(context, window, [&] {
+    ListOpeners::fillOrClose(context, window, [&] {
         context.shared->nowSelected = storedNames;
         ++context.shared->userListCounter;
         window->setCaption(QStringLiteral("Creating list, please wait..."));
@@ -137,6 +124,7 @@ ListWindow* fromAdded(ListContext& context, QMdiArea* area, const QStringList& s
         // The list keeps the query of its file names: a re-query finds what they find then.
         window->setQut(UserLists::fileNameQuery(storedNames));
     });
+    return window;
 }
 
 } // namespace UserListCommands
