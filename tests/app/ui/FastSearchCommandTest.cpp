@@ -2,6 +2,7 @@
 // main window's three ways to start it.
 #include "app/ui/FastSearchCommand.h"
 
+#include "app/ui/AppHarness.h"
 #include "app/ui/MainWindow.h"
 #include "lists/FastSearch.h"
 #include "lists/ui/ListIcons.h"
@@ -221,19 +222,11 @@ TEST_F(FastSearchCommandTest, AFailingQueryClosesTheWindowAgain)
 
 // ---- Through the main window ----
 
-class FastSearchMainWindowTest : public ::testing::Test
+class FastSearchMainWindowTest : public ::testing::Test, protected AppHarness
 {
 protected:
     FastSearchMainWindowTest()
     {
-        services.home = home.path();
-        services.tempDir = tempDir.path();
-        services.settings = &settings;
-        services.dialogs = &dialogs;
-        services.volumes = &volumes;
-        services.shellVerbs = &shellVerbs;
-        services.clock = &clock;
-        services.trayAvailable = true;
         SongDatabase::createSongTable(home.file(QStringLiteral("tamboro.db")));
         SongDatabase db(home.path());
         UQuery uq(db);
@@ -261,14 +254,6 @@ protected:
         return window->findChild<QAction*>(QLatin1String(name));
     }
 
-    TempHome home;
-    QTemporaryDir tempDir;
-    SettingsStore settings{std::make_unique<QSettings>(home.settingsFile(), QSettings::IniFormat)};
-    ScriptedDialogs dialogs;
-    FakeVolumes volumes;
-    FakeShellVerbs shellVerbs;
-    SystemClock clock;
-    AppServices services;
     std::unique_ptr<MainWindow> window;
 };
 

@@ -1,4 +1,5 @@
 #include "app/ui/MainWindow.h"
+#include "app/ui/AppHarness.h"
 #include "app/ui/OptionsDialog.h"
 #include "db/Statements.h"
 #include "db/TextCodec.h"
@@ -41,21 +42,13 @@ namespace {
 
 // A main window on a temporary home, with scripted dialogs, folders as media and a desktop
 // whose MP3 player is known. Nothing of it touches the user's own files or settings.
-class MainWindowTest : public ::testing::Test
+class MainWindowTest : public ::testing::Test, protected AppHarness
 {
 protected:
     MainWindowTest()
     {
         shellVerbs.set(QStringLiteral("\"/usr/bin/player\" \"%1\""),
                        QStringLiteral("\"/usr/bin/player\" -e \"%1\""));
-        services.home = home.path();
-        services.tempDir = tempDir.path();
-        services.settings = &settings;
-        services.dialogs = &dialogs;
-        services.volumes = &volumes;
-        services.shellVerbs = &shellVerbs;
-        services.clock = &clock;
-        services.trayAvailable = true;
     }
 
     std::unique_ptr<MainWindow> start()
@@ -109,15 +102,6 @@ protected:
             uq.execSQL();
         }
     }
-
-    TempHome home;
-    QTemporaryDir tempDir;
-    SettingsStore settings{std::make_unique<QSettings>(home.settingsFile(), QSettings::IniFormat)};
-    ScriptedDialogs dialogs;
-    FakeVolumes volumes;
-    FakeShellVerbs shellVerbs;
-    SystemClock clock;
-    AppServices services;
 };
 
 TEST_F(MainWindowTest, FirstStartWritesLibraryAndSongTableOnceAndSecondStartKeepsThem)

@@ -1,4 +1,5 @@
 #include "app/ui/ParameterCommands.h"
+#include "app/ui/AppHarness.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/OptionsDialog.h"
 #include "db/Statements.h"
@@ -38,21 +39,10 @@ namespace {
 using Kind = ValueFiles::Kind;
 
 // A main window on a temporary home whose song table holds the songs a test adds.
-class ParameterCommandsTest : public ::testing::Test
+class ParameterCommandsTest : public ::testing::Test, protected AppHarness
 {
 protected:
-    ParameterCommandsTest()
-    {
-        services.home = home.path();
-        services.tempDir = tempDir.path();
-        services.settings = &settings;
-        services.dialogs = &dialogs;
-        services.volumes = &volumes;
-        services.shellVerbs = &shellVerbs;
-        services.clock = &clock;
-        services.trayAvailable = true;
-        SongDatabase::createSongTable(home.file("tamboro.db"));
-    }
+    ParameterCommandsTest() { SongDatabase::createSongTable(home.file("tamboro.db")); }
 
     // A song as the add run stores it: artist and album encoded, the rest as it is.
     void add(const QString& artist, const QString& title, const QString& genre = "Pop",
@@ -140,14 +130,6 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
     }
 
-    TempHome home;
-    QTemporaryDir tempDir;
-    SettingsStore settings{std::make_unique<QSettings>(home.settingsFile(), QSettings::IniFormat)};
-    ScriptedDialogs dialogs;
-    FakeVolumes volumes;
-    FakeShellVerbs shellVerbs;
-    SystemClock clock;
-    AppServices services;
     int songs = 0;
 };
 
