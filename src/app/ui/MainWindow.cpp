@@ -124,9 +124,10 @@ void MainWindow::createWidgets()
     });
 
     m_toolWindows = new ToolWindows(this);
-    m_tagEditor = new TagEditorWindow(this);
+    m_tagEditor = new TagEditorWindow(m_uq, m_services.home, *m_services.dialogs, this);
     connect(m_tagEditor, &TagEditorWindow::closedByUser, this,
             [this] { m_menus->action("ID3Tageditor1")->setChecked(false); });
+    connect(m_tagEditor, &TagEditorWindow::refreshListsRequested, this, &MainWindow::refreshLists);
 
     m_options = new OptionsDialog(*m_services.settings, *m_services.dialogs, m_services.home, this);
     connect(m_options, &OptionsDialog::settingsApplied, this, [this] {

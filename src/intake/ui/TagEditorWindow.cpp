@@ -2,6 +2,8 @@
 
 #include "intake/GenreLists.h"
 #include "lists/ListEntry.h"
+#include "ui/Dialogs.h"
+#include "ui/ErrorBoundary.h"
 #include "ui/Icons.h"
 
 #include <QCloseEvent>
@@ -56,8 +58,11 @@ QLabel* caption(const char* text, QWidget* parent)
 
 } // namespace
 
-TagEditorWindow::TagEditorWindow(QWidget* parent)
+TagEditorWindow::TagEditorWindow(UQuery& update, QString home, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
+    , m_update(update)
+    , m_home(std::move(home))
+    , m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("ID3 Tag Editor"));
@@ -106,6 +111,7 @@ TagEditorWindow::TagEditorWindow(QWidget* parent)
     m_save->setEnabled(false);
     connect(m_artist, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_save->setEnabled(!text.isEmpty()); });
+    connect(m_save, &QPushButton::clicked, this, &TagEditorWindow::saveChanges);
 
     m_hardDiskPicture = makeHiddenPicture("Image2", u'!', this);
     m_cdPicture = makeHiddenPicture("Image3", u'@', this);
@@ -164,7 +170,9 @@ void TagEditorWindow::submitItemInfo(const ListEntry& entry)
     m_filename->setText(entry.value(ListEntry::Filename));
     m_album->setText(entry.value(ListEntry::Album));
     m_comment->setText(entry.value(ListEntry::Comment));
-    m_year->setText(entry.value(ListEntry::Year));
+    m_storedYear = entry.value(ListEntry::Year);
+    m_year->setText(m_storedYear);
+    m_year->setToolTip(m_storedYear.size() > m_year->maxLength() ? m_storedYear : QString());
     // A long name shows its beginning, as the list does; setText leaves the cursor at the end.
     for (QLineEdit* edit : {m_artist, m_title, m_filename, m_album, m_comment, m_year})
         edit->setCursorPosition(0);
@@ -179,6 +187,36 @@ void TagEditorWindow::submitItemInfo(const ListEntry& entry)
 void TagEditorWindow::setSaveEnabled(bool enabled)
 {
     m_save->setEnabled(enabled);
+}
+
+TagSave::Fields TagEditorWindow::fields() const
+{
+    TagSave::Fields fields;
+    fields.id = m_id->text();
+    fields.artist = m_artist->text();
+    fields.title = m_title->text();
+    fields.filename = m_filename->text();
+    fields.album = m_album->text();
+    fields.comment = m_comment->text();
+    // isModified() is set by typing only; loading a song clears it.
+    fields.year = m_year->isModified() ? m_year->text() : m_storedYear;
+    fields.genre = m_genre->currentIndex() < 0 ? QString() : m_genre->currentText();
+    return fields;
+}
+
+void TagEditorWindow::saveChanges()
+{
+    ErrorBoundary::run(
+        [this] {
+            const TagSave::Fields saved = fields();
+            const TagSave::Result result = TagSave::save(m_update, m_home, saved);
+            // The table changed even when the tag could not be written: the lists show it.
+            emit refreshListsRequested();
+            const QString failure = TagSave::failureText(saved, result);
+            if (!failure.isEmpty())
+                m_dialogs.message(Dialogs::Kind::Error, failure);
+        },
+        m_dialogs);
 }
 
 void TagEditorWindow::closeEvent(QCloseEvent* event)

@@ -1,10 +1,18 @@
 #include "intake/ui/TagEditorWindow.h"
+#include "db/RQuery.h"
+#include "db/Song.h"
+#include "db/SongDatabase.h"
+#include "db/Statements.h"
+#include "db/UQuery.h"
 #include "intake/GenreLists.h"
 #include "lists/ListEntry.h"
+#include "testsupport/ScriptedDialogs.h"
+#include "testsupport/TempHome.h"
 
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,7 +59,11 @@ protected:
 
     void submit(const ListEntry& entry) { m_editor.submitItemInfo(entry); }
 
-    TagEditorWindow m_editor;
+    TempHome m_home;
+    SongDatabase m_db{m_home.path()};
+    UQuery m_uq{m_db};
+    ScriptedDialogs m_dialogs;
+    TagEditorWindow m_editor{m_uq, m_home.path(), m_dialogs};
 };
 
 TEST_F(TagEditorWindowTest, StartsEmptyWithItsControls)
@@ -293,6 +305,173 @@ TEST_F(TagEditorWindowTest, ClosingByItsCloseBoxIsReported)
     EXPECT_TRUE(m_editor.close());
     EXPECT_EQ(closed.count(), 1);
     EXPECT_FALSE(m_editor.isVisible());
+}
+
+// ---- Saving ----
+
+class TagEditorSaveTest : public TagEditorWindowTest
+{
+protected:
+    TagEditorSaveTest()
+    {
+        SongDatabase::createSongTable(m_home.file(QStringLiteral("tamboro.db")));
+        writeTestFile(m_home.file(QStringLiteral("Artists.dat")), "The Testers\r\n");
+        m_editor.show();
+    }
+
+    // A copy of the fixture "tagged.mp3" (or `bytes`) as the song of row 1; returns the row
+    // as the list shows it.
+    ListEntry addSong(const QByteArray& bytes = QByteArray())
+    {
+        m_path = m_home.file(QStringLiteral("music/song.mp3"));
+        writeTestFile(m_path, bytes.isNull() ? fileBytes(testDataPath("id3v1/tagged.mp3")) : bytes);
+        Song song{.artist = "The Testers",
+                  .title = "Silent Night",
+                  .filename = m_path,
+                  .trackLength = "0:00:01",
+                  .location = "Disk!",
+                  .genre = "Rock",
+                  .album = "Fixtures",
+                  .bitrate = "128",
+                  .frequency = "44100",
+                  .comment = "one second",
+                  .year = "1999"};
+        m_uq.setSql(Statements::insertSong(song));
+        m_uq.execSQL();
+        ListEntry entry;
+        entry.caption = song.artist;
+        entry.sub = {
+            song.title, song.trackLength, m_path,       song.album, song.comment,  song.year,
+            song.genre, song.frequency,   song.bitrate, "1",        song.location, "0"};
+        return entry;
+    }
+
+    static QByteArray fileBytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    Song row()
+    {
+        RQuery rq(m_db);
+        rq.setSql(Statements::selectById(QStringLiteral("1")));
+        rq.open();
+        rq.first();
+        return songFromRecord(rq);
+    }
+
+    // Types `text` over the whole content of a box, as the user would.
+    void retype(const char* box, const QString& text)
+    {
+        QLineEdit* edit = find<QLineEdit>(box);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    }
+
+    void clickSave() { QTest::mouseClick(save(), Qt::LeftButton); }
+    bool artistsCacheExists() const
+    {
+        return QFile::exists(m_home.file(QStringLiteral("Artists.dat")));
+    }
+
+    QString m_path;
+    QSignalSpy m_refresh{&m_editor, &TagEditorWindow::refreshListsRequested};
+};
+
+TEST_F(TagEditorSaveTest, SaveWritesTheRowAndTheTagThenRefreshesTheLists)
+{
+    submit(addSong());
+    retype("Edit2", QStringLiteral("Say \"when\""));
+    genre()->setCurrentIndex(GenreLists::pick().indexOf(QStringLiteral("Folk/Rock")));
+    clickSave();
+
+    EXPECT_TRUE(m_dialogs.messages().isEmpty());
+    const Song stored = row();
+    EXPECT_EQ(stored.title, "Say |2when|2");
+    EXPECT_EQ(stored.genre, "Folk/Rock");
+    EXPECT_EQ(stored.year, "1999");
+    const QByteArray tag = fileBytes(m_path).right(128);
+    EXPECT_EQ(tag.mid(3, 30), QByteArray("Say \"when\"").leftJustified(30, ' '));
+    EXPECT_EQ(tag.at(127), 0) << "Folk/Rock is no name of the intake list";
+    EXPECT_FALSE(artistsCacheExists());
+    EXPECT_EQ(m_refresh.count(), 1);
+}
+
+// The year box shows four characters; a longer stored year is saved whole unless the user
+// typed a year.
+TEST_F(TagEditorSaveTest, LongStoredYearIsKeptByASaveThatDidNotTouchIt)
+{
+    ListEntry entry = addSong();
+    m_uq.setSql(QStringLiteral("update tamboro set syear=\"2001-05-03\" where ID=1"));
+    m_uq.execSQL();
+    entry.sub[ListEntry::Year] = QStringLiteral("2001-05-03");
+    submit(entry);
+    EXPECT_EQ(edit("Edit6"), "2001");
+    EXPECT_EQ(find<QLineEdit>("Edit6")->toolTip(), "2001-05-03");
+
+    retype("Edit2", QStringLiteral("Holy Night"));
+    clickSave();
+    EXPECT_EQ(row().title, "Holy Night");
+    EXPECT_EQ(row().year, "2001-05-03");
+    EXPECT_EQ(fileBytes(m_path).right(128).mid(93, 4), "2001");
+
+    retype("Edit6", QStringLiteral("1987"));
+    clickSave();
+    EXPECT_EQ(row().year, "1987");
+    EXPECT_TRUE(m_dialogs.messages().isEmpty());
+}
+
+TEST_F(TagEditorSaveTest, NoGenreChosenShowsAnErrorAndWritesNothing)
+{
+    ListEntry entry = addSong();
+    entry.sub[ListEntry::Genre] = QStringLiteral("Folk-Rock"); // not an entry of the pick list
+    submit(entry);
+    const QByteArray before = fileBytes(m_path);
+    retype("Edit2", QStringLiteral("Holy Night"));
+    clickSave();
+
+    ASSERT_EQ(m_dialogs.messages().size(), 1);
+    EXPECT_EQ(m_dialogs.messages().first().kind, Dialogs::Kind::Error);
+    EXPECT_TRUE(m_dialogs.messages().first().text.contains("No genre is chosen"));
+    EXPECT_EQ(row().title, "Silent Night");
+    EXPECT_EQ(fileBytes(m_path), before);
+    EXPECT_TRUE(artistsCacheExists());
+    EXPECT_EQ(m_refresh.count(), 0);
+}
+
+TEST_F(TagEditorSaveTest, NothingLoadedGivesTheDatabaseErrorAndWritesNothing)
+{
+    addSong();
+    const QByteArray before = fileBytes(m_path);
+    retype("Edit1", QStringLiteral("Someone"));
+    genre()->setCurrentIndex(0);
+    ASSERT_TRUE(save()->isEnabled());
+    clickSave();
+
+    ASSERT_EQ(m_dialogs.messages().size(), 1);
+    EXPECT_EQ(m_dialogs.messages().first().kind, Dialogs::Kind::Error);
+    EXPECT_TRUE(m_dialogs.messages().first().text.contains("n/a"));
+    EXPECT_EQ(row().artist, "The Testers");
+    EXPECT_EQ(fileBytes(m_path), before);
+    EXPECT_EQ(m_refresh.count(), 0);
+}
+
+// The table changed, so the lists show it; the user learns that the file kept its old tag.
+TEST_F(TagEditorSaveTest, TagThatCannotBeWrittenIsReportedAfterTheRowChanged)
+{
+    submit(addSong("TAG tiny")); // shorter than a tag: reading it is an input/output error
+    retype("Edit2", QStringLiteral("Holy Night"));
+    clickSave();
+
+    EXPECT_EQ(row().title, "Holy Night");
+    EXPECT_EQ(fileBytes(m_path), "TAG tiny");
+    EXPECT_EQ(m_refresh.count(), 1);
+    EXPECT_FALSE(artistsCacheExists());
+    ASSERT_EQ(m_dialogs.messages().size(), 1);
+    EXPECT_EQ(m_dialogs.messages().first().kind, Dialogs::Kind::Error);
+    EXPECT_TRUE(m_dialogs.messages().first().text.contains(m_path));
 }
 
 } // namespace
