@@ -14,6 +14,7 @@ int runAddCommand(CliContext& context, const QStringList& args);
 int runUserListCommand(CliContext& context, const QStringList& args);
 int runParamsCommand(CliContext& context, const QStringList& args);
 int runSearchCommand(CliContext& context, const QStringList& args);
+int runEditCommand(CliContext& context, const QStringList& args);
 
 // The rows of a list one per line, then its status panels, as `list` prints them.
 void printListRows(CliContext& context, const ListBuildResult& result, bool json);

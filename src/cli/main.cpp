@@ -14,6 +14,13 @@ Commands:
   tag show [--json] FILE...        print the ID3v1 tag of each file
   tag set FILE [--title T] [--artist A] [--album B] [--year Y] [--comment C] [--genre-id N]
                                    change the ID3v1 tag of a file that has one
+  edit [--json] ID [--artist A] [--title T] [--album B] [--comment C] [--year Y] [--genre NAME]
+                                   the tag editor's "Save changes" for the song ID: its row
+                                   of the song table, then the ID3v1 tag of its file if it
+                                   has one; a field not given keeps its stored value. NAME is
+                                   one of the editor's genres. Prints the ID, the file and
+                                   what became of the tag (written, left alone, failed) with
+                                   the reason; exit code 1 when the tag could not be written
   probe [--json] FILE...           print the play length, bitrate and sampling frequency of
                                    each MPEG audio file
   decode FILE OUT.wav              play an MPEG audio file to its end into a WAV file
@@ -73,6 +80,7 @@ const Command commands[] = {
     {"tag", runTagCommand},           {"probe", runProbeCommand},   {"decode", runDecodeCommand},
     {"list", runListCommand},         {"guess", runGuessCommand},   {"add", runAddCommand},
     {"userlist", runUserListCommand}, {"params", runParamsCommand}, {"search", runSearchCommand},
+    {"edit", runEditCommand},
 };
 
 } // namespace
