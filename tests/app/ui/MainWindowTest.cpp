@@ -24,6 +24,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -412,6 +413,31 @@ TEST_F(MainWindowTest, UserListCommandsOpenSaveAndListTheAddedSongs)
               (QStringList{"User List (1)", "Whole database (1)", "User List (2)", "User List"}));
     EXPECT_EQ(window->listWindows().at(2)->model()->rowCount(), 2);
     EXPECT_EQ(window->listWindows().at(3)->model()->rowCount(), 1);
+}
+
+// "Save changes" in the tag editor changes the row and every open list window shows it at
+// once; a song whose file is not there is saved in the table without a word.
+TEST_F(MainWindowTest, TagEditorSaveRefreshesEveryListWindow)
+{
+    makeSongTable({QStringLiteral("Abba"), QStringLiteral("Queen")});
+    auto window = start();
+    act(*window, "Wholedatabase1")->trigger();
+    act(*window, "Wholedatabase1")->trigger();
+    ASSERT_EQ(window->listWindows().size(), 2);
+    TagEditorWindow* editor = window->tagEditor();
+    editor->submitItemInfo(window->listWindows().front()->model()->entry(0));
+    auto* title = editor->findChild<QLineEdit*>(QStringLiteral("Edit2"));
+    ASSERT_NE(title, nullptr);
+    ASSERT_EQ(title->text(), "Song 1");
+    title->setText(QStringLiteral("Waterloo"));
+    editor->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+
+    EXPECT_TRUE(dialogs.messages().isEmpty());
+    for (ListWindow* list : window->listWindows()) {
+        ASSERT_EQ(list->model()->rowCount(), 2);
+        EXPECT_EQ(list->model()->entry(0).caption, "Abba");
+        EXPECT_EQ(list->model()->entry(0).value(ListEntry::Title), "Waterloo");
+    }
 }
 
 TEST_F(MainWindowTest, AMediumThatComesRefreshesEveryListWindow)
