@@ -12,6 +12,7 @@
 #include "intake/AddQueue.h"
 #include "intake/FilenameRecognizer.h"
 #include "intake/GenreLists.h"
+#include "intake/Id3v2Tag.h"
 #include "intake/TMP3Info.h"
 #include "intake/WmaReader.h"
 #include "platform/Errors.h"
@@ -248,6 +249,17 @@ Song IntakeRun::Engine::readTag(const QString& fileName)
     // get no genre (recognition then gives "Other" or the artist's genre).
     if (m_mp3Info.valid() && m_mp3Info.genreID() != TMP3Info::DefaultGenreID)
         song.genre = GenreLists::intake().value(m_mp3Info.genreID());
+    // Most files of today carry only an ID3v2 tag; their names need no guessing.
+    if (!m_mp3Info.valid() && m_options.readId3v2Tags) {
+        if (const std::optional<Id3v2Tag::Fields> tag = Id3v2Tag::read(fileName)) {
+            song.artist = tag->artist;
+            song.title = tag->title;
+            song.album = tag->album;
+            song.comment = tag->comment;
+            song.year = tag->year;
+            song.genre = tag->genre;
+        }
+    }
 
     m_player.setStreamName(fileName);
     m_player.open();

@@ -129,6 +129,8 @@ void MainWindow::createWidgets()
             [this] { m_menus->action("ID3Tageditor1")->setChecked(false); });
 
     m_options = new OptionsDialog(*m_services.settings, *m_services.dialogs, m_services.home, this);
+    // Tags read from now on are read in the user's code page (Windows-1252 when it is missing).
+    OptionsDialog::applyTagCodePage(*m_services.settings);
     connect(m_options, &OptionsDialog::settingsApplied, this, [this] {
         m_colorTimer->start();
         m_columnTimer->start();
