@@ -97,8 +97,9 @@ std::optional<SingleByteCodePage> SingleByteCodePage::byName(const QString& name
         return std::nullopt;
     auto table = std::make_shared<Table>();
     table->name = name;
+    int unused = 0;
     for (int byte = 0; byte < 256; ++byte) {
-        // A decoder per byte: a converter that holds state between bytes is no single-byte one.
+        // A decoder per byte, so that no byte is read as part of a sequence.
         QStringDecoder decoder(latin.constData(), QStringDecoder::Flag::Stateless);
         if (!decoder.isValid())
             return std::nullopt;
@@ -106,12 +107,23 @@ std::optional<SingleByteCodePage> SingleByteCodePage::byName(const QString& name
         const QString text = decoder(QByteArrayView(&one, 1));
         if (text.size() > 1)
             return std::nullopt;
-        // A byte the code page leaves unused reads as the replacement character.
-        table->chars[byte] =
-            text.size() == 1 && !decoder.hasError() ? text.at(0).unicode() : char16_t(0xFFFD);
+        const bool defined = text.size() == 1 && !decoder.hasError() &&
+                             text.at(0) != QChar(QChar::ReplacementCharacter);
+        table->chars[byte] = defined ? text.at(0).unicode() : char16_t(QChar::ReplacementCharacter);
+        if (!defined) {
+            ++unused;
+            continue;
+        }
+        // The character must be written as that one byte again.
+        QStringEncoder encoder(latin.constData(), QStringEncoder::Flag::Stateless);
+        const QByteArray back = encoder.encode(text);
+        if (encoder.hasError() || back != QByteArray(1, one))
+            return std::nullopt;
     }
-    // Every code page worth the name keeps ASCII where it is; one that does not is a
-    // multi-byte one read byte by byte.
+    // Every code page worth the name keeps ASCII where it is, and leaves few bytes unused; a
+    // multi-byte one read byte by byte (UTF-8, Shift_JIS, GB18030) leaves its lead bytes.
+    if (unused > 40)
+        return std::nullopt;
     for (int byte = 0x20; byte < 0x7F; ++byte) {
         if (table->chars[byte] != char16_t(byte))
             return std::nullopt;
