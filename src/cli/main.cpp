@@ -112,8 +112,10 @@ int main(int argc, char** argv)
     QString codePageNote;
     TMP3Info::setDefaultCodePage(SingleByteCodePage::byNameOrDefault(
         SettingsStore().text(QLatin1String(SettingsStore::ID3v1CodePage)), &codePageNote));
-    if (!codePageNote.isEmpty())
+    if (!codePageNote.isEmpty()) {
         err << codePageNote << "\n";
+        err.flush();
+    }
 
     const QString name = args.takeFirst();
     for (const Command& command : commands) {
