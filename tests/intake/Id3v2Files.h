@@ -84,6 +84,26 @@ inline std::optional<ReadTag> readTag(const QString& path)
     return read;
 }
 
+// An ID3v2.3 tag of ISO-8859-1 text frames and no padding, as some taggers write them: any
+// longer value makes the tag grow and the audio move.
+inline QByteArray tightV23(const QList<QPair<QByteArray, QByteArray>>& frames)
+{
+    QByteArray body;
+    for (const auto& [id, text] : frames) {
+        const QByteArray content = '\0' + text;
+        const quint32 size = quint32(content.size());
+        body += id;
+        for (int shift = 24; shift >= 0; shift -= 8)
+            body += char((size >> shift) & 0xff);
+        body += QByteArray(2, '\0') + content;
+    }
+    QByteArray tag("ID3\x03\x00\x00", 6);
+    const quint32 size = quint32(body.size());
+    for (int shift = 21; shift >= 0; shift -= 7)
+        tag += char((size >> shift) & 0x7f);
+    return tag + body;
+}
+
 // The audio of a file: its bytes between the ID3v2 tag (header, body and footer) and the
 // ID3v1 block.
 inline QByteArray audioOf(const QByteArray& bytes)

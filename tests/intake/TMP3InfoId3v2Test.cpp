@@ -161,6 +161,35 @@ TEST_P(TMP3InfoId3v2Test, VanishedFileIsNotMadeAgain)
 
 INSTANTIATE_TEST_SUITE_P(Versions, TMP3InfoId3v2Test, ::testing::ValuesIn(versions), RowName());
 
+// A tag without room to spare grows: the audio moves behind it and stays as it was.
+TEST(TMP3InfoId3v2, GrowingTagMovesTheAudioUnchanged)
+{
+    TagTestFiles files;
+    const QByteArray audio = fixtureBytes("untagged.mp3");
+    const QString path =
+        files.write("tight.mp3", Id3v2Files::tightV23({{"TPE1", "A"}, {"TIT2", "T"}}) + audio +
+                                     makeTagBlock("T", "A", "", "", "", 17));
+    const qint64 sizeBefore = readFileBytes(path).size();
+    TMP3Info info;
+    info.setFilename(path);
+    ASSERT_TRUE(info.valid());
+    info.setArtist(QString(30, 'a'));
+    info.setTitle(QString(30, 't'));
+    info.save();
+    ASSERT_TRUE(info.valid());
+
+    const QByteArray after = readFileBytes(path);
+    EXPECT_GT(after.size(), sizeBefore);
+    EXPECT_EQ(Id3v2Files::audioOf(after), audio);
+    EXPECT_EQ(after.right(128),
+              makeTagBlock(QByteArray(30, 't'), QByteArray(30, 'a'), "", "", "", 17));
+    const auto v2 = Id3v2Files::readTag(path);
+    ASSERT_TRUE(v2.has_value());
+    EXPECT_EQ(v2->version, 3);
+    EXPECT_EQ(v2->tag.artist, QString(30, 'a'));
+    EXPECT_EQ(v2->tag.title, QString(30, 't'));
+}
+
 // A file with only an ID3v1 tag never gets an ID3v2 tag from a save.
 TEST(TMP3InfoId3v2, SaveCreatesNoId3v2Tag)
 {
