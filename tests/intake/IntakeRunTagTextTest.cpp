@@ -1,6 +1,7 @@
 #include "Id3v2Files.h"
 #include "IntakeRunFixture.h"
 
+#include "intake/TMP3Info.h"
 #include "testsupport/CaseNames.h"
 
 namespace {
@@ -93,6 +94,25 @@ TEST_F(IntakeRunFixture, Id3v2TagWithoutArtistGoesToRecognition)
     EXPECT_EQ(result.figures.full, 1) << result.figures;
     EXPECT_EQ(columnOfAll(SongColumn::Artist), QStringList{"Name Artist"});
     EXPECT_EQ(FileState::of(path), before);
+}
+
+// ID3v1 text goes into the song table as the code page of Options reads it: Windows-1252 by
+// default, another when chosen.
+TEST_F(IntakeRunFixture, Id3v1TextIsReadInTheChosenCodePage)
+{
+    const QString path = file("song.mp3", IntakeFiles::taggedMp3("Don\x92t \xc6", "Title"));
+    add({path});
+    EXPECT_EQ(columnOfAll(SongColumn::Artist), QStringList{QString::fromUtf8("Don’t Æ")});
+
+    const auto cyrillic = SingleByteCodePage::byName(QStringLiteral("Windows-1251"));
+    if (!cyrillic)
+        GTEST_SKIP() << "Windows-1251 is not offered by Qt on this system";
+    TMP3Info::setDefaultCodePage(*cyrillic);
+    options.mediumName = QStringLiteral("Other disk");
+    add({path});
+    TMP3Info::setDefaultCodePage(SingleByteCodePage());
+    EXPECT_EQ(columnOfAll(SongColumn::Artist),
+              (QStringList{QString::fromUtf8("Don’t Æ"), QString::fromUtf8("Don’t Ж")}));
 }
 
 } // namespace
