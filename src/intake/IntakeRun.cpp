@@ -249,15 +249,22 @@ Song IntakeRun::Engine::readTag(const QString& fileName)
     // get no genre (recognition then gives "Other" or the artist's genre).
     if (m_mp3Info.valid() && m_mp3Info.genreID() != TMP3Info::DefaultGenreID)
         song.genre = GenreLists::intake().value(m_mp3Info.genreID());
-    // Most files of today carry only an ID3v2 tag; their names need no guessing.
-    if (!m_mp3Info.valid() && m_options.readId3v2Tags) {
-        if (const std::optional<Id3v2Tag::Fields> tag = Id3v2Tag::read(fileName)) {
-            song.artist = tag->artist;
-            song.title = tag->title;
-            song.album = tag->album;
-            song.comment = tag->comment;
-            song.year = tag->year;
-            song.genre = tag->genre;
+    // Most files of today carry only an ID3v2 tag; their names need no guessing. An ID3v1 tag
+    // without an artist would go to recognition, whose guess would then be written over the
+    // ID3v2 tag's real artist: its empty fields are taken from an ID3v2 tag that has one.
+    if (m_options.readId3v2Tags && (!m_mp3Info.valid() || song.artist.isEmpty())) {
+        const std::optional<Id3v2Tag::Fields> tag = Id3v2Tag::read(fileName);
+        if (tag && (!m_mp3Info.valid() || !tag->artist.isEmpty())) {
+            const auto fill = [](QString& field, const QString& from) {
+                if (field.isEmpty())
+                    field = from;
+            };
+            fill(song.artist, tag->artist);
+            fill(song.title, tag->title);
+            fill(song.album, tag->album);
+            fill(song.comment, tag->comment);
+            fill(song.year, tag->year);
+            fill(song.genre, tag->genre);
         }
     }
 

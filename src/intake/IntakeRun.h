@@ -28,7 +28,8 @@ struct IntakeOptions
     bool sameFilesFromDifferentMediums = true;
     // "Read ID3v2 tags when a file has no ID3v1 tag": an MP3 file without an ID3v1 tag takes
     // artist, title, album, comment, year and genre from its ID3v2 tag, when it has one,
-    // instead of going to recognition from its file name.
+    // instead of going to recognition from its file name. An ID3v1 tag without an artist
+    // counts as none when the ID3v2 tag has one: its empty fields are filled from there.
     bool readId3v2Tags = true;
     // Folder holding the decoder library "mpegdll.so"; empty means the home.
     QString libraryDir;

@@ -81,6 +81,26 @@ TEST_F(IntakeRunFixture, Id3v1TagWinsOverTheId3v2Tag)
     EXPECT_EQ(columnOfAll(SongColumn::Title), QStringList{"V1 Title"});
 }
 
+// An ID3v1 tag without an artist would send the file to recognition, and the guess would be
+// written over the ID3v2 tag's artist: the ID3v2 tag fills the fields the ID3v1 tag leaves
+// empty, and the file stays as it is.
+TEST_F(IntakeRunFixture, Id3v1TagWithoutArtistIsFilledFromTheId3v2Tag)
+{
+    const QString path = file("Name Artist - Name Title.mp3",
+                              IntakeFiles::taggedMp3("", "V1 Title", 12, "", "", ""));
+    Id3v2Files::addTag(path, 3, today);
+    const FileState before = FileState::of(path);
+    const IntakeResult result = add({path});
+    EXPECT_EQ(result.figures.full + result.figures.partial, 0) << result.figures;
+    const QList<QStringList> stored = rows();
+    ASSERT_EQ(stored.size(), 1);
+    const QStringList& row = stored.first();
+    EXPECT_EQ((QStringList{row.at(0), row.at(1), row.at(5), row.at(6), row.at(9), row.at(10)}),
+              (QStringList{"Tag Artist", "V1 Title", "Rock", "Tag Album", "From the tag", "2001"}));
+    EXPECT_EQ(FileState::of(path), before);
+    EXPECT_EQ(Id3v2Files::readTag(path)->tag.artist, QStringLiteral("Tag Artist"));
+}
+
 // An ID3v2 tag without an artist leaves the file to recognition, which may then not write into
 // it: the file has no ID3v1 tag to rewrite.
 TEST_F(IntakeRunFixture, Id3v2TagWithoutArtistGoesToRecognition)
