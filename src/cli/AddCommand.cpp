@@ -10,6 +10,7 @@
 #include "platform/Errors.h"
 #include "platform/Home.h"
 #include "platform/Volumes.h"
+#include "settings/SettingsStore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -112,6 +113,7 @@ int runAddCommand(CliContext& context, const QStringList& args)
     options.writableMedium =
         options.marker != QLatin1Char('@') && (!medium || (medium->ready && medium->freeBytes > 0));
     options.sameFilesFromDifferentMediums = !parsed.has(QStringLiteral("--same-medium-only"));
+    options.readId3v2Tags = SettingsStore().flag(QLatin1String(SettingsStore::ReadID3v2Tags));
 
     const QString problem = mediumNameProblem(options.mediumName);
     if (!problem.isEmpty()) {

@@ -1,6 +1,8 @@
 #include "cli/Commands.h"
+#include "intake/TMP3Info.h"
 #include "platform/Errors.h"
 #include "platform/Home.h"
+#include "settings/SettingsStore.h"
 
 #include <QCoreApplication>
 
@@ -56,7 +58,10 @@ Commands:
                                    N of the M files of a pass are done (0 as a pass starts),
                                    TEXT is the add window's status text. Files whose tag
                                    gives no artist are read again in a second pass, which
-                                   counts from 0 again
+                                   counts from 0 again. A file without an ID3v1 tag
+                                   takes its tag from its ID3v2 tag unless the Options
+                                   setting "Read ID3v2 tags when a file has no ID3v1 tag"
+                                   is off
   userlist save (--query SQL | --all) FILE
                                    write a user list file (.tb3): the stored file name of
                                    every song the select statement (or the whole database)
@@ -67,7 +72,8 @@ Commands:
 Exit code: 0 when everything worked, 1 when a file given could not be read, does not
 exist or could not be written, or the command failed, 2 for a mistake in the command.
 
-The home is DIR, else $TAMBORO_HOME, else the per-user data folder.
+The home is DIR, else $TAMBORO_HOME, else the per-user data folder. ID3v1 text is read
+and written in the code page chosen in Options (Windows-1252 unless set).
 )";
 
 struct Command
@@ -108,6 +114,15 @@ int main(int argc, char** argv)
     if (args.isEmpty()) {
         err << usageText;
         return 2;
+    }
+
+    // The tags are the user's: their text is in the code page the user has chosen in Options.
+    QString codePageNote;
+    TMP3Info::setDefaultCodePage(SingleByteCodePage::byNameOrDefault(
+        SettingsStore().text(QLatin1String(SettingsStore::ID3v1CodePage)), &codePageNote));
+    if (!codePageNote.isEmpty()) {
+        err << codePageNote << "\n";
+        err.flush();
     }
 
     const QString name = args.takeFirst();

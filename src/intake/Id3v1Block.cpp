@@ -8,31 +8,27 @@ namespace Id3v1Block {
 
 namespace {
 
-QString slotText(const QByteArray& block, int offset, int width)
+// Only the space counts as padding: a tab or a trailing zero-width character is content.
+QByteArray withoutTrailingSpaces(QByteArray bytes)
+{
+    while (!bytes.isEmpty() && bytes.back() == ' ')
+        bytes.chop(1);
+    return bytes;
+}
+
+QString slotText(const QByteArray& block, int offset, int width, const SingleByteCodePage& codePage)
 {
     QByteArray bytes = block.mid(offset, width);
     const qsizetype zero = bytes.indexOf('\0');
     if (zero >= 0)
         bytes.truncate(zero);
-    // Only the space counts as padding: a tab or a trailing zero-width character is content.
-    while (!bytes.isEmpty() && bytes.back() == ' ')
-        bytes.chop(1);
-    return QString::fromLatin1(bytes);
+    return codePage.decode(withoutTrailingSpaces(bytes));
 }
 
-// One byte per character; everything outside Latin-1 becomes "?", one per character.
-QByteArray latin1(const QString& text)
+void putSlot(QByteArray& block, int offset, int width, const QString& text,
+             const SingleByteCodePage& codePage)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (const char32_t c : text.toUcs4())
-        bytes.append(c < 0x100 ? static_cast<char>(c) : '?');
-    return bytes;
-}
-
-void putSlot(QByteArray& block, int offset, int width, const QString& text)
-{
-    const QByteArray bytes = latin1(cut(text, width));
+    const QByteArray bytes = codePage.encode(cut(text, width));
     block.replace(offset, bytes.size(), bytes);
 }
 
@@ -106,30 +102,35 @@ bool hasTag(const QByteArray& block)
     return identifier(block) == "TAG";
 }
 
-Fields parse(const QByteArray& block)
+Fields parse(const QByteArray& block, const SingleByteCodePage& codePage)
 {
     Q_ASSERT(block.size() == Size);
     Fields fields;
-    fields.title = slotText(block, TitleOffset, TextWidth);
-    fields.artist = slotText(block, ArtistOffset, TextWidth);
-    fields.album = slotText(block, AlbumOffset, TextWidth);
-    fields.year = slotText(block, YearOffset, YearWidth);
-    fields.comment = slotText(block, CommentOffset, TextWidth);
+    fields.title = slotText(block, TitleOffset, TextWidth, codePage);
+    fields.artist = slotText(block, ArtistOffset, TextWidth, codePage);
+    fields.album = slotText(block, AlbumOffset, TextWidth, codePage);
+    fields.year = slotText(block, YearOffset, YearWidth, codePage);
+    fields.comment = slotText(block, CommentOffset, TextWidth, codePage);
     fields.genreID = static_cast<quint8>(block.at(GenreOffset));
     return fields;
 }
 
-QByteArray build(const Fields& fields)
+QByteArray build(const Fields& fields, const SingleByteCodePage& codePage)
 {
     QByteArray block(Size, ' ');
     block.replace(0, 3, "TAG");
-    putSlot(block, TitleOffset, TextWidth, fields.title);
-    putSlot(block, ArtistOffset, TextWidth, fields.artist);
-    putSlot(block, AlbumOffset, TextWidth, fields.album);
-    putSlot(block, CommentOffset, TextWidth, fields.comment);
-    putSlot(block, YearOffset, YearWidth, fields.year);
+    putSlot(block, TitleOffset, TextWidth, fields.title, codePage);
+    putSlot(block, ArtistOffset, TextWidth, fields.artist, codePage);
+    putSlot(block, AlbumOffset, TextWidth, fields.album, codePage);
+    putSlot(block, CommentOffset, TextWidth, fields.comment, codePage);
+    putSlot(block, YearOffset, YearWidth, fields.year, codePage);
     block[GenreOffset] = static_cast<char>(fields.genreID);
     return block;
+}
+
+QString asStored(const QString& text, int width, const SingleByteCodePage& codePage)
+{
+    return codePage.decode(withoutTrailingSpaces(codePage.encode(cut(text, width))));
 }
 
 QString cut(const QString& text, int width)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/LegacyText.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -47,13 +49,18 @@ bool writeTagBlock(QIODevice& device, const QByteArray& block, const QString& na
 QByteArray identifier(const QByteArray& block);
 bool hasTag(const QByteArray& block);
 
-// Decodes the text fields and the raw genre byte of a block that has a tag. A field ends at its
-// first zero byte; trailing spaces are dropped, leading ones kept.
-Fields parse(const QByteArray& block);
+// Decodes the text fields and the raw genre byte of a block that has a tag, its text in
+// `codePage`. A field ends at its first zero byte; trailing spaces are dropped, leading ones
+// kept.
+Fields parse(const QByteArray& block, const SingleByteCodePage& codePage = SingleByteCodePage());
 
-// Builds a block: "TAG", the fields in Latin-1 (other characters as "?"), cut to their widths,
-// every unused byte a space, the genre number last.
-QByteArray build(const Fields& fields);
+// Builds a block: "TAG", the fields in `codePage` (characters it lacks as "?"), cut to their
+// widths, every unused byte a space, the genre number last.
+QByteArray build(const Fields& fields, const SingleByteCodePage& codePage = SingleByteCodePage());
+
+// What `text` reads as once it has been through a field of `width`: cut, put in `codePage`,
+// read back and without trailing spaces.
+QString asStored(const QString& text, int width, const SingleByteCodePage& codePage);
 
 // The first `width` characters (code points, so that a surrogate pair is never split).
 QString cut(const QString& text, int width);

@@ -12,6 +12,7 @@
 #include "intake/AddQueue.h"
 #include "intake/FilenameRecognizer.h"
 #include "intake/GenreLists.h"
+#include "intake/Id3v2Tag.h"
 #include "intake/TMP3Info.h"
 #include "intake/WmaReader.h"
 #include "platform/Errors.h"
@@ -248,6 +249,24 @@ Song IntakeRun::Engine::readTag(const QString& fileName)
     // get no genre (recognition then gives "Other" or the artist's genre).
     if (m_mp3Info.valid() && m_mp3Info.genreID() != TMP3Info::DefaultGenreID)
         song.genre = GenreLists::intake().value(m_mp3Info.genreID());
+    // Most files of today carry only an ID3v2 tag; their names need no guessing. An ID3v1 tag
+    // without an artist would go to recognition, whose guess would then be written over the
+    // ID3v2 tag's real artist: its empty fields are taken from an ID3v2 tag that has one.
+    if (m_options.readId3v2Tags && (!m_mp3Info.valid() || song.artist.isEmpty())) {
+        const std::optional<Id3v2Tag::Fields> tag = Id3v2Tag::read(fileName);
+        if (tag && (!m_mp3Info.valid() || !tag->artist.isEmpty())) {
+            const auto fill = [](QString& field, const QString& from) {
+                if (field.isEmpty())
+                    field = from;
+            };
+            fill(song.artist, tag->artist);
+            fill(song.title, tag->title);
+            fill(song.album, tag->album);
+            fill(song.comment, tag->comment);
+            fill(song.year, tag->year);
+            fill(song.genre, tag->genre);
+        }
+    }
 
     m_player.setStreamName(fileName);
     m_player.open();

@@ -26,6 +26,11 @@ struct IntakeOptions
     // CheckBox1 "Add same files from different mediums": when true the duplicate test also
     // compares the location, so the same song from another medium goes in.
     bool sameFilesFromDifferentMediums = true;
+    // "Read ID3v2 tags when a file has no ID3v1 tag": an MP3 file without an ID3v1 tag takes
+    // artist, title, album, comment, year and genre from its ID3v2 tag, when it has one,
+    // instead of going to recognition from its file name. An ID3v1 tag without an artist
+    // counts as none when the ID3v2 tag has one: its empty fields are filled from there.
+    bool readId3v2Tags = true;
     // Folder holding the decoder library "mpegdll.so"; empty means the home.
     QString libraryDir;
     // Folder for the temporary copies of names with a tilde; empty means the home.
@@ -59,7 +64,8 @@ inline bool validMediumName(const QString& mediumName)
 // names with a tilde) and the hand-over to filename recognition for files without an artist.
 //
 // Every file is read; the song table gets one row per song it does not hold yet. Files that
-// cannot be read are reported as bad and never stored. Files are not changed, except that a
+// cannot be read are reported as bad and never stored. ID3v1 text is read in the code page
+// TMP3Info has as its default. Files are not changed, except that a
 // recognised artist, title and genre are written into the tag of an MP3 file that has one,
 // when the medium is writable.
 class IntakeRun

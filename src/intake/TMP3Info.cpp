@@ -2,10 +2,13 @@
 
 #include "intake/GenreLists.h"
 #include "intake/Id3v1Block.h"
+#include "intake/Id3v2Tag.h"
 #include "platform/Errors.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
 
 namespace {
 
@@ -30,11 +33,32 @@ void openOrThrow(QFile& file, QIODevice::OpenMode mode)
                                    file.errorString()));
 }
 
+// The program's choice of code page: set by the GUI thread, read wherever a reader is made.
+QMutex defaultCodePageMutex;
+SingleByteCodePage& defaultCodePageValue()
+{
+    static SingleByteCodePage page;
+    return page;
+}
+
 } // namespace
 
 TMP3Info::TMP3Info(QObject* parent)
     : QObject(parent)
+    , m_codePage(defaultCodePage())
 {}
+
+SingleByteCodePage TMP3Info::defaultCodePage()
+{
+    const QMutexLocker lock(&defaultCodePageMutex);
+    return defaultCodePageValue();
+}
+
+void TMP3Info::setDefaultCodePage(const SingleByteCodePage& codePage)
+{
+    const QMutexLocker lock(&defaultCodePageMutex);
+    defaultCodePageValue() = codePage;
+}
 
 QString TMP3Info::genre() const
 {
@@ -74,7 +98,7 @@ void TMP3Info::readTag()
         return;
     }
 
-    const Id3v1Block::Fields fields = Id3v1Block::parse(block);
+    const Id3v1Block::Fields fields = Id3v1Block::parse(block, m_codePage);
     m_title = fields.title;
     m_artist = fields.artist;
     m_album = fields.album;
@@ -98,7 +122,7 @@ void TMP3Info::save()
     fields.year = m_year;
     fields.comment = m_comment;
     fields.genreID = m_genreID;
-    const QByteArray block = Id3v1Block::build(fields);
+    const QByteArray block = Id3v1Block::build(fields, m_codePage);
 
     QFile file(m_filename);
     openOrThrow(file, QIODevice::ReadWrite);
@@ -112,6 +136,16 @@ void TMP3Info::save()
     if (file.error() != QFileDevice::NoError)
         throw EInOutError(QStringLiteral("Cannot write the tag of \"%1\": %2")
                               .arg(m_filename, file.errorString()));
+
+    Id3v2Tag::Mirror mirror;
+    mirror.title = m_title;
+    mirror.artist = m_artist;
+    mirror.album = m_album;
+    mirror.comment = m_comment;
+    mirror.year = m_year;
+    mirror.genreID = m_genreID;
+    mirror.codePage = m_codePage;
+    Id3v2Tag::mirror(m_filename, mirror);
 }
 
 void TMP3Info::setArtist(const QString& artist)

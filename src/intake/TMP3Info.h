@@ -1,12 +1,18 @@
 #pragma once
 
+#include "platform/LegacyText.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
 // Reads and rewrites the ID3v1 tag of an MP3 file, the 128-byte block at its very end. Setting
 // the file name reads the tag; save() writes the current values back over it. A file without a
-// tag never gets one: tags are only ever rewritten in place.
+// tag never gets one: tags are only ever rewritten in place. A file that also has an ID3v2 tag
+// gets the saved values there too, so that players, which show that one, show the change.
+//
+// The text of the tag is in a single-byte code page: Windows-1252 unless the program has set
+// another as the default, or the caller another for this reader.
 //
 // Missing files, missing tags and refused saves are reported through valid(), error() and
 // onError(). Real input/output failures (a file shorter than a tag, a file that cannot be
@@ -58,10 +64,20 @@ public:
     // The first three bytes of the block last read ("TAG" when it had a tag).
     const QByteArray& tagIdentifier() const { return m_tagIdentifier; }
 
-    // Writes the current values into the tag of filename(). Refused (valid() false, error()
-    // set, onError()) unless the file exists, the last read found a tag, and the file still
-    // ends in one.
+    // Writes the current values into the tag of filename(), and into its ID3v2 tag when it has
+    // one (never creating one). Refused (valid() false, error() set, onError()) unless the file
+    // exists, the last read found a tag, and the file still ends in one; a refused save writes
+    // neither tag.
     void save();
+
+    // The code page of the tag's text for this reader; set before setFilename() to read in it.
+    const SingleByteCodePage& codePage() const { return m_codePage; }
+    void setCodePage(const SingleByteCodePage& codePage) { m_codePage = codePage; }
+
+    // The code page every new reader starts with (the Options setting); Windows-1252 until set.
+    // May be called from any thread.
+    static SingleByteCodePage defaultCodePage();
+    static void setDefaultCodePage(const SingleByteCodePage& codePage);
 
 signals:
     void onChangeFile();
@@ -82,4 +98,5 @@ private:
     bool m_valid = false;
     QString m_error;
     QByteArray m_tagIdentifier;
+    SingleByteCodePage m_codePage;
 };

@@ -33,6 +33,8 @@ constexpr ValueInfo kValues[] = {
     {SettingsStore::SortAlbumsBack, "True", Form::Flag},
     {SettingsStore::FastSearchParam, "or", Form::Text},
     {SettingsStore::AddAllFilesFromCD, "True", Form::Flag},
+    {SettingsStore::ReadID3v2Tags, "True", Form::Flag},
+    {SettingsStore::ID3v1CodePage, "Windows-1252", Form::Text},
 };
 
 const ValueInfo& infoOf(const QString& name)

@@ -8,7 +8,7 @@
 
 #include <memory>
 
-// The user's settings: fifteen text values at the top level of one QSettings, each with a
+// The user's settings: seventeen text values at the top level of one QSettings, each with a
 // default that a reader gets while the value is missing. Every write is flushed at once, so
 // a later start or another process sees it.
 //
@@ -32,6 +32,11 @@ public:
     static constexpr const char SortAlbumsBack[] = "SortAlbumsBack";
     static constexpr const char FastSearchParam[] = "FastSearchParam";
     static constexpr const char AddAllFilesFromCD[] = "AddAllFilesFromCD";
+    // Intake takes the tag of a file without an ID3v1 tag from its ID3v2 tag ("True"), or
+    // recognises it from the file name as it always did ("False").
+    static constexpr const char ReadID3v2Tags[] = "ReadID3v2Tags";
+    // The code page of ID3v1 text, by the name Qt's converters know it by.
+    static constexpr const char ID3v1CodePage[] = "ID3v1CodePage";
 
     // The user's own store: QSettings("Kestrova", "Tamboro3") in the native format.
     SettingsStore();
@@ -41,7 +46,7 @@ public:
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
 
-    // The fifteen names in the order above.
+    // The seventeen names in the order above.
     static const QStringList& names();
     static QString defaultText(const QString& name);
 

@@ -43,11 +43,23 @@ TEST_F(SettingsStoreTest, EmptyStoreYieldsEveryDefaultAndCreatesNothing)
         const char* name;
         const char* text;
     } defaults[] = {
-        {"BackColor", "clWindow"},  {"Font", "MS Sans Serif"}, {"FontColor", "clWindowText"},
-        {"ShowArtist", "True"},     {"ShowLength", "True"},    {"ShowFilename", "False"},
-        {"ShowAlbum", "True"},      {"ShowComment", "False"},  {"ShowYear", "False"},
-        {"ShowGenre", "True"},      {"ShowPlayed", "False"},   {"SortAlbums", "True"},
-        {"SortAlbumsBack", "True"}, {"FastSearchParam", "or"}, {"AddAllFilesFromCD", "True"},
+        {"BackColor", "clWindow"},
+        {"Font", "MS Sans Serif"},
+        {"FontColor", "clWindowText"},
+        {"ShowArtist", "True"},
+        {"ShowLength", "True"},
+        {"ShowFilename", "False"},
+        {"ShowAlbum", "True"},
+        {"ShowComment", "False"},
+        {"ShowYear", "False"},
+        {"ShowGenre", "True"},
+        {"ShowPlayed", "False"},
+        {"SortAlbums", "True"},
+        {"SortAlbumsBack", "True"},
+        {"FastSearchParam", "or"},
+        {"AddAllFilesFromCD", "True"},
+        {"ReadID3v2Tags", "True"},
+        {"ID3v1CodePage", "Windows-1252"},
     };
     auto store = openStore();
     ASSERT_EQ(SettingsStore::names().size(), qsizetype(std::size(defaults)));

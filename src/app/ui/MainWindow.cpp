@@ -130,6 +130,8 @@ void MainWindow::createWidgets()
     connect(m_tagEditor, &TagEditorWindow::refreshListsRequested, this, &MainWindow::refreshLists);
 
     m_options = new OptionsDialog(*m_services.settings, *m_services.dialogs, m_services.home, this);
+    // Tags read from now on are read in the user's code page (Windows-1252 when it is missing).
+    OptionsDialog::applyTagCodePage(*m_services.settings);
     connect(m_options, &OptionsDialog::settingsApplied, this, [this] {
         m_colorTimer->start();
         m_columnTimer->start();

@@ -1,6 +1,8 @@
 #include "app/ui/OptionsDialog.h"
 
+#include "intake/TMP3Info.h"
 #include "platform/Errors.h"
+#include "platform/LegacyText.h"
 #include "settings/FontFace.h"
 #include "settings/SettingsStore.h"
 #include "ui/Dialogs.h"
@@ -9,6 +11,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGridLayout>
@@ -222,6 +225,29 @@ QWidget* OptionsDialog::buildOtherPage()
     historyLayout->addWidget(m_clearCache);
     historyLayout->addStretch();
 
+    auto* tags = new QGroupBox(QStringLiteral(" Tag options "), page);
+    tags->setObjectName(QStringLiteral("TagOptionsGroup"));
+    m_readId3v2 =
+        new QCheckBox(QStringLiteral("Read ID3v2 tags when a file has no ID3v1 tag"), tags);
+    m_readId3v2->setObjectName(QStringLiteral("ReadId3v2Check"));
+    m_codePage = new QComboBox(tags);
+    m_codePage->setObjectName(QStringLiteral("CodePageCombo"));
+    m_codePage->addItems(SingleByteCodePage::offered());
+    m_codePageNote = new QLabel(tags);
+    m_codePageNote->setObjectName(QStringLiteral("CodePageNote"));
+    m_codePageNote->setWordWrap(true);
+    m_codePageNote->hide();
+    auto* codePageLine = new QHBoxLayout;
+    auto* codePageLabel = new QLabel(QStringLiteral("Code page of ID3v1 tags:"), tags);
+    codePageLabel->setBuddy(m_codePage);
+    codePageLine->addWidget(codePageLabel);
+    codePageLine->addWidget(m_codePage);
+    codePageLine->addStretch();
+    auto* tagsLayout = new QVBoxLayout(tags);
+    tagsLayout->addWidget(m_readId3v2);
+    tagsLayout->addLayout(codePageLine);
+    tagsLayout->addWidget(m_codePageNote);
+
     auto* reset = new QPushButton(QStringLiteral("Reset to default"), page);
     reset->setObjectName(QStringLiteral("ResetOther"));
     reset->setAutoDefault(false);
@@ -229,6 +255,7 @@ QWidget* OptionsDialog::buildOtherPage()
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(other);
+    layout->addWidget(tags);
     layout->addWidget(history);
     layout->addWidget(reset, 0, Qt::AlignRight);
     layout->addStretch();
@@ -253,7 +280,29 @@ void OptionsDialog::formActivate()
         m_settings.text(latin1(SettingsStore::FastSearchParam)) == QLatin1StringView("and");
     (useAnd ? m_andRadio : m_orRadio)->setChecked(true);
 
+    m_readId3v2->setChecked(m_settings.flag(latin1(SettingsStore::ReadID3v2Tags)));
+    // A stored code page this system lacks shows as what is used instead, with the reason.
+    QString note;
+    const SingleByteCodePage page = SingleByteCodePage::byNameOrDefault(
+        m_settings.text(latin1(SettingsStore::ID3v1CodePage)), &note);
+    int index = m_codePage->findText(page.name(), Qt::MatchFixedString);
+    if (index < 0) {
+        m_codePage->addItem(page.name());
+        index = m_codePage->count() - 1;
+    }
+    m_codePage->setCurrentIndex(index);
+    m_codePageNote->setText(note);
+    m_codePageNote->setVisible(!note.isEmpty());
+
     m_clearCache->setEnabled(QFile::exists(QDir(m_home).filePath(kCacheFile)));
+}
+
+QString OptionsDialog::applyTagCodePage(const SettingsStore& settings)
+{
+    QString note;
+    TMP3Info::setDefaultCodePage(SingleByteCodePage::byNameOrDefault(
+        settings.text(latin1(SettingsStore::ID3v1CodePage)), &note));
+    return note;
 }
 
 void OptionsDialog::showEvent(QShowEvent* event)
@@ -355,6 +404,9 @@ void OptionsDialog::resetOther()
     m_sortAlbumsBack->setChecked(true);
     m_sortAlbumsBack->setEnabled(true);
     m_orRadio->setChecked(true);
+    m_readId3v2->setChecked(true);
+    m_codePage->setCurrentIndex(
+        m_codePage->findText(latin1(SingleByteCodePage::DefaultName), Qt::MatchFixedString));
 }
 
 void OptionsDialog::sortAlbumsClicked(bool checked)
@@ -392,6 +444,9 @@ void OptionsDialog::applyAndClose()
             const QString fastSearch =
                 m_orRadio->isChecked() ? QStringLiteral("or") : QStringLiteral("and");
             m_settings.setText(latin1(SettingsStore::FastSearchParam), fastSearch);
+            m_settings.setFlag(latin1(SettingsStore::ReadID3v2Tags), m_readId3v2->isChecked());
+            m_settings.setText(latin1(SettingsStore::ID3v1CodePage), m_codePage->currentText());
+            applyTagCodePage(m_settings);
         },
         m_dialogs);
     // The dialog stays open so that nothing the user chose is lost.

@@ -10,13 +10,16 @@
 class Dialogs;
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class SettingsStore;
 
 // The Options dialog (Form8): colours and font of the list windows, their columns, the album
-// sort rules, the FastSearch join word, and removing the cache of parameter requests. The
+// sort rules, the FastSearch join word, removing the cache of parameter requests, and how tags
+// are read (ID3v2 tags of files without an ID3v1 tag, the code page of ID3v1 text). The
 // dialog lives as long as the program and is shown modally; every time it is shown it loads
 // the settings afresh, and only OK writes them back (the font colour is the exception: picking
 // one stores it at once).
@@ -34,6 +37,10 @@ public:
     // Loads every control from the settings (defaults for missing values) and enables the cache
     // button exactly when the cache file exists. Runs whenever the dialog is shown.
     void formActivate();
+
+    // Makes the stored code page of ID3v1 text the one every tag reader of the program uses.
+    // Returns why Windows-1252 is used instead when this system lacks the stored one, else "".
+    static QString applyTagCodePage(const SettingsStore& settings);
 
 signals:
     // OK wrote the settings: the list windows are to take the new colours, font and columns.
@@ -83,4 +90,7 @@ private:
     QRadioButton* m_orRadio = nullptr;
     QRadioButton* m_andRadio = nullptr;
     QPushButton* m_clearCache = nullptr;
+    QCheckBox* m_readId3v2 = nullptr;
+    QComboBox* m_codePage = nullptr;
+    QLabel* m_codePageNote = nullptr;
 };

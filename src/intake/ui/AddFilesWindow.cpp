@@ -338,6 +338,7 @@ IntakeOptions AddFilesWindow::intakeOptions() const
         options.marker = QLatin1Char('!');
     options.writableMedium = m_writableMedium->isChecked();
     options.sameFilesFromDifferentMediums = m_sameFiles->isChecked();
+    options.readId3v2Tags = m_settings.flag(QLatin1String(SettingsStore::ReadID3v2Tags));
     return options;
 }
 

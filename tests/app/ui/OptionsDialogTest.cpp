@@ -1,4 +1,5 @@
 #include "app/ui/OptionsDialog.h"
+#include "intake/TMP3Info.h"
 #include "settings/SettingsStore.h"
 #include "testsupport/ScriptedDialogs.h"
 #include "testsupport/TempHome.h"
@@ -6,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -369,6 +372,66 @@ TEST_F(OptionsDialogTest, ColourTextThatIsNoColourIsReportedAndTheRestStillLoads
     click("OkButton");
     EXPECT_EQ(stored("BackColor"), "clWindow");
     EXPECT_EQ(stored("ShowYear"), "True");
+}
+
+// The tag options: reading ID3v2 tags at intake, and the code page of ID3v1 text, which OK
+// hands to every tag reader made from then on.
+class OptionsTagTest : public OptionsDialogTest
+{
+protected:
+    ~OptionsTagTest() override { TMP3Info::setDefaultCodePage(SingleByteCodePage()); }
+    QComboBox* codePage() const { return find<QComboBox>("CodePageCombo"); }
+    QLabel* note() const { return find<QLabel>("CodePageNote"); }
+};
+
+TEST_F(OptionsTagTest, DefaultsAreId3v2OnAndWindows1252)
+{
+    open();
+    EXPECT_EQ(check("ReadId3v2Check")->text(), "Read ID3v2 tags when a file has no ID3v1 tag");
+    EXPECT_TRUE(check("ReadId3v2Check")->isChecked());
+    EXPECT_EQ(codePage()->currentText(), "Windows-1252");
+    EXPECT_EQ(codePage()->itemText(0), "Windows-1252");
+    EXPECT_TRUE(note()->isHidden());
+    click("OkButton");
+    EXPECT_EQ(stored("ReadID3v2Tags"), "True");
+    EXPECT_EQ(stored("ID3v1CodePage"), "Windows-1252");
+}
+
+TEST_F(OptionsTagTest, OkStoresTheChoiceAndTagReadersUseTheCodePage)
+{
+    open();
+    const int cyrillic = codePage()->findText("Windows-1251");
+    if (cyrillic < 0)
+        GTEST_SKIP() << "Windows-1251 is not offered by Qt on this system";
+    check("ReadId3v2Check")->setChecked(false);
+    codePage()->setCurrentIndex(cyrillic);
+    EXPECT_EQ(TMP3Info().codePage().name(), "Windows-1252"); // nothing before OK
+    click("OkButton");
+    EXPECT_EQ(stored("ReadID3v2Tags"), "False");
+    EXPECT_EQ(stored("ID3v1CodePage"), "Windows-1251");
+    EXPECT_EQ(TMP3Info().codePage().name(), "Windows-1251");
+
+    // Shown again, the dialog shows what is stored; reset brings the defaults back.
+    open();
+    EXPECT_FALSE(check("ReadId3v2Check")->isChecked());
+    EXPECT_EQ(codePage()->currentText(), "Windows-1251");
+    click("ResetOther");
+    EXPECT_TRUE(check("ReadId3v2Check")->isChecked());
+    EXPECT_EQ(codePage()->currentText(), "Windows-1252");
+    EXPECT_EQ(stored("ID3v1CodePage"), "Windows-1251");
+}
+
+// A code page stored on another system that this one lacks: Windows-1252 is shown and used,
+// and the dialog says why.
+TEST_F(OptionsTagTest, UnavailableCodePageFallsBackToWindows1252WithANote)
+{
+    store("ID3v1CodePage", "No-Such-Page");
+    EXPECT_FALSE(OptionsDialog::applyTagCodePage(m_store).isEmpty());
+    EXPECT_EQ(TMP3Info().codePage().name(), "Windows-1252");
+    open();
+    EXPECT_EQ(codePage()->currentText(), "Windows-1252");
+    EXPECT_FALSE(note()->isHidden());
+    EXPECT_TRUE(note()->text().contains("No-Such-Page")) << note()->text().toStdString();
 }
 
 } // namespace

@@ -417,6 +417,17 @@ TEST_F(AddFilesWindowTest, SameFilesSettingIsStoredAtOnceAndReadOnActivation)
     EXPECT_TRUE(box->isChecked());
 }
 
+// The Options setting "Read ID3v2 tags when a file has no ID3v1 tag" reaches the run as it
+// stands when the run starts.
+TEST_F(AddFilesWindowTest, Id3v2SettingOfOptionsReachesTheRun)
+{
+    EXPECT_TRUE(window().intakeOptions().readId3v2Tags);
+    settings.setFlag(QLatin1String(SettingsStore::ReadID3v2Tags), false);
+    EXPECT_FALSE(window().intakeOptions().readId3v2Tags);
+    settings.setFlag(QLatin1String(SettingsStore::ReadID3v2Tags), true);
+    EXPECT_TRUE(window().intakeOptions().readId3v2Tags);
+}
+
 TEST_F(AddFilesWindowTest, MediumNameWithADoubleQuoteIsRefusedBeforeAnythingIsAdded)
 {
     const QString song = writeTestFile(music + "/song.mp3", taggedMp3("Nina Vale", "Harbour"));

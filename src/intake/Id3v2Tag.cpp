@@ -1,0 +1,123 @@
+#include "intake/Id3v2Tag.h"
+
+#include "intake/GenreLists.h"
+#include "intake/Id3v1Block.h"
+#include "platform/Errors.h"
+
+#include <QFile>
+
+#include <taglib/id3v2header.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/tfilestream.h>
+
+namespace {
+
+// MPEG::File makes an empty ID3v2 tag for every file it reads: whether the file has one is
+// hasID3v2Tag(), never a null ID3v2Tag().
+
+QString fromTagLib(const TagLib::String& text)
+{
+    return QString::fromStdWString(text.toWString());
+}
+
+TagLib::String toTagLib(const QString& text)
+{
+    return TagLib::String(text.toStdWString());
+}
+
+QByteArray systemName(const QString& fileName)
+{
+    return QFile::encodeName(fileName);
+}
+
+// Whether the tag's `current` text already says `wanted` as far as an ID3v1 field can.
+bool sameInVersion1(const QString& current, const QString& wanted, int width,
+                    const SingleByteCodePage& codePage)
+{
+    return Id3v1Block::asStored(current, width, codePage) ==
+           Id3v1Block::asStored(wanted, width, codePage);
+}
+
+// The ID3v1 number a genre name stands for: its place in either list of names, else "Other"
+// (12), which is what an ID3v1 tag carries for a genre it cannot name.
+int genreNumberOf(const QString& name)
+{
+    for (const QStringList* list : {&GenreLists::intake(), &GenreLists::pick()}) {
+        for (int i = 0; i < list->size(); ++i) {
+            if (list->at(i).compare(name, Qt::CaseInsensitive) == 0)
+                return i;
+        }
+    }
+    return 12;
+}
+
+} // namespace
+
+std::optional<Id3v2Tag::Fields> Id3v2Tag::read(const QString& fileName)
+{
+    TagLib::FileStream stream(systemName(fileName).constData(), true);
+    if (!stream.isOpen())
+        throw EInOutError(QStringLiteral("Cannot open \"%1\" for reading").arg(fileName));
+    TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+    const TagLib::ID3v2::Tag* tag =
+        file.isValid() && file.hasID3v2Tag() ? file.ID3v2Tag() : nullptr;
+    if (!tag)
+        return std::nullopt;
+    Fields fields;
+    fields.title = fromTagLib(tag->title());
+    fields.artist = fromTagLib(tag->artist());
+    fields.album = fromTagLib(tag->album());
+    fields.comment = fromTagLib(tag->comment());
+    fields.year = tag->year() ? QString::number(tag->year()) : QString();
+    fields.genre = fromTagLib(tag->genre());
+    return fields;
+}
+
+bool Id3v2Tag::mirror(const QString& fileName, const Mirror& values)
+{
+    TagLib::FileStream stream(systemName(fileName).constData(), false);
+    if (!stream.isOpen() || stream.readOnly())
+        throw EInOutError(QStringLiteral("Cannot open \"%1\" for writing").arg(fileName));
+    TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+    TagLib::ID3v2::Tag* tag = file.isValid() && file.hasID3v2Tag() ? file.ID3v2Tag() : nullptr;
+    if (!tag)
+        return false;
+
+    const SingleByteCodePage& page = values.codePage;
+    const int width = Id3v1Block::TextWidth;
+    bool changed = false;
+    const auto put = [&](const TagLib::String& current, const QString& wanted, int fieldWidth,
+                         const auto& set) {
+        if (sameInVersion1(fromTagLib(current), wanted, fieldWidth, page))
+            return;
+        set(toTagLib(wanted));
+        changed = true;
+    };
+    put(tag->title(), values.title, width, [&](const TagLib::String& t) { tag->setTitle(t); });
+    put(tag->artist(), values.artist, width, [&](const TagLib::String& t) { tag->setArtist(t); });
+    put(tag->album(), values.album, width, [&](const TagLib::String& t) { tag->setAlbum(t); });
+    put(tag->comment(), values.comment, width,
+        [&](const TagLib::String& t) { tag->setComment(t); });
+    const QString currentYear = tag->year() ? QString::number(tag->year()) : QString();
+    if (!sameInVersion1(currentYear, values.year, Id3v1Block::YearWidth, page)) {
+        // A year that is no number cannot be a year frame of TagLib: the frame goes.
+        tag->setYear(values.year.trimmed().toUInt());
+        changed = true;
+    }
+    const QString genre = GenreLists::intake().value(values.genreID);
+    if (!genre.isEmpty() && genreNumberOf(fromTagLib(tag->genre())) != values.genreID) {
+        tag->setGenre(toTagLib(genre));
+        changed = true;
+    }
+    if (!changed)
+        return true;
+
+    // 2.3 stays 2.3 (older players read nothing newer); 2.2 and 2.4 are written as 2.4.
+    const TagLib::ID3v2::Version version =
+        tag->header()->majorVersion() == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4;
+    if (!file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, version,
+                   TagLib::File::DoNotDuplicate))
+        throw EInOutError(QStringLiteral("Cannot write the ID3v2 tag of \"%1\"").arg(fileName));
+    return true;
+}
