@@ -286,7 +286,7 @@ QString retagAssignment(const QString& column, const QString& value)
 
 QString updateRetag(const QString& id, const QStringList& assignments)
 {
-    return QStringLiteral("update tamboro\nset \n") + assignments.join(QStringLiteral(", ")) +
+    return QStringLiteral("update tamboro\nset \n") + assignments.join(QStringLiteral("\n, \n")) +
            QStringLiteral("\nwhere ID=") + number(id);
 }
 

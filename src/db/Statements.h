@@ -81,7 +81,8 @@ QString deleteBadFiles();
 // Tag editor: the row `id` gets the song's artist, title, genre, filename, album, comment and
 // year; all but the year in stored form. The song's other fields are not used.
 QString updateTags(const QString& id, const Song& song);
-// Mass re-tagger: one assignment per changed column, e.g. retagAssignment("artist", v).
+// Mass re-tagger: one assignment per changed column, e.g. retagAssignment("artist", v), each
+// on a line of its own and a line ", " between two.
 QString retagAssignment(const QString& column, const QString& value);
 QString updateRetag(const QString& id, const QStringList& assignments);
 QString updatePlayed(qint64 played, const QString& id);       // ID=17 form

@@ -5,6 +5,7 @@
 #include "platform/Errors.h"
 
 #include <QFile>
+#include <QIODevice>
 
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
@@ -54,6 +55,19 @@ int genreNumberOf(const QString& name)
 
 } // namespace
 
+bool Id3v2Tag::startsWithAudio(QIODevice& device)
+{
+    unsigned char header[4] = {};
+    if (!device.seek(0) || device.read(reinterpret_cast<char*>(header), 4) != 4)
+        return false;
+    const bool sync = header[0] == 0xFF && (header[1] & 0xE0) == 0xE0;
+    const int version = (header[1] >> 3) & 0x03; // 1 is reserved
+    const int layer = (header[1] >> 1) & 0x03;   // 0 is reserved
+    const int bitrate = header[2] >> 4;          // 15 is invalid
+    const int sampleRate = (header[2] >> 2) & 0x03; // 3 is reserved
+    return sync && version != 1 && layer != 0 && bitrate != 15 && sampleRate != 3;
+}
+
 std::optional<Id3v2Tag::Fields> Id3v2Tag::read(const QString& fileName)
 {
     TagLib::FileStream stream(systemName(fileName).constData(), true);
@@ -87,11 +101,11 @@ bool Id3v2Tag::mirror(const QString& fileName, const Mirror& values)
     const SingleByteCodePage& page = values.codePage;
     const int width = Id3v1Block::TextWidth;
     bool changed = false;
-    const auto put = [&](const TagLib::String& current, const QString& wanted, int fieldWidth,
-                         const auto& set) {
-        if (sameInVersion1(fromTagLib(current), wanted, fieldWidth, page))
+    const auto put = [&](const TagLib::String& current, const std::optional<QString>& wanted,
+                         int fieldWidth, const auto& set) {
+        if (!wanted || sameInVersion1(fromTagLib(current), *wanted, fieldWidth, page))
             return;
-        set(toTagLib(wanted));
+        set(toTagLib(*wanted));
         changed = true;
     };
     put(tag->title(), values.title, width, [&](const TagLib::String& t) { tag->setTitle(t); });
@@ -100,13 +114,13 @@ bool Id3v2Tag::mirror(const QString& fileName, const Mirror& values)
     put(tag->comment(), values.comment, width,
         [&](const TagLib::String& t) { tag->setComment(t); });
     const QString currentYear = tag->year() ? QString::number(tag->year()) : QString();
-    if (!sameInVersion1(currentYear, values.year, Id3v1Block::YearWidth, page)) {
+    if (values.year && !sameInVersion1(currentYear, *values.year, Id3v1Block::YearWidth, page)) {
         // A year that is no number cannot be a year frame of TagLib: the frame goes.
-        tag->setYear(values.year.trimmed().toUInt());
+        tag->setYear(values.year->trimmed().toUInt());
         changed = true;
     }
-    const QString genre = GenreLists::intake().value(values.genreID);
-    if (!genre.isEmpty() && genreNumberOf(fromTagLib(tag->genre())) != values.genreID) {
+    const QString genre = values.genreID ? GenreLists::intake().value(*values.genreID) : QString();
+    if (!genre.isEmpty() && genreNumberOf(fromTagLib(tag->genre())) != *values.genreID) {
         tag->setGenre(toTagLib(genre));
         changed = true;
     }

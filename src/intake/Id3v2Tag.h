@@ -6,6 +6,8 @@
 
 #include <optional>
 
+class QIODevice;
+
 // The ID3v2 tag at the start of an MP3 file, as far as the catalogue cares: the six fields an
 // ID3v1 tag also has. Players show the ID3v2 tag when a file has both, so a change written into
 // the ID3v1 tag goes into an ID3v2 tag too; intake reads it from a file that has no ID3v1 tag.
@@ -26,23 +28,27 @@ struct Fields
 // Throws EInOutError when the file cannot be opened.
 std::optional<Fields> read(const QString& fileName);
 
-// What goes into an existing ID3v2 tag after an ID3v1 save.
+// What goes into an existing ID3v2 tag after an ID3v1 save: the fields the save changed. A
+// field left empty (nothing) keeps what the ID3v2 tag holds, so that a re-tag of the album does
+// not cut a long title of the ID3v2 tag to the ID3v1 tag's 30 characters.
 struct Mirror
 {
-    QString title;
-    QString artist;
-    QString album;
-    QString comment;
-    QString year;
+    std::optional<QString> title{}, artist{}, album{}, comment{}, year{};
     // The ID3v1 genre number. The tag's genre is left alone when it stands for the same number
     // (a genre of its own, such as "Psytrance", stands for 12 as the ID3v1 tag has it) or when
     // no name is known for the number.
-    int genreID = 12;
+    std::optional<int> genreID{};
     // The code page the ID3v1 tag was written in. A field of the ID3v2 tag that reads the
     // same as the new value once cut to the ID3v1 width and put through it is left as it is:
     // a long title must not be cut only because the artist was changed.
-    SingleByteCodePage codePage;
+    SingleByteCodePage codePage{};
 };
+
+// Whether `device` (open for reading, random access) starts with an MPEG audio frame header.
+// Such a file has no ID3v2 tag, so a save can skip opening it a second time for one; this is
+// what makes a re-tag of thousands of plain files cost no more than their ID3v1 writes. Moves
+// the device's position.
+bool startsWithAudio(QIODevice& device);
 
 // Writes `values` into the file's ID3v2 tag, keeping its version (2.3 or 2.4) and every other
 // frame, and the ID3v1 tag as it is. Returns false, writing nothing, when the file has no

@@ -10,6 +10,9 @@
 #include <QMutex>
 #include <QMutexLocker>
 
+#include <optional>
+#include <type_traits>
+
 namespace {
 
 const QString missingFileText = QStringLiteral("File doesn`t exist !");
@@ -74,6 +77,7 @@ void TMP3Info::setFilename(const QString& filename)
 void TMP3Info::readTag()
 {
     m_valid = true;
+    m_set = 0;
     if (!fileExists(m_filename)) {
         recordError(missingFileText);
         return;
@@ -110,6 +114,7 @@ void TMP3Info::readTag()
 
 void TMP3Info::save()
 {
+    m_version1Saved = false;
     if (!fileExists(m_filename) || !m_valid) {
         recordError(refusedSaveText);
         return;
@@ -132,18 +137,27 @@ void TMP3Info::save()
         recordError(refusedSaveText);
         return;
     }
+    const bool mayHaveVersion2 = !Id3v2Tag::startsWithAudio(file);
     file.close();
     if (file.error() != QFileDevice::NoError)
         throw EInOutError(QStringLiteral("Cannot write the tag of \"%1\": %2")
                               .arg(m_filename, file.errorString()));
+    m_version1Saved = true;
+    if (!mayHaveVersion2)
+        return;
 
     Id3v2Tag::Mirror mirror;
-    mirror.title = m_title;
-    mirror.artist = m_artist;
-    mirror.album = m_album;
-    mirror.comment = m_comment;
-    mirror.year = m_year;
-    mirror.genreID = m_genreID;
+    const auto ifSet = [this](Field field, const auto& value) {
+        using Value = std::decay_t<decltype(value)>;
+        return m_set & field ? std::optional<Value>(value) : std::nullopt;
+    };
+    mirror.title = ifSet(Title, m_title);
+    mirror.artist = ifSet(Artist, m_artist);
+    mirror.album = ifSet(Album, m_album);
+    mirror.comment = ifSet(Comment, m_comment);
+    mirror.year = ifSet(Year, m_year);
+    if (m_set & Genre)
+        mirror.genreID = m_genreID;
     mirror.codePage = m_codePage;
     Id3v2Tag::mirror(m_filename, mirror);
 }
@@ -151,36 +165,42 @@ void TMP3Info::save()
 void TMP3Info::setArtist(const QString& artist)
 {
     m_artist = Id3v1Block::cut(artist, Id3v1Block::TextWidth);
+    m_set |= Artist;
     emit onChange();
 }
 
 void TMP3Info::setTitle(const QString& title)
 {
     m_title = Id3v1Block::cut(title, Id3v1Block::TextWidth);
+    m_set |= Title;
     emit onChange();
 }
 
 void TMP3Info::setAlbum(const QString& album)
 {
     m_album = Id3v1Block::cut(album, Id3v1Block::TextWidth);
+    m_set |= Album;
     emit onChange();
 }
 
 void TMP3Info::setYear(const QString& year)
 {
     m_year = Id3v1Block::cut(year, Id3v1Block::YearWidth);
+    m_set |= Year;
     emit onChange();
 }
 
 void TMP3Info::setComment(const QString& comment)
 {
     m_comment = Id3v1Block::cut(comment, Id3v1Block::TextWidth);
+    m_set |= Comment;
     emit onChange();
 }
 
 void TMP3Info::setGenreID(quint8 genreID)
 {
     m_genreID = genreID;
+    m_set |= Genre;
     emit onChange();
 }
 

@@ -64,11 +64,15 @@ public:
     // The first three bytes of the block last read ("TAG" when it had a tag).
     const QByteArray& tagIdentifier() const { return m_tagIdentifier; }
 
-    // Writes the current values into the tag of filename(), and into its ID3v2 tag when it has
-    // one (never creating one). Refused (valid() false, error() set, onError()) unless the file
+    // Writes the current values into the tag of filename(), and the values set since the
+    // last read into its ID3v2 tag when it has one (never creating one). Refused (valid() false, error() set, onError()) unless the file
     // exists, the last read found a tag, and the file still ends in one; a refused save writes
     // neither tag.
     void save();
+    // Whether the last save() wrote the ID3v1 tag. When it threw all the same, the failure
+    // was the ID3v2 tag's: the file's ID3v1 tag, the one the catalogue goes by, holds the new
+    // values.
+    bool version1Saved() const { return m_version1Saved; }
 
     // The code page of the tag's text for this reader; set before setFilename() to read in it.
     const SingleByteCodePage& codePage() const { return m_codePage; }
@@ -96,6 +100,10 @@ private:
     QString m_comment;
     quint8 m_genreID = DefaultGenreID;
     bool m_valid = false;
+    bool m_version1Saved = false;
+    // Which values were set since the last read: only those go into an ID3v2 tag.
+    enum Field : quint8 { Title = 1, Artist = 2, Album = 4, Year = 8, Comment = 16, Genre = 32 };
+    quint8 m_set = 0;
     QString m_error;
     QByteArray m_tagIdentifier;
     SingleByteCodePage m_codePage;

@@ -179,7 +179,7 @@ const CatalogueCase catalogueCases[] = {
                             {retagAssignment(QStringLiteral("artist"), QStringLiteral("Ar")),
                              retagAssignment(QStringLiteral("syear"), QStringLiteral("1999"))});
      },
-     "update tamboro\nset \nartist=\"Ar\", syear=\"1999\"\nwhere ID=5"},
+     "update tamboro\nset \nartist=\"Ar\"\n, \nsyear=\"1999\"\nwhere ID=5"},
     {"play count", [] { return updatePlayed(4, QStringLiteral("17")); },
      "update tamboro set Played=4 where ID=17"},
     {"play count, whole list", [] { return updatePlayedQuoted(4, QStringLiteral("17")); },

@@ -4,7 +4,9 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -96,7 +98,11 @@ TEST_F(ReqsCacheTest, EntryWithoutSongsIsDroppedAndTheRestKeepTheirOrderAndEndin
     EXPECT_TRUE(report.rejected.isEmpty());
     EXPECT_EQ(content(), abba + "\r\n" + gold + "\r\n");
     EXPECT_EQ(ReqsCache::captions(path()), (QStringList{" (artists: Abba)", " (albums: Gold)"}));
-    EXPECT_EQ(QFileInfo(path()).dir().entryList(QDir::Files).size(), 2); // no temporary left
+    // No temporary left beside the cache and the song table (with its open log).
+    const QStringList left = QFileInfo(path()).dir().entryList(QDir::Files);
+    EXPECT_EQ(left.filter(QRegularExpression(QStringLiteral("^tamboro\\.db-(wal|shm)$"))).size() + 2,
+              left.size())
+        << left.join(QLatin1Char(' ')).toStdString();
 
     // A file of LF lines (no final one) keeps LF.
     write(nobody + "\n" + queenCd);
