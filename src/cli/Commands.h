@@ -15,6 +15,7 @@ int runUserListCommand(CliContext& context, const QStringList& args);
 int runParamsCommand(CliContext& context, const QStringList& args);
 int runSearchCommand(CliContext& context, const QStringList& args);
 int runEditCommand(CliContext& context, const QStringList& args);
+int runRetagCommand(CliContext& context, const QStringList& args);
 
 // The rows of a list one per line, then its status panels, as `list` prints them.
 void printListRows(CliContext& context, const ListBuildResult& result, bool json);

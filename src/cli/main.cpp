@@ -23,6 +23,16 @@ Commands:
                                    one of the editor's genres. Prints the ID, the file and
                                    what became of the tag (written, left alone, failed) with
                                    the reason; exit code 1 when the tag could not be written
+  retag [--json] (--ids ID,ID,... | --query SQL) [--artist A] [--genre NAME] [--album B]
+        [--comment C] [--year Y]
+                                   the mass re-tagger's run: the fields given are set to
+                                   their values for every song of the IDs or of the select
+                                   statement, in the song table and in the ID3v1 tag of each
+                                   file that has one (and its ID3v2 tag, if any); fields not
+                                   given stay. Prints a record per song (its ID, file and
+                                   what became of the tag), then the figures. The run stops
+                                   at the first song whose tag cannot be written: that song
+                                   and those after it stay unchanged, and the exit code is 1
   probe [--json] FILE...           print the play length, bitrate and sampling frequency of
                                    each MPEG audio file
   decode FILE OUT.wav              play an MPEG audio file to its end into a WAV file
@@ -86,7 +96,7 @@ const Command commands[] = {
     {"tag", runTagCommand},           {"probe", runProbeCommand},   {"decode", runDecodeCommand},
     {"list", runListCommand},         {"guess", runGuessCommand},   {"add", runAddCommand},
     {"userlist", runUserListCommand}, {"params", runParamsCommand}, {"search", runSearchCommand},
-    {"edit", runEditCommand},
+    {"edit", runEditCommand},         {"retag", runRetagCommand},
 };
 
 } // namespace
