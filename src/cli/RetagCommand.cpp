@@ -62,8 +62,11 @@ int runRetagCommand(CliContext& context, const QStringList& args)
 
     MassRetag::Values values;
     const std::pair<const QString*, std::optional<QString>*> settable[] = {
-        {&artist, &values.artist},   {&genre, &values.genre}, {&album, &values.album},
-        {&comment, &values.comment}, {&year, &values.year}};
+        {&artist, &values.artist},
+        {&genre, &values.genre},
+        {&album, &values.album},
+        {&comment, &values.comment},
+        {&year, &values.year}};
     for (const auto& [option, field] : settable) {
         if (parsed.has(*option))
             *field = parsed.value(*option);
@@ -75,8 +78,8 @@ int runRetagCommand(CliContext& context, const QStringList& args)
     const QStringList ids = parsed.has(idsOption) ? idsFromList(parsed.value(idsOption))
                                                   : idsOf(database, parsed.value(queryOption));
     if (ids.size() < 2)
-        context.err << "Note: the window asks for more than one song; this runs on "
-                    << ids.size() << ".\n";
+        context.err << "Note: the window asks for more than one song; this runs on " << ids.size()
+                    << ".\n";
     const MassRetag::Result result = MassRetag::run(
         database, context.home, ids, values, {}, [&](const MassRetag::SongReport& song) {
             CliRecord()

@@ -61,9 +61,9 @@ bool Id3v2Tag::startsWithAudio(QIODevice& device)
     if (!device.seek(0) || device.read(reinterpret_cast<char*>(header), 4) != 4)
         return false;
     const bool sync = header[0] == 0xFF && (header[1] & 0xE0) == 0xE0;
-    const int version = (header[1] >> 3) & 0x03; // 1 is reserved
-    const int layer = (header[1] >> 1) & 0x03;   // 0 is reserved
-    const int bitrate = header[2] >> 4;          // 15 is invalid
+    const int version = (header[1] >> 3) & 0x03;    // 1 is reserved
+    const int layer = (header[1] >> 1) & 0x03;      // 0 is reserved
+    const int bitrate = header[2] >> 4;             // 15 is invalid
     const int sampleRate = (header[2] >> 2) & 0x03; // 3 is reserved
     return sync && version != 1 && layer != 0 && bitrate != 15 && sampleRate != 3;
 }

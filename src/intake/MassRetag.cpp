@@ -29,7 +29,8 @@ QHash<QString, QString> filenamesOf(SongDatabase& database, const QStringList& i
     query.setSql(Statements::selectByIds(ids));
     query.open();
     for (query.first(); !query.eof(); query.next())
-        names.insert(query.field(SongColumn::ID), TextCodec::filter(query.field(SongColumn::Filename)));
+        names.insert(query.field(SongColumn::ID),
+                     TextCodec::filter(query.field(SongColumn::Filename)));
     query.close();
     return names;
 }
@@ -172,8 +173,6 @@ Result run(SongDatabase& database, const QString& home, const QStringList& ids,
     // The parameter dialog's artist cache is made again from the table when it is missing.
     if (result.changed > 0)
         QFile::remove(Home::file(home, QStringLiteral("Artists.dat")));
-    if (progress)
-        progress(0, 0, QString());
     return result;
 }
 

@@ -42,9 +42,9 @@ struct SongReport
 
 struct Result
 {
-    int total = 0;        // songs asked for
-    int changed = 0;      // rows committed
-    int tagsWritten = 0;  // of those, files whose tag now holds the values
+    int total = 0;         // songs asked for
+    int changed = 0;       // rows committed
+    int tagsWritten = 0;   // of those, files whose tag now holds the values
     int tagsLeftAlone = 0; // of those, files without an ID3v1 tag, missing or WMA
     // Why the run stopped before its end; empty when it ran through. The songs before the one
     // it stopped at are changed in both table and tag, the ones after it in neither.

@@ -65,9 +65,9 @@ public:
     const QByteArray& tagIdentifier() const { return m_tagIdentifier; }
 
     // Writes the current values into the tag of filename(), and the values set since the
-    // last read into its ID3v2 tag when it has one (never creating one). Refused (valid() false, error() set, onError()) unless the file
-    // exists, the last read found a tag, and the file still ends in one; a refused save writes
-    // neither tag.
+    // last read into its ID3v2 tag when it has one (never creating one). Refused (valid() false,
+    // error() set, onError()) unless the file exists, the last read found a tag, and the file still
+    // ends in one; a refused save writes neither tag.
     void save();
     // Whether the last save() wrote the ID3v1 tag. When it threw all the same, the failure
     // was the ID3v2 tag's: the file's ID3v1 tag, the one the catalogue goes by, holds the new

@@ -104,8 +104,8 @@ protected:
     {
         QStringList ids;
         for (int i = 0; i < count; ++i) {
-            const QString path = files.copy(QStringLiteral("tagged.mp3"),
-                                            QStringLiteral("song%1.mp3").arg(i));
+            const QString path =
+                files.copy(QStringLiteral("tagged.mp3"), QStringLiteral("song%1.mp3").arg(i));
             paths << path;
             ids << addSong(path);
         }
@@ -171,8 +171,8 @@ const RunCase runCases[] = {
      "Fixtures", "one second", "1999",
      makeTagBlock("Silent Night", "The Testers", "Fixtures", "1999", "one second", 8)},
     {"long comment whole in the table, cut in the tag",
-     Values{.comment = QStringLiteral("recorded live at the harbour, second night")},
-     "The Testers", "Rock", "Fixtures", "recorded live at the harbour, second night", "1999",
+     Values{.comment = QStringLiteral("recorded live at the harbour, second night")}, "The Testers",
+     "Rock", "Fixtures", "recorded live at the harbour, second night", "1999",
      makeTagBlock("Silent Night", "The Testers", "Fixtures", "1999",
                   "recorded live at the harbour, ", 17)},
     {"apostrophe and double quote stored as codes, written as themselves",
@@ -235,7 +235,8 @@ void PrintTo(const LeftAloneCase& c, std::ostream* os)
 const LeftAloneCase leftAloneCases[] = {
     {"file without a tag",
      [](const TagTestFiles& f) { return f.copy(QStringLiteral("untagged.mp3"), "u.mp3"); }},
-    {"file that vanished", [](const TagTestFiles& f) { return f.path(QStringLiteral("gone.mp3")); }},
+    {"file that vanished",
+     [](const TagTestFiles& f) { return f.path(QStringLiteral("gone.mp3")); }},
     {"WMA file",
      [](const TagTestFiles& f) {
          return f.write(QStringLiteral("w.wma"),
@@ -293,10 +294,10 @@ TEST_F(MassRetagTest, UnwritableTagStopsTheRunWithEverySongWholeOnEitherSide)
         SCOPED_TRACE(i);
         const bool changed = i < 2;
         EXPECT_EQ(row(ids[i]).album, changed ? "Gold" : "Fixtures");
-        EXPECT_EQ(readFileBytes(paths[i]).right(128),
-                  changed ? makeTagBlock("Silent Night", "The Testers", "Gold", "1999",
-                                         "one second", 17)
-                          : untouchedBlock);
+        EXPECT_EQ(
+            readFileBytes(paths[i]).right(128),
+            changed ? makeTagBlock("Silent Night", "The Testers", "Gold", "1999", "one second", 17)
+                    : untouchedBlock);
     }
 }
 
@@ -330,8 +331,8 @@ void PrintTo(const RefusedCase& c, std::ostream* os)
 
 const RefusedCase refusedCases[] = {
     {"no field chosen", Values{}, "You must have at least one parameter selected to change!"},
-    {"double quote in the year", Values{.artist = QStringLiteral("A"), .year = QStringLiteral("1\"9")},
-     "double quote"},
+    {"double quote in the year",
+     Values{.artist = QStringLiteral("A"), .year = QStringLiteral("1\"9")}, "double quote"},
 };
 
 class MassRetagRefuses : public MassRetagTest, public ::testing::WithParamInterface<RefusedCase>

@@ -3,8 +3,8 @@
 #include "platform/Errors.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -100,7 +100,8 @@ TEST_F(ReqsCacheTest, EntryWithoutSongsIsDroppedAndTheRestKeepTheirOrderAndEndin
     EXPECT_EQ(ReqsCache::captions(path()), (QStringList{" (artists: Abba)", " (albums: Gold)"}));
     // No temporary left beside the cache and the song table (with its open log).
     const QStringList left = QFileInfo(path()).dir().entryList(QDir::Files);
-    EXPECT_EQ(left.filter(QRegularExpression(QStringLiteral("^tamboro\\.db-(wal|shm)$"))).size() + 2,
+    EXPECT_EQ(left.filter(QRegularExpression(QStringLiteral("^tamboro\\.db-(wal|shm)$"))).size() +
+                  2,
               left.size())
         << left.join(QLatin1Char(' ')).toStdString();
 

@@ -14,6 +14,7 @@
 #include "container/StartupFiles.h"
 #include "container/TFileSource.h"
 #include "intake/ui/AddFilesWindow.h"
+#include "intake/ui/MassRetagCommand.h"
 #include "intake/ui/TagEditorWindow.h"
 #include "lists/ReqsCache.h"
 #include "lists/ui/ListContext.h"
@@ -148,6 +149,27 @@ void MainWindow::createWidgets()
                 m_addedNames = names;
                 m_customListFromAdditionTimer->start();
             });
+
+    m_massRetag = new MassRetagCommand(m_services.home, *m_services.dialogs, this, m_gauge,
+                                       [this] { return activeListWindow(); });
+    // A run writes the song table from a connection of its own, as an add does: the main query
+    // lets go of its read, the drive poll waits, and the tray menu offers nothing meanwhile.
+    connect(m_massRetag, &MassRetagCommand::runStarting, this, [this] {
+        m_rq.close();
+        m_timer2->stop();
+        m_menus->trayMenu()->setEnabled(false);
+    });
+    connect(m_massRetag, &MassRetagCommand::runFinished, this, [this] {
+        m_menus->trayMenu()->setEnabled(true);
+        m_timer2->start();
+    });
+    connect(m_massRetag, &MassRetagCommand::refreshListsRequested, this, &MainWindow::refreshLists);
+}
+
+ListWindow* MainWindow::activeListWindow() const
+{
+    QMdiSubWindow* active = m_mdiArea->activeSubWindow();
+    return active ? qobject_cast<ListWindow*>(active->widget()) : nullptr;
 }
 
 void MainWindow::connectCommands()
@@ -167,11 +189,13 @@ void MainWindow::connectCommands()
         UserListCommands::open(*m_listContext, m_mdiArea, *m_services.dialogs, m_userListFolder);
     });
     command("SaveUserList1", [this] {
-        QMdiSubWindow* active = m_mdiArea->activeSubWindow();
-        if (auto* list = active ? qobject_cast<ListWindow*>(active->widget()) : nullptr)
+        if (ListWindow* list = activeListWindow())
             UserListCommands::save(*m_listContext, *list, *m_services.dialogs, m_userListFolder);
     });
     connect(m_menus->action("Exit1"), &QAction::triggered, this, &QWidget::close);
+
+    // Utility
+    command("Massretagger1", [this] { m_massRetag->open(activeListWindow()); });
 
     // View
     connect(m_menus->action("ID3Tageditor1"), &QAction::triggered, this,
@@ -251,6 +275,8 @@ void MainWindow::adoptListWindow(QMdiSubWindow* sub)
     if (!list)
         return;
     connect(list, &ListWindow::errorRaised, this, &MainWindow::showError, Qt::UniqueConnection);
+    connect(list, &ListWindow::massRetagRequested, m_massRetag, &MassRetagCommand::open,
+            Qt::UniqueConnection);
     connect(list, &QObject::destroyed, this, &MainWindow::listWindowGone, Qt::UniqueConnection);
 }
 

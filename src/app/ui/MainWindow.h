@@ -16,6 +16,7 @@
 
 class AddFilesWindow;
 class Gauge;
+class MassRetagCommand;
 class ListWindow;
 class MainWindowMenus;
 class OptionsDialog;
@@ -120,6 +121,8 @@ private:
     void existingParametersFromTray();
     void showFromTrayThen(const std::function<void()>& command);
 
+    // The list window of the active sub-window; null when there is none.
+    ListWindow* activeListWindow() const;
     void adoptListWindow(QMdiSubWindow* sub);
     void listWindowGone();
     void showError(const QString& text);
@@ -139,6 +142,7 @@ private:
     OptionsDialog* m_options = nullptr;
     AddFilesWindow* m_addFiles = nullptr;
     ParameterCommands* m_parameters = nullptr;
+    MassRetagCommand* m_massRetag = nullptr;
     TPhantom* m_phantom = nullptr;
     // The tag editor and other tool windows follow the main window to the tray and step aside
     // for modal windows.

@@ -1,8 +1,10 @@
 #pragma once
 
 // What a main window under test is made of: a temporary home and settings file, scripted
-// dialogs, fake volumes and shell verbs, the system clock, and the services wired to them.
+// dialogs, fake volumes and shell verbs, the system clock, and the services wired to them;
+// and the ways a test starts the window and reaches its timers and actions.
 #include "app/ui/AppServices.h"
+#include "app/ui/MainWindow.h"
 #include "platform/Clock.h"
 #include "settings/SettingsStore.h"
 #include "testsupport/FakeShellVerbs.h"
@@ -10,8 +12,11 @@
 #include "testsupport/ScriptedDialogs.h"
 #include "testsupport/TempHome.h"
 
+#include <QAction>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -27,6 +32,32 @@ struct AppHarness
         services.shellVerbs = &shellVerbs;
         services.clock = &clock;
         services.trayAvailable = true;
+    }
+
+    std::unique_ptr<MainWindow> start()
+    {
+        auto window = std::make_unique<MainWindow>(services);
+        window->show();
+        return window;
+    }
+
+    static QTimer* timer(MainWindow& window, const char* name)
+    {
+        return window.findChild<QTimer*>(QLatin1String(name));
+    }
+    // Fires the timer `name` of the window now, as its time running out would.
+    static void tick(MainWindow& window, const char* name)
+    {
+        QTimer* t = timer(window, name);
+        EXPECT_NE(t, nullptr) << name;
+        if (t)
+            QMetaObject::invokeMethod(t, "timeout", Qt::DirectConnection);
+    }
+    static QAction* act(MainWindow& window, const char* name)
+    {
+        auto* a = window.findChild<QAction*>(QLatin1String(name));
+        EXPECT_NE(a, nullptr) << name;
+        return a;
     }
 
     TempHome home;

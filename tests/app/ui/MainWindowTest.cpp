@@ -52,31 +52,6 @@ protected:
                        QStringLiteral("\"/usr/bin/player\" -e \"%1\""));
     }
 
-    std::unique_ptr<MainWindow> start()
-    {
-        auto window = std::make_unique<MainWindow>(services);
-        window->show();
-        return window;
-    }
-
-    static QTimer* timer(MainWindow& window, const char* name)
-    {
-        return window.findChild<QTimer*>(QLatin1String(name));
-    }
-    static void tick(MainWindow& window, const char* name)
-    {
-        QTimer* t = timer(window, name);
-        EXPECT_NE(t, nullptr) << name;
-        if (t)
-            QMetaObject::invokeMethod(t, "timeout", Qt::DirectConnection);
-    }
-    static QAction* act(MainWindow& window, const char* name)
-    {
-        auto* a = window.findChild<QAction*>(QLatin1String(name));
-        EXPECT_NE(a, nullptr) << name;
-        return a;
-    }
-
     // A song table in the home with the given songs; their files are made on `root` when given.
     void makeSongTable(const QStringList& artists, const QString& root = QString())
     {
@@ -165,6 +140,7 @@ TEST_F(MainWindowTest, StartUpState)
         {"Validator", 1000, false, true}, {"Timer2", 5000, false, true},
         {"CheckTimer", 333, false, true}, {"RefreshListTimer", 750, true, false},
         {"ColorTimer", 750, true, false}, {"ColumnTimer", 750, true, false},
+        {"Massrename", 500, true, false},
     };
     for (const Expected& e : timers) {
         QTimer* t = timer(*window, e.name);
