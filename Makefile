@@ -1,7 +1,7 @@
 # The two everyday commands: `make run` and `make test`. Both install what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps run test install build-release build-ci asan fuzz bench bench-decoder bench-lists bench-intake format
+.PHONY: deps run test install build-release build-ci asan fuzz bench bench-decoder bench-lists bench-intake bench-retag format
 
 deps:
 	@bash scripts/install-deps.sh
@@ -68,6 +68,11 @@ bench-lists: build-release
 	./build/release/bench/UserListBench
 	./build/release/bench/ParamsBench
 	./build/release/bench/FastSearchBench
+
+# The mass re-tag of 10,000 songs against the same tag writes and one update statement.
+bench-retag: build-release
+	cmake --build --preset release --target RetagBench -j $(JOBS)
+	./build/release/bench/RetagBench
 
 format:
 	find src tests bench decoder fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i

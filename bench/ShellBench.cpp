@@ -8,6 +8,7 @@
 // since start-up rewrites it.
 //
 //   ShellBench [CORPUS-DIR]    (the corpus is made on the first run, about 1 minute, and kept)
+#include "BenchServices.h"
 #include "ListCorpus.h"
 #include "app/ui/AppServices.h"
 #include "app/ui/MainWindow.h"
@@ -37,40 +38,6 @@ namespace {
 constexpr int startRuns = 5;
 constexpr int listRuns = 5;
 constexpr int cachedQueries = 100;
-
-// A benchmark has nobody to answer a dialog: any message is printed and counts as a failure.
-class PrintingDialogs final : public Dialogs
-{
-public:
-    int messages = 0;
-    Answer message(Kind, const QString& text, const QString&) override
-    {
-        ++messages;
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return Answer::No;
-    }
-    std::optional<QColor> pickColor(const QColor&) override { return {}; }
-    std::optional<QFont> pickFont(const QFont&, QColor&) override { return {}; }
-    std::optional<QString> openFile(const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    std::optional<QString> saveFile(const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    std::optional<QString> pickFolder(const QString&, const QString&) override { return {}; }
-    std::optional<QString> prompt(const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-};
-
-class NoShellVerbs final : public ShellVerbs
-{
-public:
-    PlayerCommands read() const override { return {}; }
-};
 
 // 100 selections as the parameter dialog caches them: by artist, album, year, medium, genre and
 // combinations; a few match nothing and are dropped by start-up.

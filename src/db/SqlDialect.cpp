@@ -214,6 +214,10 @@ DialectStatement translate(const QString& dialectText)
     bool expectTable = false;
     bool inOrderBy = false;
     bool previousWasOrder = false; // the word before was "order"
+    // "ID=" came just before: the number after it is a value like a quoted one, so that the
+    // statements of many rows by ID (a re-tag of thousands) share one compiled form.
+    bool previousWasId = false;
+    bool afterIdEquals = false;
 
     qsizetype i = 0;
     while (i < n) {
@@ -238,6 +242,8 @@ DialectStatement translate(const QString& dialectText)
             out += QLatin1Char('\'') + literal + QLatin1Char('\'');
             shared = out.size();
             previousWasOrder = false;
+            previousWasId = false;
+            afterIdEquals = false;
             expectTable = false;
             i = after;
         } else if (c == QLatin1Char('\'')) {
@@ -290,13 +296,29 @@ DialectStatement translate(const QString& dialectText)
             if (previousWasOrder && is(QLatin1String("by")))
                 inOrderBy = true;
             previousWasOrder = is(QLatin1String("order"));
+            previousWasId = is(QLatin1String("id"));
+            afterIdEquals = false;
             i = j;
         } else if (c.isDigit()) {
             qsizetype j = i + 1;
             while (j < n && (isWordChar(text.at(j)) || text.at(j) == QLatin1Char('.')))
                 ++j;
-            out += text.mid(i, j - i);
+            const QString number = text.mid(i, j - i);
+            bool digitsOnly = afterIdEquals;
+            for (qsizetype k = 0; digitsOnly && k < number.size(); ++k)
+                digitsOnly = number.at(k).isDigit();
+            if (digitsOnly) {
+                sync();
+                result.values << number;
+                param += QLatin1Char('?');
+                out += number;
+                shared = out.size();
+            } else {
+                out += number;
+            }
             previousWasOrder = false;
+            previousWasId = false;
+            afterIdEquals = false;
             i = j;
         } else if (c == QLatin1Char(';')) {
             for (qsizetype j = i + 1; j < n; ++j)
@@ -315,7 +337,10 @@ DialectStatement translate(const QString& dialectText)
                     break;
                 punctuation = punctuation || !d.isSpace();
             }
-            out += QStringView(text).mid(i, j - i);
+            const QStringView run = QStringView(text).mid(i, j - i);
+            out += run;
+            afterIdEquals = previousWasId && run.trimmed() == QLatin1String("=");
+            previousWasId = false;
             if (punctuation) {
                 previousWasOrder = false;
                 expectTable = false;

@@ -95,6 +95,16 @@ TEST(SqlDialect, ParameterisedFormTakesTheDoubleQuotedValuesOut)
     EXPECT_EQ(statement.values,
               (QStringList{QStringLiteral("Rock'n'Roll"), QStringLiteral("a\nb")}));
 
+    // A row's ID is a value too; other numbers are part of the statement's shape.
+    const DialectStatement byId = SqlDialect::translate(
+        "update tamboro\nset \nsyear=\"1999\"\nwhere ID = 17 or id=\"18\" or ID=19a or Played=4");
+    EXPECT_EQ(byId.parameterizedSql.toStdString(),
+              "update tamboro set  syear=? where ID = ? or id=? or ID=19a or Played=4");
+    EXPECT_EQ(byId.sql.toStdString(),
+              "update tamboro set  syear='1999' where ID = 17 or id='18' or ID=19a or Played=4");
+    EXPECT_EQ(byId.values,
+              (QStringList{QStringLiteral("1999"), QStringLiteral("17"), QStringLiteral("18")}));
+
     const DialectStatement none = SqlDialect::translate("select * from tamboro order by artist");
     EXPECT_EQ(none.parameterizedSql, none.sql);
     EXPECT_TRUE(none.values.isEmpty());

@@ -63,8 +63,9 @@ void MassRetagCommand::massRename()
     MassRetag::Result result;
     emit runStarting();
     // The worker makes its own connection to the song table: a connection belongs to the
-    // thread that opened it.
-    const auto job = [&result, home, ids, values](const BackgroundRunner::Progress& progress) {
+    // thread that opened it. run() returns only after the job, so it may use this frame's
+    // values.
+    const auto job = [&result, &home, &ids, &values](const BackgroundRunner::Progress& progress) {
         SongDatabase database(home);
         result = MassRetag::run(database, home, ids, values, progress);
     };
