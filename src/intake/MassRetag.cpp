@@ -13,9 +13,14 @@
 #include <QFile>
 #include <QHash>
 
+#include <memory>
+#include <optional>
+
 namespace MassRetag {
 
 namespace {
+
+using TagSave::TagOutcome;
 
 // The file name of every asked-for row, decoded, by ID: one read for the whole run instead of
 // one a song. The run changes no file name, so the names read first are the names after each
@@ -35,44 +40,57 @@ QHash<QString, QString> filenamesOf(SongDatabase& database, const QStringList& i
     return names;
 }
 
-// Writes the chosen fields into the file's tag; the others keep what the file holds. A fresh
-// reader for every file: a file without a tag must not be given the values of the one before.
-SongReport writeTag(const QString& filename, const Values& values, bool& version1Saved)
+// One song's file, read for the update that follows: a fresh reader for every file, so that a
+// file without a tag is never given the values of the one before.
+struct TagWork
 {
     SongReport report;
-    report.filename = filename;
-    TMP3Info reader;
-    try {
-        reader.setFilename(filename);
-        if (!reader.valid()) {
-            report.tag = TagSave::TagOutcome::LeftAlone;
-            report.reason = reader.error();
-            return report;
+    std::unique_ptr<TMP3Info> reader = std::make_unique<TMP3Info>();
+    bool written = false;
+    bool rowGone = false;
+
+    void read()
+    {
+        try {
+            reader->openForUpdate(report.filename);
+            if (!reader->valid()) {
+                report.tag = TagOutcome::LeftAlone;
+                report.reason = reader->error();
+            }
+        } catch (const TamboroError& e) {
+            report.tag = TagOutcome::Failed;
+            report.reason = e.message();
         }
+    }
+
+    // The chosen fields set, the others as the file holds them, and saved: into the ID3v1 tag
+    // and, for the fields set, into an ID3v2 tag the file has.
+    void write(const Values& values)
+    {
         if (values.artist)
-            reader.setArtist(*values.artist);
+            reader->setArtist(*values.artist);
         if (values.album)
-            reader.setAlbum(*values.album);
+            reader->setAlbum(*values.album);
         if (values.comment)
-            reader.setComment(*values.comment);
+            reader->setComment(*values.comment);
         if (values.year)
-            reader.setYear(*values.year);
+            reader->setYear(*values.year);
         if (values.genre)
-            reader.setGenreID(TagSave::tagGenreID(*values.genre));
-        reader.save();
-    } catch (const TamboroError& e) {
-        version1Saved = reader.version1Saved();
-        report.tag = TagSave::TagOutcome::Failed;
-        report.reason = e.message();
-        return report;
+            reader->setGenreID(TagSave::tagGenreID(*values.genre));
+        try {
+            reader->save();
+            if (!reader->valid()) {
+                // Refused although the read found a tag: the file was replaced in between.
+                report.tag = TagOutcome::LeftAlone;
+                report.reason = reader->error();
+            }
+        } catch (const TamboroError& e) {
+            report.tag = TagOutcome::Failed;
+            report.reason = e.message();
+        }
+        written = reader->version1Saved();
     }
-    version1Saved = reader.version1Saved();
-    if (!reader.valid()) {
-        report.tag = TagSave::TagOutcome::LeftAlone;
-        report.reason = reader.error();
-    }
-    return report;
-}
+};
 
 QString failureText(const SongReport& song)
 {
@@ -90,20 +108,27 @@ QString nothingChosenText()
     return QStringLiteral("You must have at least one parameter selected to change!");
 }
 
-QString statement(const QString& id, const Values& values)
+static QList<QPair<QString, QString>> assignments(const Values& values)
 {
-    QStringList assignments;
+    QList<QPair<QString, QString>> list;
     const auto assign = [&](const char* column, const std::optional<QString>& value, bool encode) {
         if (value)
-            assignments << Statements::retagAssignment(
-                QLatin1String(column), encode ? TextCodec::reFilter(*value) : *value);
+            list.append({QLatin1String(column), encode ? TextCodec::reFilter(*value) : *value});
     };
     assign("artist", values.artist, true);
     assign("genre", values.genre, true);
     assign("album", values.album, true);
     assign("comment", values.comment, true);
     assign("syear", values.year, false);
-    return Statements::updateRetag(id, assignments);
+    return list;
+}
+
+QString statement(const QString& id, const Values& values)
+{
+    QStringList lines;
+    for (const auto& [column, value] : assignments(values))
+        lines << Statements::retagAssignment(column, value);
+    return Statements::updateRetag(id, lines);
 }
 
 Result run(SongDatabase& database, const QString& home, const QStringList& ids,
@@ -125,49 +150,40 @@ Result run(SongDatabase& database, const QString& home, const QStringList& ids,
         progress(0, maximum, QString());
 
     UQuery update(database);
-    for (int index = 0; index < result.total; ++index) {
-        const QString& id = ids.at(index);
-        SongReport song;
-        try {
+    for (int index = 0; index < result.total && !result.stopped(); ++index) {
+        TagWork work;
+        work.report.id = ids.at(index);
+        work.report.filename = filenames.value(work.report.id);
+        work.read();
+        if (work.report.tag != TagOutcome::Failed) {
+            // The row and the tag of one song are one transaction: the row is committed only
+            // once its tag is written, so a kill or a failure leaves each song either changed
+            // in both or in neither (but the one being written at that moment).
             Transaction transaction(database);
-            update.setSql(statement(id, values));
+            update.setSql(statement(work.report.id, values));
             update.execSQL();
             if (update.rowsAffected() == 0) {
                 // Deleted since the window listed it (another window, the command line).
-                song.id = id;
-                song.tag = TagSave::TagOutcome::LeftAlone;
-                song.reason = QStringLiteral("The song is no longer in the song table");
-                if (sink)
-                    sink(song);
-                continue;
+                work.rowGone = true;
+                work.report.tag = TagOutcome::LeftAlone;
+                work.report.reason = QStringLiteral("The song is no longer in the song table");
+            } else if (work.report.tag == TagOutcome::Written) {
+                work.write(values);
             }
-            bool version1Saved = false;
-            song = writeTag(filenames.value(id), values, version1Saved);
-            song.id = id;
-            if (song.tag != TagSave::TagOutcome::Failed || version1Saved)
+            // A failed ID3v2 tag after the ID3v1 tag was written keeps the row: the catalogue
+            // goes by the ID3v1 tag. The run stops there all the same.
+            if (!work.rowGone && (work.report.tag != TagOutcome::Failed || work.written)) {
                 transaction.commit();
-            if (song.tag == TagSave::TagOutcome::Failed)
-                result.error = failureText(song);
-            if (song.tag != TagSave::TagOutcome::Failed || version1Saved) {
                 ++result.changed;
-                if (song.tag == TagSave::TagOutcome::LeftAlone)
-                    ++result.tagsLeftAlone;
-                else
-                    ++result.tagsWritten;
+                ++(work.written ? result.tagsWritten : result.tagsLeftAlone);
             }
-        } catch (const TamboroError& e) {
-            song.id = id;
-            song.filename = filenames.value(id);
-            song.tag = TagSave::TagOutcome::Failed;
-            song.reason = e.message();
-            result.error = failureText(song);
         }
+        if (work.report.tag == TagOutcome::Failed)
+            result.error = failureText(work.report);
         if (sink)
-            sink(song);
+            sink(work.report);
         if (progress && (index % step == 0 || index == maximum))
             progress(index, maximum, QString());
-        if (result.stopped())
-            break;
     }
 
     // The parameter dialog's artist cache is made again from the table when it is missing.

@@ -10,6 +10,7 @@
 #include <QMutex>
 #include <QMutexLocker>
 
+#include <memory>
 #include <optional>
 #include <type_traits>
 
@@ -71,10 +72,20 @@ QString TMP3Info::genre() const
 void TMP3Info::setFilename(const QString& filename)
 {
     m_filename = filename;
-    readTag();
+    m_openFile.reset();
+    readTag(false);
 }
 
-void TMP3Info::readTag()
+void TMP3Info::openForUpdate(const QString& filename)
+{
+    m_filename = filename;
+    m_openFile.reset();
+    readTag(true);
+}
+
+TMP3Info::~TMP3Info() = default;
+
+void TMP3Info::readTag(bool keepOpenForWriting)
 {
     m_valid = true;
     m_set = 0;
@@ -86,10 +97,14 @@ void TMP3Info::readTag()
     QByteArray block;
     try {
         // Reading only ever reads: a read-only file or medium must stay readable, and reading
-        // must not touch the file's modification time.
-        QFile file(m_filename);
-        openOrThrow(file, QIODevice::ReadOnly);
-        block = Id3v1Block::readTagBlock(file, m_filename);
+        // must not touch the file's modification time. Only a read for an update opens the
+        // file for writing too, and reads as a plain read where it cannot.
+        auto file = std::make_unique<QFile>(m_filename);
+        if (!keepOpenForWriting || !file->open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+            openOrThrow(*file, QIODevice::ReadOnly);
+        block = Id3v1Block::readTagBlock(*file, m_filename);
+        if (file->openMode() & QIODevice::WriteOnly)
+            m_openFile = std::move(file);
     } catch (const EInOutError& e) {
         // The values in memory belong to another file now; a save must not put them here.
         recordError(e.message());
@@ -98,6 +113,7 @@ void TMP3Info::readTag()
 
     m_tagIdentifier = Id3v1Block::identifier(block);
     if (!Id3v1Block::hasTag(block)) {
+        m_openFile.reset();
         recordError(noTagText);
         return;
     }
@@ -129,8 +145,12 @@ void TMP3Info::save()
     fields.genreID = m_genreID;
     const QByteArray block = Id3v1Block::build(fields, m_codePage);
 
-    QFile file(m_filename);
-    openOrThrow(file, QIODevice::ReadWrite);
+    // The file kept open by openForUpdate() is used once; a second save opens it again.
+    std::unique_ptr<QFile> kept = std::move(m_openFile);
+    QFile local(m_filename);
+    QFile& file = kept ? *kept : local;
+    if (!kept)
+        openOrThrow(file, QIODevice::ReadWrite);
     if (!Id3v1Block::writeTagBlock(file, block, m_filename)) {
         // The file no longer ends in a tag (replaced since the read): its last bytes are audio.
         file.close();

@@ -6,6 +6,10 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
+class QFile;
+
 // Reads and rewrites the ID3v1 tag of an MP3 file, the 128-byte block at its very end. Setting
 // the file name reads the tag; save() writes the current values back over it. A file without a
 // tag never gets one: tags are only ever rewritten in place. A file that also has an ID3v2 tag
@@ -36,10 +40,16 @@ public:
     static constexpr quint8 MaxGenreID = 114;
 
     explicit TMP3Info(QObject* parent = nullptr);
+    ~TMP3Info() override;
 
     const QString& filename() const { return m_filename; }
     // Stores the name and reads the file's tag. A read that finds no tag changes no value.
     void setFilename(const QString& filename);
+    // The same read for a save that follows at once: the file stays open for writing until
+    // the save, so that a run over thousands of files opens each once. Where the file cannot
+    // be opened for writing it is read as setFilename() reads it, and save() then fails as it
+    // would after that.
+    void openForUpdate(const QString& filename);
 
     const QString& artist() const { return m_artist; }
     const QString& title() const { return m_title; }
@@ -89,7 +99,7 @@ signals:
     void onError();
 
 private:
-    void readTag();
+    void readTag(bool keepOpenForWriting);
     void recordError(const QString& text);
 
     QString m_filename;
@@ -104,6 +114,8 @@ private:
     // Which values were set since the last read: only those go into an ID3v2 tag.
     enum Field : quint8 { Title = 1, Artist = 2, Album = 4, Year = 8, Comment = 16, Genre = 32 };
     quint8 m_set = 0;
+    // The file openForUpdate() read, still open for reading and writing.
+    std::unique_ptr<QFile> m_openFile;
     QString m_error;
     QByteArray m_tagIdentifier;
     SingleByteCodePage m_codePage;
