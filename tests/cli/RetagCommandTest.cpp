@@ -9,7 +9,9 @@
 #include "testsupport/CliOutput.h"
 #include "testsupport/TempHome.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
@@ -257,6 +259,69 @@ TEST_F(RetagCommandTest, ReadOnlyFileStopsTheRunWithEverySongWholeOnEitherSide)
                                                                  "Gold", "1999", "one second", 17)
                                                   : taggedFixture.right(128));
     }
+}
+
+// ---- Killed half-way ----
+
+// A run killed at any moment leaves every song changed in both its row and its tag or in
+// neither, but the one song being written at that moment.
+TEST_F(RetagCommandTest, KilledRunLeavesEachSongWholeButTheOneInHand)
+{
+    // Long names make long records: the pipe to this test (64 KiB) then holds no more than
+    // about two hundred of them, and a run this test does not read from blocks there. So the
+    // kill lands mid-run however fast the machine is: when it comes, the run can be no further
+    // than the records read plus two pipes full, well short of the last song.
+    const QString folder = QString(120, QLatin1Char('f'));
+    QDir(files.path(QString())).mkpath(folder);
+    QStringList songFiles;
+    for (int i = 1; i <= 1000; ++i)
+        songFiles << files.write(folder + QStringLiteral("/song %1 ").arg(i, 4, 10, QChar('0')) +
+                                     QString(110, QLatin1Char('s')) + QStringLiteral(".mp3"),
+                                 taggedFixture);
+    addSongs(songFiles);
+
+    QProcess process;
+    process.start(QStringLiteral(T3_BINARY_DIR "/bin/tamboro3-cli"),
+                  {"--home", home.path(), "retag", "--json", "--query",
+                   "select * from tamboro order by ID", "--album", "Changed"});
+    ASSERT_TRUE(process.waitForStarted()) << process.errorString().toStdString();
+    QByteArray out;
+    while (out.count('\n') < 300 && process.waitForReadyRead(60000))
+        out += process.readAllStandardOutput();
+    process.kill();
+    ASSERT_TRUE(process.waitForFinished(60000));
+    ASSERT_EQ(process.exitStatus(), QProcess::CrashExit) << "the run ended before the kill";
+
+    // Every song reported was committed with its tag written.
+    const QList<QJsonObject> reported = records(out.left(out.lastIndexOf('\n') + 1));
+    ASSERT_GE(reported.size(), 300) << process.readAllStandardError().toStdString();
+    for (int i = 0; i < reported.size(); ++i) {
+        EXPECT_EQ(reported[i]["id"].toString(), QString::number(i + 1));
+        EXPECT_EQ(reported[i]["tag"].toString(), "written");
+    }
+
+    const QList<Song> after = rows();
+    ASSERT_EQ(after.size(), 1000);
+    const QByteArray changedSlot = QByteArray("Changed").leftJustified(30, ' ');
+    int rowsChanged = 0, tagsChanged = 0;
+    QList<int> differingSongs;
+    for (int i = 0; i < after.size(); ++i) {
+        const bool rowChanged = after[i].album == "Changed";
+        const bool tagChanged = bytes(songFiles[i]).right(128).mid(63, 30) == changedSlot;
+        if (rowChanged != tagChanged)
+            differingSongs << i + 1;
+        // The run goes by ID: the songs changed come first.
+        if (rowChanged) {
+            EXPECT_EQ(rowsChanged++, i) << "song " << i + 1 << " changed after one that was not";
+        }
+        if (tagChanged) {
+            EXPECT_EQ(tagsChanged++, i) << "tag " << i + 1 << " changed after one that was not";
+        }
+    }
+    EXPECT_LE(differingSongs.size(), 1)
+        << "songs changed in only one of row and tag: " << ::testing::PrintToString(differingSongs);
+    EXPECT_GE(rowsChanged, reported.size());
+    EXPECT_LT(rowsChanged, 1000);
 }
 
 } // namespace
