@@ -2,10 +2,18 @@
 
 // Services for benchmarks that run the main window: nobody answers its dialogs and the desktop
 // knows no player.
+#include "app/ui/AppServices.h"
+#include "platform/Clock.h"
 #include "platform/ShellVerbs.h"
+#include "platform/Volumes.h"
+#include "settings/SettingsStore.h"
 #include "ui/Dialogs.h"
 
+#include <QDir>
+#include <QSettings>
+
 #include <cstdio>
+#include <memory>
 
 // A benchmark has nobody to answer a dialog: any message is printed and counts as a failure.
 class PrintingDialogs final : public Dialogs
@@ -39,4 +47,29 @@ class NoShellVerbs final : public ShellVerbs
 {
 public:
     PlayerCommands read() const override { return {}; }
+};
+
+// What a main window of a benchmark runs on: the home `home`, and a settings file and temporary
+// files in the folder `work`.
+struct BenchApp
+{
+    BenchApp(const QString& home, const QString& work)
+        : settings(std::make_unique<QSettings>(QDir(work).filePath(QStringLiteral("t.conf")),
+                                               QSettings::IniFormat))
+    {
+        services.home = home;
+        services.tempDir = work;
+        services.settings = &settings;
+        services.dialogs = &dialogs;
+        services.volumes = &volumes;
+        services.shellVerbs = &shellVerbs;
+        services.clock = &clock;
+    }
+
+    SettingsStore settings;
+    PrintingDialogs dialogs;
+    SystemVolumes volumes;
+    NoShellVerbs shellVerbs;
+    SystemClock clock;
+    AppServices services;
 };

@@ -166,20 +166,9 @@ int main(int argc, char** argv)
         for (int id = 1; id <= count; ++id)
             ids << QString::number(id);
 
-        SettingsStore settings(std::make_unique<QSettings>(work.filePath(QStringLiteral("t.conf")),
-                                                           QSettings::IniFormat));
-        PrintingDialogs dialogs;
-        SystemVolumes volumes;
-        NoShellVerbs shellVerbs;
-        SystemClock clock;
-        AppServices services;
-        services.home = home;
-        services.tempDir = work.path();
-        services.settings = &settings;
-        services.dialogs = &dialogs;
-        services.volumes = &volumes;
-        services.shellVerbs = &shellVerbs;
-        services.clock = &clock;
+        BenchApp bench(home, work.path());
+        AppServices& services = bench.services;
+        PrintingDialogs& dialogs = bench.dialogs;
 
         MainWindow window(services);
         window.show();

@@ -113,20 +113,9 @@ int main(int argc, char** argv)
         if (!QFile::link(table, QDir(home).filePath(QStringLiteral("tamboro.db"))))
             throw EInOutError(QStringLiteral("Cannot link %1").arg(table));
 
-        SettingsStore settings(std::make_unique<QSettings>(work.filePath(QStringLiteral("t.conf")),
-                                                           QSettings::IniFormat));
-        PrintingDialogs dialogs;
-        SystemVolumes volumes;
-        NoShellVerbs shellVerbs;
-        SystemClock clock;
-        AppServices services;
-        services.home = home;
-        services.tempDir = work.path();
-        services.settings = &settings;
-        services.dialogs = &dialogs;
-        services.volumes = &volumes;
-        services.shellVerbs = &shellVerbs;
-        services.clock = &clock;
+        BenchApp bench(home, work.path());
+        AppServices& services = bench.services;
+        PrintingDialogs& dialogs = bench.dialogs;
 
         if (windowOnly) {
             MainWindow window(services);

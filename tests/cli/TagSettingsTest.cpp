@@ -1,5 +1,6 @@
 #include "db/RQuery.h"
 #include "db/SongDatabase.h"
+#include "intake/Id3v2Files.h"
 #include "testsupport/CliOutput.h"
 #include "testsupport/TempHome.h"
 
@@ -19,26 +20,6 @@ QByteArray untagged()
 QByteArray slot(const QByteArray& text, int width)
 {
     return text.left(width) + QByteArray(width - std::min<int>(width, text.size()), ' ');
-}
-
-// An ID3v2.3 tag of text frames in ISO-8859-1 (encoding byte 0), made by hand: the form the
-// standard gives, so the test does not lean on the library the program reads it with.
-QByteArray id3v23(const QList<QPair<QByteArray, QByteArray>>& frames)
-{
-    QByteArray body;
-    for (const auto& [id, text] : frames) {
-        const QByteArray content = '\0' + text;
-        const quint32 size = quint32(content.size());
-        body += id;
-        for (int shift = 24; shift >= 0; shift -= 8)
-            body += char((size >> shift) & 0xff);
-        body += QByteArray(2, '\0') + content;
-    }
-    QByteArray tag("ID3\x03\x00\x00", 6);
-    const quint32 size = quint32(body.size());
-    for (int shift = 21; shift >= 0; shift -= 7)
-        tag += char((size >> shift) & 0x7f);
-    return tag + body;
 }
 
 // The command-line program follows the tag settings of the Options dialog, read from the
@@ -77,7 +58,8 @@ protected:
 
 TEST_F(CliTagSettingsTest, AddReadsId3v2TagsUnlessTheSettingIsOff)
 {
-    const QByteArray song = id3v23({{"TPE1", "Tag Artist"}, {"TIT2", "Tag Title"}}) + untagged();
+    const QByteArray song =
+        Id3v2Files::tightV23({{"TPE1", "Tag Artist"}, {"TIT2", "Tag Title"}}) + untagged();
     const QString first = write("Name Artist - Name Title.mp3", song);
     CliRun result = run({"add", "--medium", "Disk", "--kind", "hd", first});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
