@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QIODevice>
+#include <QSaveFile>
 
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
@@ -53,6 +54,13 @@ int genreNumberOf(const QString& name)
     return 12;
 }
 
+// Whether the tag is the file's first bytes: only then does a copy know where it ends.
+bool startsWithTag(TagLib::FileStream& stream)
+{
+    stream.seek(0);
+    return stream.readBlock(3) == TagLib::ByteVector("ID3", 3);
+}
+
 } // namespace
 
 bool Id3v2Tag::startsWithAudio(QIODevice& device)
@@ -88,7 +96,12 @@ std::optional<Id3v2Tag::Fields> Id3v2Tag::read(const QString& fileName)
     return fields;
 }
 
-bool Id3v2Tag::mirror(const QString& fileName, const Mirror& values)
+namespace {
+
+// The change made in place where the tag still fits its place; else the grown tag is handed
+// back with the size of the old one, and nothing is written.
+bool mirrorInPlace(const QString& fileName, const Id3v2Tag::Mirror& values, QByteArray& grownTag,
+                   qint64& oldTagSize)
 {
     TagLib::FileStream stream(systemName(fileName).constData(), false);
     if (!stream.isOpen() || stream.readOnly())
@@ -130,8 +143,58 @@ bool Id3v2Tag::mirror(const QString& fileName, const Mirror& values)
     // 2.3 stays 2.3 (older players read nothing newer); 2.2 and 2.4 are written as 2.4.
     const TagLib::ID3v2::Version version =
         tag->header()->majorVersion() == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4;
+    // A tag that no longer fits its place would make TagLib move the audio within the file,
+    // and a kill or a full disk on the way would ruin the song. Such a tag is written into a
+    // new copy of the file instead, which replaces it only when complete.
+    // The size before rendering: rendering sets the header to the new one.
+    oldTagSize = tag->header()->completeTagSize();
+    const TagLib::ByteVector rendered = tag->render(version);
+    if (rendered.size() > oldTagSize && startsWithTag(stream)) {
+        grownTag = QByteArray(rendered.data(), qsizetype(rendered.size()));
+        return true;
+    }
     if (!file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, version,
                    TagLib::File::DoNotDuplicate))
         throw EInOutError(QStringLiteral("Cannot write the ID3v2 tag of \"%1\"").arg(fileName));
+    return true;
+}
+
+// The file rewritten with `tag` in place of its first `oldTagSize` bytes.
+void replaceTag(const QString& fileName, const QByteArray& tag, qint64 oldTagSize)
+{
+    QFile original(fileName);
+    if (!original.open(QIODevice::ReadOnly) || !original.seek(oldTagSize))
+        throw EInOutError(
+            QStringLiteral("Cannot read \"%1\": %2").arg(fileName, original.errorString()));
+    QSaveFile copy(fileName);
+    // The copy keeps the file's permissions; it is written beside it and renamed over it.
+    if (!copy.open(QIODevice::WriteOnly) || copy.write(tag) != tag.size())
+        throw EInOutError(QStringLiteral("Cannot write the ID3v2 tag of \"%1\": %2")
+                              .arg(fileName, copy.errorString()));
+    QByteArray chunk;
+    while (!(chunk = original.read(1 << 20)).isEmpty()) {
+        if (copy.write(chunk) != chunk.size())
+            throw EInOutError(QStringLiteral("Cannot write the ID3v2 tag of \"%1\": %2")
+                                  .arg(fileName, copy.errorString()));
+    }
+    if (original.error() != QFileDevice::NoError)
+        throw EInOutError(
+            QStringLiteral("Cannot read \"%1\": %2").arg(fileName, original.errorString()));
+    original.close();
+    if (!copy.commit())
+        throw EInOutError(QStringLiteral("Cannot write the ID3v2 tag of \"%1\": %2")
+                              .arg(fileName, copy.errorString()));
+}
+
+} // namespace
+
+bool Id3v2Tag::mirror(const QString& fileName, const Mirror& values)
+{
+    QByteArray grownTag;
+    qint64 oldTagSize = 0;
+    if (!mirrorInPlace(fileName, values, grownTag, oldTagSize))
+        return false;
+    if (!grownTag.isEmpty())
+        replaceTag(fileName, grownTag, oldTagSize);
     return true;
 }

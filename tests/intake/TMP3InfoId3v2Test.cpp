@@ -6,8 +6,12 @@
 #include "testsupport/CaseNames.h"
 #include "testsupport/TempHome.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -162,7 +166,7 @@ TEST_P(TMP3InfoId3v2Test, VanishedFileIsNotMadeAgain)
 INSTANTIATE_TEST_SUITE_P(Versions, TMP3InfoId3v2Test, ::testing::ValuesIn(versions), RowName());
 
 // A tag without room to spare grows: the audio moves behind it and stays as it was.
-TEST(TMP3InfoId3v2, GrowingTagMovesTheAudioUnchanged)
+TEST(TMP3InfoId3v2, GrowingTagGoesIntoANewCopyWithTheAudioUnchanged)
 {
     TagTestFiles files;
     const QByteArray audio = fixtureBytes("untagged.mp3");
@@ -170,6 +174,11 @@ TEST(TMP3InfoId3v2, GrowingTagMovesTheAudioUnchanged)
         files.write("tight.mp3", Id3v2Files::tightV23({{"TPE1", "A"}, {"TIT2", "T"}}) + audio +
                                      makeTagBlock("T", "A", "", "", "", 17));
     const qint64 sizeBefore = readFileBytes(path).size();
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ReadGroup));
+    const QFileDevice::Permissions permissions = QFile::permissions(path);
+    struct stat before = {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
     TMP3Info info;
     info.setFilename(path);
     ASSERT_TRUE(info.valid());
@@ -177,6 +186,15 @@ TEST(TMP3InfoId3v2, GrowingTagMovesTheAudioUnchanged)
     info.setTitle(QString(30, 't'));
     info.save();
     ASSERT_TRUE(info.valid());
+
+    // The song was never moved within its own file: a new copy took its place whole, with the
+    // same permissions and nothing left beside it.
+    struct stat replaced = {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &replaced), 0);
+    EXPECT_NE(replaced.st_ino, before.st_ino);
+    EXPECT_EQ(QFile::permissions(path), permissions);
+    EXPECT_EQ(QFileInfo(path).dir().entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("tight.mp3")});
 
     const QByteArray after = readFileBytes(path);
     EXPECT_GT(after.size(), sizeBefore);
