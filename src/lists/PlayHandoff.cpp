@@ -1,0 +1,133 @@
+#include "lists/PlayHandoff.h"
+
+#include "db/SongDatabase.h"
+#include "db/Statements.h"
+#include "db/Transaction.h"
+#include "db/UQuery.h"
+#include "platform/Errors.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+
+namespace PlayHandoff {
+
+namespace {
+
+bool fileExists(const QString& name)
+{
+    return !name.isEmpty() && QFileInfo(name).isFile();
+}
+
+// Counts one row: its file into the playlist and its play count one up in the table.
+void count(UQuery& update, const ListEntry& row, int rowNumber, bool quotedId, qint64& played,
+           Prepared& prepared)
+{
+    ++played;
+    update.setSql(quotedId ? Statements::updatePlayedQuoted(played, row.value(ListEntry::ID))
+                           : Statements::updatePlayed(played, row.value(ListEntry::ID)));
+    update.execSQL();
+    prepared.files << row.value(ListEntry::Filename);
+    prepared.counts.emplace_back(rowNumber, played);
+}
+
+} // namespace
+
+Prepared prepareList(SongDatabase& database, const std::vector<ListEntry>& rows,
+                     const QStringList& selectedIds, const Progress& progress)
+{
+    // A line of the selection met by several rows counts once per row, as the rows are walked
+    // and each is compared with every line.
+    QHash<QString, int> lines;
+    for (const QString& id : selectedIds)
+        ++lines[id];
+    const int maximum = int(selectedIds.size()) - 1;
+    int position = 0;
+    if (progress)
+        progress(0, maximum);
+
+    Prepared prepared;
+    UQuery update(database);
+    Transaction transaction(database);
+    for (int i = 0; i < int(rows.size()); ++i) {
+        const ListEntry& row = rows[std::size_t(i)];
+        const int times = lines.value(row.value(ListEntry::ID));
+        if (times == 0)
+            continue;
+        qint64 played = row.value(ListEntry::Played).toLongLong();
+        for (int t = 0; t < times; ++t) {
+            if (fileExists(row.value(ListEntry::Filename)))
+                count(update, row, i, false, played, prepared);
+            if (progress)
+                progress(++position, maximum);
+        }
+    }
+    transaction.commit();
+    return prepared;
+}
+
+Prepared prepareAll(SongDatabase& database, const std::vector<ListEntry>& rows,
+                    const Progress& progress)
+{
+    const int maximum = int(rows.size()) - 1;
+    if (progress)
+        progress(0, maximum);
+    Prepared prepared;
+    UQuery update(database);
+    Transaction transaction(database);
+    for (int i = 0; i < int(rows.size()); ++i) {
+        const ListEntry& row = rows[std::size_t(i)];
+        if (fileExists(row.value(ListEntry::Filename))) {
+            qint64 played = row.value(ListEntry::Played).toLongLong();
+            count(update, row, i, true, played, prepared);
+        }
+        if (progress)
+            progress(i, maximum);
+    }
+    transaction.commit();
+    return prepared;
+}
+
+QString handoffPath(const QString& home)
+{
+    return QDir(home).filePath(QStringLiteral("tmp.m3u"));
+}
+
+void writePlaylist(QIODevice& device, const QStringList& files)
+{
+    QByteArray text;
+    for (const QString& file : files)
+        text += file.toUtf8() + "\r\n";
+    if (device.write(text) != text.size())
+        throw EInOutError(
+            QStringLiteral("Cannot write the playlist: %1").arg(device.errorString()));
+}
+
+void savePlaylist(const QString& path, const QStringList& files)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw EInOutError(
+            QStringLiteral("Cannot write the playlist %1: %2").arg(path, file.errorString()));
+    writePlaylist(file, files);
+    if (!file.commit())
+        throw EInOutError(
+            QStringLiteral("Cannot write the playlist %1: %2").arg(path, file.errorString()));
+}
+
+std::optional<QString> commandLine(const QString& playerTemplate, const QString& playlist)
+{
+    if (playerTemplate.trimmed().isEmpty())
+        return std::nullopt;
+    const QString quoted = QLatin1Char('"') + playlist + QLatin1Char('"');
+    const qsizetype at = playerTemplate.indexOf(QLatin1Char('%'));
+    if (at < 0)
+        return playerTemplate + QLatin1Char(' ') + quoted;
+    const bool insideQuotes = playerTemplate.left(at).count(QLatin1Char('"')) % 2 == 1;
+    QString line = playerTemplate;
+    line.replace(at, at + 1 < line.size() ? 2 : 1, insideQuotes ? playlist : quoted);
+    return line;
+}
+
+} // namespace PlayHandoff

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "lists/ListEntry.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QIODevice;
+class SongDatabase;
+
+// Playing songs through the user's own player: the songs of a list window go into the hand-off
+// playlist "tmp.m3u" of the home, their play counts go up, and the player's command line is
+// made from its template with the playlist in place of the placeholder.
+namespace PlayHandoff {
+
+// What a preparation gives: the files of the playlist in order, and the play count every
+// counted row has now (row number and count), so that the window can show them.
+struct Prepared
+{
+    QStringList files;
+    std::vector<std::pair<int, qint64>> counts;
+};
+
+// How far a preparation got, in the gauge's shape.
+using Progress = std::function<void(int position, int maximum)>;
+
+// The selected songs (`selectedIds`, the ID lines of NowSelected) in the order of the window's
+// rows, not of the selection. A row whose file is missing is left out and not counted; its
+// step of the gauge is taken all the same. The counts are raised with the bare-ID statement,
+// all in one transaction. Throws EDatabaseError, changing nothing, when the engine refuses.
+Prepared prepareList(SongDatabase& database, const std::vector<ListEntry>& rows,
+                     const QStringList& selectedIds, const Progress& progress = {});
+
+// Every row of the window, first to last, with the quoted-ID statement; otherwise as above.
+Prepared prepareAll(SongDatabase& database, const std::vector<ListEntry>& rows,
+                    const Progress& progress = {});
+
+// The hand-off file of the home.
+QString handoffPath(const QString& home);
+// The playlist: one file name a line, UTF-8, lines ended by CR LF, nothing else. Throws
+// EInOutError when the device fails.
+void writePlaylist(QIODevice& device, const QStringList& files);
+// Writes the playlist file whole, replacing the one before only when complete.
+void savePlaylist(const QString& path, const QStringList& files);
+
+// The command line of a player template: its first "%" and the character after it replaced by
+// the playlist's name, which is quoted when the placeholder stands outside quotes (a name with
+// blanks must stay one argument). A template without "%" gets the playlist as its last
+// argument. Nothing when the template is empty: no player is known.
+std::optional<QString> commandLine(const QString& playerTemplate, const QString& playlist);
+
+} // namespace PlayHandoff
