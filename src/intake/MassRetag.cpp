@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QHash>
 
-#include <memory>
 #include <optional>
 
 namespace MassRetag {
@@ -40,57 +39,20 @@ QHash<QString, QString> filenamesOf(SongDatabase& database, const QStringList& i
     return names;
 }
 
-// One song's file, read for the update that follows: a fresh reader for every file, so that a
-// file without a tag is never given the values of the one before.
-struct TagWork
+// The chosen fields into the reader; the others keep what the file holds.
+void setChosen(TMP3Info& reader, const Values& values)
 {
-    SongReport report;
-    std::unique_ptr<TMP3Info> reader = std::make_unique<TMP3Info>();
-    bool written = false;
-    bool rowGone = false;
-
-    void read()
-    {
-        try {
-            reader->openForUpdate(report.filename);
-            if (!reader->valid()) {
-                report.tag = TagOutcome::LeftAlone;
-                report.reason = reader->error();
-            }
-        } catch (const TamboroError& e) {
-            report.tag = TagOutcome::Failed;
-            report.reason = e.message();
-        }
-    }
-
-    // The chosen fields set, the others as the file holds them, and saved: into the ID3v1 tag
-    // and, for the fields set, into an ID3v2 tag the file has.
-    void write(const Values& values)
-    {
-        if (values.artist)
-            reader->setArtist(*values.artist);
-        if (values.album)
-            reader->setAlbum(*values.album);
-        if (values.comment)
-            reader->setComment(*values.comment);
-        if (values.year)
-            reader->setYear(*values.year);
-        if (values.genre)
-            reader->setGenreID(TagSave::tagGenreID(*values.genre));
-        try {
-            reader->save();
-            if (!reader->valid()) {
-                // Refused although the read found a tag: the file was replaced in between.
-                report.tag = TagOutcome::LeftAlone;
-                report.reason = reader->error();
-            }
-        } catch (const TamboroError& e) {
-            report.tag = TagOutcome::Failed;
-            report.reason = e.message();
-        }
-        written = reader->version1Saved();
-    }
-};
+    if (values.artist)
+        reader.setArtist(*values.artist);
+    if (values.album)
+        reader.setAlbum(*values.album);
+    if (values.comment)
+        reader.setComment(*values.comment);
+    if (values.year)
+        reader.setYear(*values.year);
+    if (values.genre)
+        reader.setGenreID(TagSave::tagGenreID(*values.genre));
+}
 
 QString failureText(const SongReport& song)
 {
@@ -108,27 +70,20 @@ QString nothingChosenText()
     return QStringLiteral("You must have at least one parameter selected to change!");
 }
 
-static QList<QPair<QString, QString>> assignments(const Values& values)
+QString statement(const QString& id, const Values& values)
 {
-    QList<QPair<QString, QString>> list;
+    QStringList assignments;
     const auto assign = [&](const char* column, const std::optional<QString>& value, bool encode) {
         if (value)
-            list.append({QLatin1String(column), encode ? TextCodec::reFilter(*value) : *value});
+            assignments << Statements::retagAssignment(
+                QLatin1String(column), encode ? TextCodec::reFilter(*value) : *value);
     };
     assign("artist", values.artist, true);
     assign("genre", values.genre, true);
     assign("album", values.album, true);
     assign("comment", values.comment, true);
     assign("syear", values.year, false);
-    return list;
-}
-
-QString statement(const QString& id, const Values& values)
-{
-    QStringList lines;
-    for (const auto& [column, value] : assignments(values))
-        lines << Statements::retagAssignment(column, value);
-    return Statements::updateRetag(id, lines);
+    return Statements::updateRetag(id, assignments);
 }
 
 Result run(SongDatabase& database, const QString& home, const QStringList& ids,
@@ -151,37 +106,38 @@ Result run(SongDatabase& database, const QString& home, const QStringList& ids,
 
     UQuery update(database);
     for (int index = 0; index < result.total && !result.stopped(); ++index) {
-        TagWork work;
-        work.report.id = ids.at(index);
-        work.report.filename = filenames.value(work.report.id);
-        work.read();
-        if (work.report.tag != TagOutcome::Failed) {
-            // The row and the tag of one song are one transaction: the row is committed only
-            // once its tag is written, so a kill or a failure leaves each song either changed
-            // in both or in neither (but the one being written at that moment).
-            Transaction transaction(database);
-            update.setSql(statement(work.report.id, values));
-            update.execSQL();
-            if (update.rowsAffected() == 0) {
-                // Deleted since the window listed it (another window, the command line).
-                work.rowGone = true;
-                work.report.tag = TagOutcome::LeftAlone;
-                work.report.reason = QStringLiteral("The song is no longer in the song table");
-            } else if (work.report.tag == TagOutcome::Written) {
-                work.write(values);
-            }
+        SongReport song;
+        song.id = ids.at(index);
+        song.filename = filenames.value(song.id);
+        // The row and the tag of one song are one transaction: the row is committed only once
+        // its tag is written, so a kill or a failure leaves each song either changed in both or
+        // in neither (but the one being written at that moment).
+        Transaction transaction(database);
+        update.setSql(statement(song.id, values));
+        update.execSQL();
+        if (update.rowsAffected() == 0) {
+            // Deleted since the window listed it (another window, the command line).
+            song.tag = TagOutcome::LeftAlone;
+            song.reason = QStringLiteral("The song is no longer in the song table");
+        } else {
+            bool written = false;
+            const TagSave::Result tag = TagSave::writeTag(
+                song.filename, [&values](TMP3Info& reader) { setChosen(reader, values); },
+                &written);
+            song.tag = tag.tag;
+            song.reason = tag.reason;
             // A failed ID3v2 tag after the ID3v1 tag was written keeps the row: the catalogue
             // goes by the ID3v1 tag. The run stops there all the same.
-            if (!work.rowGone && (work.report.tag != TagOutcome::Failed || work.written)) {
+            if (song.tag != TagOutcome::Failed || written) {
                 transaction.commit();
                 ++result.changed;
-                ++(work.written ? result.tagsWritten : result.tagsLeftAlone);
+                ++(written ? result.tagsWritten : result.tagsLeftAlone);
             }
+            if (song.tag == TagOutcome::Failed)
+                result.error = failureText(song);
         }
-        if (work.report.tag == TagOutcome::Failed)
-            result.error = failureText(work.report);
         if (sink)
-            sink(work.report);
+            sink(song);
         if (progress && (index % step == 0 || index == maximum))
             progress(index, maximum, QString());
     }

@@ -19,32 +19,30 @@ namespace {
 const QString noGenreText =
     QStringLiteral("No genre is chosen. Pick the song's genre; nothing was saved.");
 
-// The tag part of a save. The reader is a fresh one: a file without a tag must not be given
-// the values of a file read before.
-Result writeTag(const Fields& fields)
+} // namespace
+
+Result writeTag(const QString& filename, const std::function<void(TMP3Info&)>& set,
+                bool* version1Saved)
 {
+    // A fresh reader: a file without a tag must not be given the values of a file read before.
     TMP3Info reader;
+    Result result;
     try {
-        reader.setFilename(fields.filename);
+        reader.openForUpdate(filename);
         if (!reader.valid())
             return {TagOutcome::LeftAlone, reader.error()};
-        reader.setArtist(fields.artist);
-        reader.setTitle(fields.title);
-        reader.setComment(fields.comment);
-        reader.setAlbum(fields.album);
-        reader.setYear(fields.year);
-        reader.setGenreID(tagGenreID(fields.genre));
+        set(reader);
         reader.save();
+        // Refused although the read found a tag: the file was replaced in between.
+        if (!reader.valid())
+            result = {TagOutcome::LeftAlone, reader.error()};
     } catch (const TamboroError& e) {
-        return {TagOutcome::Failed, e.message()};
+        result = {TagOutcome::Failed, e.message()};
     }
-    // Refused although the read found a tag: the file was replaced in between.
-    if (!reader.valid())
-        return {TagOutcome::LeftAlone, reader.error()};
-    return {};
+    if (version1Saved)
+        *version1Saved = reader.version1Saved();
+    return result;
 }
-
-} // namespace
 
 quint8 tagGenreID(const QString& genre)
 {
@@ -72,7 +70,14 @@ Result save(UQuery& update, const QString& home, const Fields& fields)
     update.setSql(statement(fields));
     update.execSQL();
 
-    const Result result = writeTag(fields);
+    const Result result = writeTag(fields.filename, [&fields](TMP3Info& reader) {
+        reader.setArtist(fields.artist);
+        reader.setTitle(fields.title);
+        reader.setComment(fields.comment);
+        reader.setAlbum(fields.album);
+        reader.setYear(fields.year);
+        reader.setGenreID(tagGenreID(fields.genre));
+    });
     // The cache of the parameter dialog is made again from the table when it is missing. A
     // file that cannot be deleted leaves the old cache, as a cache it only costs freshness.
     QFile::remove(Home::file(home, QStringLiteral("Artists.dat")));

@@ -2,9 +2,11 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class SongDatabase;
+class TMP3Info;
 class UQuery;
 
 // "Save changes" of the tag editor: the song's row of the song table first, then the ID3v1 tag
@@ -37,6 +39,13 @@ struct Result
     TagOutcome tag = TagOutcome::Written;
     QString reason{}; // LeftAlone: the tag reader's reason; Failed: the input/output error
 };
+
+// Writes the tag of `filename` in place: reads it, lets `set` change the reader's values, saves
+// (the ID3v1 tag, and for the values set an ID3v2 tag the file has). LeftAlone when the file
+// has no ID3v1 tag or is gone, Failed with the input/output error. `version1Saved`, when
+// given, tells whether the ID3v1 tag went in: it may have although the ID3v2 tag then failed.
+Result writeTag(const QString& filename, const std::function<void(TMP3Info&)>& set,
+                bool* version1Saved = nullptr);
 
 // The genre number the tag gets for a genre name: its last equal entry in GenreLists::intake(),
 // 0 when none is equal (the pick list's "Folk/Rock" and "Fast-Fusion").
