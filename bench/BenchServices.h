@@ -15,8 +15,9 @@
 #include <cstdio>
 #include <memory>
 
-// A benchmark has nobody to answer a dialog: any message is printed and counts as a failure.
-class PrintingDialogs final : public Dialogs
+// A benchmark has nobody to answer a dialog: any message is printed and counts as a failure,
+// pickers and prompts are cancelled.
+class PrintingDialogs : public Dialogs
 {
 public:
     int messages = 0;

@@ -13,8 +13,8 @@ constexpr int stringCount = 1'000'000;
 const QStringList& plainStrings()
 {
     static const QStringList strings = [] {
-        const char* const words[] = {"Love",  "Night", "Rock",   "Blue", "Song",  "Heart",
-                                     "Dance", "Fire",  "Dream",  "Road", "Rain",  "Gold",
+        const char* const words[] = {"Love",  "Night", "Rock",   "Blue", "Song",   "Heart",
+                                     "Dance", "Fire",  "Dream",  "Road", "Rain",   "Gold",
                                      "Motör", "Café",  "Street", "Sun",  "Lights", "Home"};
         const char* const specials[] = {"'", "\"", "#", "*", ":", "`"};
         QRandomGenerator random(42);

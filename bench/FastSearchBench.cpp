@@ -13,6 +13,7 @@
 // median and the fastest of its runs. Every pass must find the same songs.
 //
 //   FastSearchBench [CORPUS-DIR]   (the corpus is made on the first run, about 1 minute, and kept)
+#include "BenchServices.h"
 #include "ListCorpus.h"
 #include "app/ui/FastSearchCommand.h"
 #include "lists/FastSearch.h"
@@ -43,27 +44,9 @@ constexpr int runs = 7;
 const QString texts[] = {QStringLiteral("night café"), QStringLiteral("zebra quartz")};
 
 // The prompt answers with the text; nothing else may be asked.
-class TypingDialogs final : public Dialogs
+class TypingDialogs final : public PrintingDialogs
 {
 public:
-    int unexpected = 0;
-    Answer message(Kind, const QString& text, const QString&) override
-    {
-        ++unexpected;
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return Answer::No;
-    }
-    std::optional<QColor> pickColor(const QColor&) override { return {}; }
-    std::optional<QFont> pickFont(const QFont&, QColor&) override { return {}; }
-    std::optional<QString> openFile(const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    std::optional<QString> saveFile(const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    std::optional<QString> pickFolder(const QString&, const QString&) override { return {}; }
     std::optional<QString> prompt(const QString&, const QString&, const QString&) override
     {
         return typed;
@@ -195,7 +178,7 @@ int main(int argc, char** argv)
                 return 1;
         }
         std::printf("  Goal: FastSearch within 2.00 x the floor's median.\n");
-        return dialogs.unexpected == 0 ? 0 : 1;
+        return dialogs.messages == 0 ? 0 : 1;
     } catch (const TamboroError& e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.message()));
         return 1;

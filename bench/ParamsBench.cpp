@@ -9,6 +9,7 @@
 // and the fastest run.
 //
 //   ParamsBench [CORPUS-DIR]   (the corpus is made on the first run, about 1 minute, and kept)
+#include "BenchServices.h"
 #include "ListCorpus.h"
 #include "db/SongDatabase.h"
 #include "db/Statements.h"
@@ -35,25 +36,10 @@ namespace {
 constexpr int runs = 7;
 
 // The dialog must never ask anything here; an error would be a broken benchmark.
-class FailingDialogs final : public Dialogs
+class FailingDialogs final : public PrintingDialogs
 {
 public:
     Answer message(Kind, const QString& text, const QString&) override { throw EInOutError(text); }
-    std::optional<QColor> pickColor(const QColor&) override { return {}; }
-    std::optional<QFont> pickFont(const QFont&, QColor&) override { return {}; }
-    std::optional<QString> openFile(const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    std::optional<QString> saveFile(const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    std::optional<QString> pickFolder(const QString&, const QString&) override { return {}; }
-    std::optional<QString> prompt(const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
 };
 
 int floorPass(SongDatabase& db)
