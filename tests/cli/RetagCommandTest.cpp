@@ -5,6 +5,7 @@
 #include "db/Transaction.h"
 #include "db/UQuery.h"
 #include "intake/TagTestFiles.h"
+#include "intake/TaggedFixture.h"
 #include "testsupport/CaseNames.h"
 #include "testsupport/CliOutput.h"
 #include "testsupport/TempHome.h"
@@ -34,17 +35,8 @@ protected:
         Transaction transaction(db);
         UQuery uq(db);
         for (const QString& file : filePaths) {
-            Song song{.artist = artist,
-                      .title = "Silent Night",
-                      .filename = file,
-                      .trackLength = "0:00:01",
-                      .location = "Disk!",
-                      .genre = "Rock",
-                      .album = "Fixtures",
-                      .bitrate = "128",
-                      .frequency = "44100",
-                      .comment = "one second",
-                      .year = "1999"};
+            Song song = taggedFixtureSong(file);
+            song.artist = artist;
             uq.setSql(Statements::insertSong(song.storedForm()));
             uq.execSQL();
             paths << file;

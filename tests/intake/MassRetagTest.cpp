@@ -1,5 +1,6 @@
 #include "Id3v2Files.h"
 #include "TagTestFiles.h"
+#include "intake/TaggedFixture.h"
 
 #include "db/RQuery.h"
 #include "db/Song.h"
@@ -79,16 +80,7 @@ protected:
     // Adds a song for `path` as intake stores the fixture and returns its ID.
     QString addSong(const QString& path)
     {
-        Song song;
-        song.artist = QStringLiteral("The Testers");
-        song.title = QStringLiteral("Silent Night");
-        song.filename = path;
-        song.trackLength = QStringLiteral("0:00:01");
-        song.location = QStringLiteral("Disk!");
-        song.genre = QStringLiteral("Rock");
-        song.album = QStringLiteral("Fixtures");
-        song.comment = QStringLiteral("one second");
-        song.year = QStringLiteral("1999");
+        const Song song = taggedFixtureSong(path);
         uq.setSql(Statements::insertSong(song.storedForm()));
         uq.execSQL();
         rq.setSql(Statements::selectAllById());

@@ -1,4 +1,5 @@
 #include "TagTestFiles.h"
+#include "intake/TaggedFixture.h"
 
 #include "db/RQuery.h"
 #include "db/Song.h"
@@ -20,23 +21,10 @@ namespace {
 using TagSave::Fields;
 using TagSave::TagOutcome;
 
-// The row as intake stored it for the fixture "tagged.mp3" (title "Silent Night", artist "The
-// Testers", album "Fixtures", year "1999", comment "one second", genre 17).
+// The row as intake stored it for the fixture "tagged.mp3".
 Song storedSong(const QString& filename)
 {
-    Song song;
-    song.artist = QStringLiteral("The Testers");
-    song.title = QStringLiteral("Silent Night");
-    song.filename = filename;
-    song.trackLength = QStringLiteral("0:00:01");
-    song.location = QStringLiteral("Disk!");
-    song.genre = QStringLiteral("Rock");
-    song.album = QStringLiteral("Fixtures");
-    song.bitrate = QStringLiteral("128");
-    song.frequency = QStringLiteral("44100");
-    song.comment = QStringLiteral("one second");
-    song.year = QStringLiteral("1999");
-    return song.storedForm();
+    return taggedFixtureSong(filename).storedForm();
 }
 
 class TagSaveTest : public ::testing::Test

@@ -91,8 +91,6 @@ MassRetagWindow::MassRetagWindow(Dialogs& dialogs, QWidget* parent)
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(m_retag, QDialogButtonBox::AcceptRole);
     buttons->addButton(m_exit, QDialogButtonBox::RejectRole);
-    // The box would accept or reject on its own; the buttons' own handlers decide.
-    disconnect(buttons, nullptr, this, nullptr);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);

@@ -5,6 +5,7 @@
 #include "db/Statements.h"
 #include "db/UQuery.h"
 #include "intake/GenreLists.h"
+#include "intake/TaggedFixture.h"
 #include "lists/ListEntry.h"
 #include "testsupport/ScriptedDialogs.h"
 #include "testsupport/TempHome.h"
@@ -325,17 +326,7 @@ protected:
     {
         m_path = m_home.file(QStringLiteral("music/song.mp3"));
         writeTestFile(m_path, bytes.isNull() ? fileBytes(testDataPath("id3v1/tagged.mp3")) : bytes);
-        Song song{.artist = "The Testers",
-                  .title = "Silent Night",
-                  .filename = m_path,
-                  .trackLength = "0:00:01",
-                  .location = "Disk!",
-                  .genre = "Rock",
-                  .album = "Fixtures",
-                  .bitrate = "128",
-                  .frequency = "44100",
-                  .comment = "one second",
-                  .year = "1999"};
+        const Song song = taggedFixtureSong(m_path);
         m_uq.setSql(Statements::insertSong(song));
         m_uq.execSQL();
         ListEntry entry;
