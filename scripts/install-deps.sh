@@ -9,6 +9,7 @@ packages=(
   libmpg123-dev mpg123 libtag1-dev libglib2.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick lame ffmpeg desktop-file-utils
+  pulseaudio pulseaudio-utils dbus dbus-bin
 )
 
 missing=()
