@@ -20,22 +20,18 @@ bool fileExists(const QString& name)
     return !name.isEmpty() && QFileInfo(name).isFile();
 }
 
-// Counts one row: its file into the playlist and its play count one up in the table.
-void count(UQuery& update, const ListEntry& row, int rowNumber, bool quotedId, qint64& played,
-           Prepared& prepared)
+// Counts one row: its file into the playlist and its play count one up.
+void count(const ListEntry& row, int rowNumber, qint64& played, Prepared& prepared)
 {
     ++played;
-    update.setSql(quotedId ? Statements::updatePlayedQuoted(played, row.value(ListEntry::ID))
-                           : Statements::updatePlayed(played, row.value(ListEntry::ID)));
-    update.execSQL();
     prepared.files << row.value(ListEntry::Filename);
-    prepared.counts.emplace_back(rowNumber, played);
+    prepared.counts.push_back({rowNumber, row.value(ListEntry::ID), played});
 }
 
 } // namespace
 
-Prepared prepareList(SongDatabase& database, const std::vector<ListEntry>& rows,
-                     const QStringList& selectedIds, const Progress& progress)
+Prepared prepareList(const std::vector<ListEntry>& rows, const QStringList& selectedIds,
+                     const Progress& progress)
 {
     // A line of the selection met by several rows counts once per row, as the rows are walked
     // and each is compared with every line.
@@ -48,8 +44,6 @@ Prepared prepareList(SongDatabase& database, const std::vector<ListEntry>& rows,
         progress(0, maximum);
 
     Prepared prepared;
-    UQuery update(database);
-    Transaction transaction(database);
     for (int i = 0; i < int(rows.size()); ++i) {
         const ListEntry& row = rows[std::size_t(i)];
         const int times = lines.value(row.value(ListEntry::ID));
@@ -58,35 +52,45 @@ Prepared prepareList(SongDatabase& database, const std::vector<ListEntry>& rows,
         qint64 played = row.value(ListEntry::Played).toLongLong();
         for (int t = 0; t < times; ++t) {
             if (fileExists(row.value(ListEntry::Filename)))
-                count(update, row, i, false, played, prepared);
+                count(row, i, played, prepared);
             if (progress)
                 progress(++position, maximum);
         }
     }
-    transaction.commit();
     return prepared;
 }
 
-Prepared prepareAll(SongDatabase& database, const std::vector<ListEntry>& rows,
-                    const Progress& progress)
+Prepared prepareAll(const std::vector<ListEntry>& rows, const Progress& progress)
 {
     const int maximum = int(rows.size()) - 1;
     if (progress)
         progress(0, maximum);
     Prepared prepared;
-    UQuery update(database);
-    Transaction transaction(database);
+    prepared.quotedIds = true;
     for (int i = 0; i < int(rows.size()); ++i) {
         const ListEntry& row = rows[std::size_t(i)];
         if (fileExists(row.value(ListEntry::Filename))) {
             qint64 played = row.value(ListEntry::Played).toLongLong();
-            count(update, row, i, true, played, prepared);
+            count(row, i, played, prepared);
         }
         if (progress)
             progress(i, maximum);
     }
-    transaction.commit();
     return prepared;
+}
+
+void raiseCounts(SongDatabase& database, const Prepared& prepared)
+{
+    if (prepared.counts.empty())
+        return;
+    UQuery update(database);
+    Transaction transaction(database);
+    for (const Count& c : prepared.counts) {
+        update.setSql(prepared.quotedIds ? Statements::updatePlayedQuoted(c.played, c.id)
+                                         : Statements::updatePlayed(c.played, c.id));
+        update.execSQL();
+    }
+    transaction.commit();
 }
 
 QString handoffPath(const QString& home)

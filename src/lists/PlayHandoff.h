@@ -17,12 +17,22 @@ class SongDatabase;
 // made from its template with the playlist in place of the placeholder.
 namespace PlayHandoff {
 
+// One counted row: its row number in the window, its song's ID and its play count raised.
+struct Count
+{
+    int row = 0;
+    QString id;
+    qint64 played = 0;
+    bool operator==(const Count&) const = default;
+};
+
 // What a preparation gives: the files of the playlist in order, and the play count every
-// counted row has now (row number and count), so that the window can show them.
+// counted row is to have once the player has started. `quotedIds` picks the statement form.
 struct Prepared
 {
     QStringList files;
-    std::vector<std::pair<int, qint64>> counts;
+    std::vector<Count> counts;
+    bool quotedIds = false;
 };
 
 // How far a preparation got, in the gauge's shape.
@@ -30,14 +40,17 @@ using Progress = std::function<void(int position, int maximum)>;
 
 // The selected songs (`selectedIds`, the ID lines of NowSelected) in the order of the window's
 // rows, not of the selection. A row whose file is missing is left out and not counted; its
-// step of the gauge is taken all the same. The counts are raised with the bare-ID statement,
-// all in one transaction. Throws EDatabaseError, changing nothing, when the engine refuses.
-Prepared prepareList(SongDatabase& database, const std::vector<ListEntry>& rows,
-                     const QStringList& selectedIds, const Progress& progress = {});
+// step of the gauge is taken all the same. Counted with the bare-ID statement.
+Prepared prepareList(const std::vector<ListEntry>& rows, const QStringList& selectedIds,
+                     const Progress& progress = {});
 
-// Every row of the window, first to last, with the quoted-ID statement; otherwise as above.
-Prepared prepareAll(SongDatabase& database, const std::vector<ListEntry>& rows,
-                    const Progress& progress = {});
+// Every row of the window, first to last, counted with the quoted-ID statement.
+Prepared prepareAll(const std::vector<ListEntry>& rows, const Progress& progress = {});
+
+// Writes the raised play counts, one statement a row, all in one transaction: the counts go
+// up only for songs a started player was given. Throws EDatabaseError, changing nothing, when
+// the engine refuses a statement.
+void raiseCounts(SongDatabase& database, const Prepared& prepared);
 
 // The hand-off file of the home.
 QString handoffPath(const QString& home);

@@ -51,29 +51,33 @@ TEST_F(PlayHandoffTest, SelectedRowsInWindowOrderAMissingFileLeftOutButStepped)
 {
     QFile::remove(rows[1].value(ListEntry::Filename)); // Alpha's file is gone
     const PlayHandoff::Prepared prepared =
-        PlayHandoff::prepareList(db, rows, {"2", "1", "3"}, progress);
-    EXPECT_EQ(db.monitor().text(), "update tamboro set Played=5 where ID=2");
+        PlayHandoff::prepareList(rows, {"2", "1", "3"}, progress);
     EXPECT_EQ(prepared.files, (QStringList{rows[0].value(ListEntry::Filename),
                                            rows[2].value(ListEntry::Filename)}));
-    EXPECT_EQ(prepared.counts, (std::vector<std::pair<int, qint64>>{{0, 10}, {2, 5}}));
-    EXPECT_EQ(playCounts(), (QStringList{"0", "5", "10"}));
+    EXPECT_EQ(prepared.counts, (std::vector<PlayHandoff::Count>{{0, "3", 10}, {2, "2", 5}}));
     EXPECT_EQ(gauge, (std::vector<std::pair<int, int>>{{0, 2}, {1, 2}, {2, 2}, {3, 2}}));
+    EXPECT_EQ(playCounts(), (QStringList{"0", "4", "9"})) << "nothing written before the start";
+
+    PlayHandoff::raiseCounts(db, prepared);
+    EXPECT_EQ(db.monitor().text(), "update tamboro set Played=5 where ID=2");
+    EXPECT_EQ(playCounts(), (QStringList{"0", "5", "10"}));
 }
 
 TEST_F(PlayHandoffTest, AllRowsWithTheQuotedStatementAndTheGaugeAtEachRow)
 {
-    const PlayHandoff::Prepared prepared = PlayHandoff::prepareAll(db, rows, progress);
-    EXPECT_EQ(db.monitor().text(), "update tamboro set Played=5 where ID=\"2\"");
+    const PlayHandoff::Prepared prepared = PlayHandoff::prepareAll(rows, progress);
     ASSERT_EQ(prepared.files.size(), 3);
     EXPECT_EQ(prepared.files.first(), rows[0].value(ListEntry::Filename));
-    EXPECT_EQ(playCounts(), (QStringList{"1", "5", "10"}));
     EXPECT_EQ(gauge, (std::vector<std::pair<int, int>>{{0, 2}, {0, 2}, {1, 2}, {2, 2}}));
+    PlayHandoff::raiseCounts(db, prepared);
+    EXPECT_EQ(db.monitor().text(), "update tamboro set Played=5 where ID=\"2\"");
+    EXPECT_EQ(playCounts(), (QStringList{"1", "5", "10"}));
 }
 
 TEST_F(PlayHandoffTest, ARefusedStatementChangesNoCount)
 {
     rows[2].sub[ListEntry::ID] = QStringLiteral("n/a");
-    EXPECT_THROW(PlayHandoff::prepareAll(db, rows), EDatabaseError);
+    EXPECT_THROW(PlayHandoff::raiseCounts(db, PlayHandoff::prepareAll(rows)), EDatabaseError);
     EXPECT_EQ(playCounts(), (QStringList{"0", "4", "9"}));
 }
 

@@ -8,6 +8,7 @@
 #include "app/ui/MainWindowMenus.h"
 #include "app/ui/OptionsDialog.h"
 #include "app/ui/ParameterCommands.h"
+#include "app/ui/PlayCommands.h"
 #include "app/ui/TPhantom.h"
 #include "app/ui/ToolWindows.h"
 #include "container/EmbeddedFiles.h"
@@ -150,6 +151,11 @@ void MainWindow::createWidgets()
                 m_customListFromAdditionTimer->start();
             });
 
+    m_playCommands =
+        new PlayCommands({this, &m_db, &m_shared, m_services.dialogs, m_gauge, m_services.home,
+                          [this] { return m_playStr; }, [this] { return m_enqStr; }, [] {}},
+                         this);
+
     m_massRetag = new MassRetagCommand(m_services.home, *m_services.dialogs, this, m_gauge,
                                        [this] { return activeListWindow(); });
     // A run writes the song table from a connection of its own, as an add does: the main query
@@ -278,6 +284,7 @@ void MainWindow::adoptListWindow(QMdiSubWindow* sub)
     connect(list, &ListWindow::massRetagRequested, m_massRetag, &MassRetagCommand::open,
             Qt::UniqueConnection);
     connect(list, &QObject::destroyed, this, &MainWindow::listWindowGone, Qt::UniqueConnection);
+    m_playCommands->adopt(list);
 }
 
 void MainWindow::listWindowGone()

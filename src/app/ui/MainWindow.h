@@ -21,6 +21,7 @@ class ListWindow;
 class MainWindowMenus;
 class OptionsDialog;
 class ParameterCommands;
+class PlayCommands;
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -50,6 +51,7 @@ public:
     OptionsDialog* optionsDialog() const { return m_options; }
     AddFilesWindow* addFilesWindow() const { return m_addFiles; }
     ParameterCommands* parameterCommands() const { return m_parameters; }
+    PlayCommands* playCommands() const { return m_playCommands; }
     // What the list windows borrow from this window, for openers of new windows.
     ListContext& listContext() { return *m_listContext; }
     // File names (stored form) the last add inserted, for its user list.
@@ -143,6 +145,7 @@ private:
     AddFilesWindow* m_addFiles = nullptr;
     ParameterCommands* m_parameters = nullptr;
     MassRetagCommand* m_massRetag = nullptr;
+    PlayCommands* m_playCommands = nullptr;
     TPhantom* m_phantom = nullptr;
     // The tag editor and other tool windows follow the main window to the tray and step aside
     // for modal windows.

@@ -117,6 +117,23 @@ void ListModel::setEntries(std::vector<ListEntry>&& entries)
     endResetModel();
 }
 
+void ListModel::setPlayed(const std::vector<std::pair<int, qint64>>& counts)
+{
+    int first = rowCount();
+    int last = -1;
+    for (const auto& [row, played] : counts) {
+        if (row < 0 || row >= rowCount())
+            continue;
+        m_entries[std::size_t(row)].sub[ListEntry::Played] = QString::number(played);
+        first = qMin(first, row);
+        last = qMax(last, row);
+    }
+    if (last < 0)
+        return;
+    const int column = 1 + ListEntry::Played;
+    emit dataChanged(index(first, column), index(last, column), {Qt::DisplayRole});
+}
+
 void ListModel::clear()
 {
     if (m_entries.empty())

@@ -42,6 +42,8 @@ public:
     // Replaces all rows at once.
     void setEntries(std::vector<ListEntry>&& entries);
     void clear();
+    // Shows new play counts (row number, count) in one change of the "Pld." column.
+    void setPlayed(const std::vector<std::pair<int, qint64>>& counts);
     const std::vector<ListEntry>& entries() const { return m_entries; }
     const ListEntry& entry(int row) const { return m_entries.at(std::size_t(row)); }
 

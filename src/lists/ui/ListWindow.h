@@ -120,6 +120,9 @@ public:
     bool publishSelection();
     // Loads the first selected row into the tag editor.
     void submitItemInfo();
+    // What a click on the list does: publishes the selection and loads the first selected row
+    // into the tag editor. False when no row is selected.
+    bool runClickBehaviour() { return clickBehaviour(true); }
     // The window became the active one.
     void windowActivated();
     // The enabling of the context menu's items for its opening.

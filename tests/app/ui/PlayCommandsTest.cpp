@@ -1,0 +1,231 @@
+#include "app/ui/PlayCommands.h"
+#include "app/ui/AppHarness.h"
+#include "app/ui/MainWindow.h"
+#include "db/RQuery.h"
+#include "db/Song.h"
+#include "db/SongColumn.h"
+#include "db/SongDatabase.h"
+#include "db/Statements.h"
+#include "db/UQuery.h"
+#include "lists/PlayHandoff.h"
+#include "lists/ui/ListModel.h"
+#include "lists/ui/ListWindow.h"
+#include "platform/GioShellVerbs.h"
+#include "testsupport/CaseNames.h"
+#include "testsupport/RegisteredPlayer.h"
+
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// Three songs whose files exist: artists Abba, Beatles, Queen (the whole database's order) with
+// titles that sort the other way round, played 0, 4 and 9 times.
+class PlayCommandsTest : public ::testing::Test, protected AppHarness
+{
+protected:
+    PlayCommandsTest()
+    {
+        SongDatabase::createSongTable(home.file(QStringLiteral("tamboro.db")));
+        SongDatabase db(home.path());
+        UQuery uq(db);
+        const char* artists[] = {"Abba", "Beatles", "Queen"};
+        const char* titles[] = {"Zebra", "Yak", "Xerus"};
+        const int played[] = {0, 4, 9};
+        for (int i = 0; i < 3; ++i) {
+            const QString path = files.filePath(QString::fromLatin1(artists[i]) + ".mp3");
+            writeTestFile(path, "ID3");
+            paths << path;
+            Song song;
+            song.artist = QString::fromLatin1(artists[i]);
+            song.title = QString::fromLatin1(titles[i]);
+            song.filename = path;
+            song.trackLength = QStringLiteral("0:00:01");
+            song.location = QStringLiteral("Disk!");
+            uq.setSql(Statements::insertSong(song.storedForm()));
+            uq.execSQL();
+            uq.setSql(Statements::updatePlayed(played[i], QString::number(i + 1)));
+            uq.execSQL();
+        }
+    }
+
+    ListWindow* openList(MainWindow& window, const std::vector<int>& rows)
+    {
+        act(window, "Wholedatabase1")->trigger();
+        ListWindow* list = window.listWindows().value(0);
+        EXPECT_NE(list, nullptr);
+        if (!list)
+            return nullptr;
+        QItemSelectionModel* selection = list->listView()->selectionModel();
+        selection->clearSelection();
+        for (int row : rows)
+            selection->select(list->model()->index(row, 0),
+                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        return list;
+    }
+
+    QStringList playCounts()
+    {
+        SongDatabase db(home.path());
+        RQuery rq(db);
+        rq.setSql(Statements::selectAllById());
+        rq.open();
+        QStringList counts;
+        for (rq.first(); !rq.eof(); rq.next())
+            counts << rq.field(SongColumn::Played);
+        return counts;
+    }
+
+    static QStringList shownCounts(ListWindow& list)
+    {
+        QStringList counts;
+        for (const ListEntry& row : list.model()->entries())
+            counts << row.value(ListEntry::Played);
+        return counts;
+    }
+
+    QByteArray playlistOf(const std::vector<int>& songs) const
+    {
+        QByteArray text;
+        for (int song : songs)
+            text += paths[song].toUtf8() + "\r\n";
+        return text;
+    }
+
+    QTemporaryDir filesDir;
+    QDir files{filesDir.path()};
+    QStringList paths;
+};
+
+// One command of a list window given to the player the desktop registers.
+struct HandoffCase
+{
+    const char* name;
+    const char* action;
+    std::vector<int> selected;
+    bool sortByTitle;
+    const char* option;      // the player's option: play or enqueue
+    std::vector<int> played; // the songs of the playlist, in its order
+    const char* counts;      // the play counts afterwards, by ID
+};
+
+void PrintTo(const HandoffCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class Handoff : public PlayCommandsTest, public ::testing::WithParamInterface<HandoffCase>
+{};
+
+TEST_P(Handoff, TheRegisteredPlayerGetsThePlaylistAndTheCountsGoUp)
+{
+    const HandoffCase& c = GetParam();
+    RegisteredPlayer& player = RegisteredPlayer::instance();
+    player.clear();
+    GioShellVerbs desktop;
+    services.shellVerbs = &desktop;
+    auto window = start();
+    ListWindow* list = openList(*window, c.selected);
+    ASSERT_NE(list, nullptr);
+    if (c.sortByTitle)
+        list->headerClicked(1);
+
+    list->action(ListWindow::Command(
+                     QStringList{"Play1", "Enqueue1", "PlayList1", "EnqueueList1"}.indexOf(
+                         QLatin1String(c.action))))
+        ->trigger();
+
+    ASSERT_TRUE(player.waitForRuns(1));
+    const RegisteredPlayer::Run run = player.runs().first();
+    const QString handoff = PlayHandoff::handoffPath(home.path());
+    EXPECT_EQ(run.arguments, (QStringList{QString::fromLatin1(c.option), handoff}));
+    EXPECT_EQ(run.playlist, playlistOf(c.played));
+    EXPECT_EQ(playCounts().join(u','), QLatin1String(c.counts));
+    EXPECT_EQ(
+        window->playCommands()->lastCommand(),
+        QStringLiteral("%1 %2 \"%3\"").arg(player.program(), QLatin1String(c.option), handoff));
+    EXPECT_TRUE(dialogs.messages().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, Handoff,
+    ::testing::Values(
+        HandoffCase{"PlaySelection", "Play1", {0, 2}, false, "--play", {0, 2}, "1,4,10"},
+        HandoffCase{"EnqueueSelection", "Enqueue1", {1}, false, "--enqueue", {1}, "0,5,9"},
+        HandoffCase{"PlayListSortedByTitle", "PlayList1", {0}, true, "--play", {2, 1, 0}, "1,5,10"},
+        HandoffCase{"EnqueueList", "EnqueueList1", {}, false, "--enqueue", {0, 1, 2}, "1,5,10"}),
+    RowName());
+
+TEST_F(PlayCommandsTest, AMissingFileIsLeftOutAndItsCountStays)
+{
+    RegisteredPlayer& player = RegisteredPlayer::instance();
+    player.clear();
+    GioShellVerbs desktop;
+    services.shellVerbs = &desktop;
+    auto window = start();
+    ListWindow* list = openList(*window, {0, 1, 2});
+    ASSERT_NE(list, nullptr);
+    QFile::remove(paths[1]);
+
+    list->action(ListWindow::Command::Play)->trigger();
+
+    ASSERT_TRUE(player.waitForRuns(1));
+    EXPECT_EQ(player.runs().first().playlist, playlistOf({0, 2}));
+    EXPECT_EQ(playCounts(), (QStringList{"1", "4", "10"}));
+    EXPECT_EQ(shownCounts(*list), (QStringList{"1", "4", "10"}));
+}
+
+// When no player is started, nothing is counted and the user is told why.
+struct NoStartCase
+{
+    const char* name;
+    const char* play;
+    const char* enqueue;
+    ListWindow::Command command;
+    Dialogs::Kind kind;
+    const char* text; // a part of the message
+};
+
+void PrintTo(const NoStartCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class NoStart : public PlayCommandsTest, public ::testing::WithParamInterface<NoStartCase>
+{};
+
+TEST_P(NoStart, SaysWhyAndCountsNothing)
+{
+    const NoStartCase& c = GetParam();
+    shellVerbs.set(QString::fromUtf8(c.play), QString::fromUtf8(c.enqueue));
+    auto window = start();
+    ListWindow* list = openList(*window, {0});
+    ASSERT_NE(list, nullptr);
+
+    list->action(c.command)->trigger();
+
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_EQ(dialogs.messages().first().kind, c.kind);
+    EXPECT_TRUE(dialogs.messages().first().text.contains(QLatin1String(c.text)))
+        << dialogs.messages().first().text.toStdString();
+    EXPECT_EQ(playCounts(), (QStringList{"0", "4", "9"}));
+    EXPECT_TRUE(window->playCommands()->lastCommand().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NoStart,
+    ::testing::Values(NoStartCase{"NoPlayerRegistered", "", "", ListWindow::Command::Play,
+                                  Dialogs::Kind::Confirmation, "built-in player"},
+                      NoStartCase{"PlayerWithoutEnqueue", "/usr/bin/true %U", "",
+                                  ListWindow::Command::Enqueue, Dialogs::Kind::Information,
+                                  "no way to add songs"},
+                      NoStartCase{"ProgramMissing", "/nonexistent/player %U",
+                                  "/nonexistent/player -e %U", ListWindow::Command::PlayList,
+                                  Dialogs::Kind::Error, "could not be started"}),
+    RowName());
+
+} // namespace
