@@ -1,5 +1,8 @@
 #include "cli/CliContext.h"
 
+#include "db/RQuery.h"
+#include "db/SongDatabase.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -148,4 +151,37 @@ QString missingPathText(const QString& path)
         return QStringLiteral("%1: the name is not valid UTF-8, so no file can be opened by it")
             .arg(path);
     return QStringLiteral("%1 does not exist").arg(path);
+}
+
+QStringList cliIdList(const QString& list)
+{
+    QStringList ids;
+    for (const QString& part : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString id = part.trimmed();
+        bool number = false;
+        id.toLongLong(&number);
+        if (!number)
+            throw CliUsageError(QStringLiteral("%1 is no song ID").arg(id));
+        ids << id;
+    }
+    return ids;
+}
+
+void cliRequireSelect(const QString& sql)
+{
+    if (!sql.trimmed().startsWith(QLatin1String("select"), Qt::CaseInsensitive))
+        throw CliUsageError(QStringLiteral("--query must be a select statement"));
+}
+
+QStringList cliQueryIds(SongDatabase& database, const QString& sql)
+{
+    cliRequireSelect(sql);
+    RQuery query(database);
+    query.setSql(sql);
+    query.open();
+    QStringList ids;
+    for (query.first(); !query.eof(); query.next())
+        ids << query.field(SongColumn::ID);
+    query.close();
+    return ids;
 }

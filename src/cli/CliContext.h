@@ -61,3 +61,13 @@ CliArgs parseCliArgs(const QStringList& args, const QStringList& flags, const QS
 // that are not UTF-8 reaches the program with replacement characters: it may well name a
 // file, but not one the program can open by that name, and the user is told so.
 QString missingPathText(const QString& path);
+
+class SongDatabase;
+
+// The IDs of "--ids 3,17,42"; throws CliUsageError for a part that is no number.
+QStringList cliIdList(const QString& list);
+// Throws CliUsageError unless `sql` is a select statement: commands choose songs with it and
+// must not change anything through it.
+void cliRequireSelect(const QString& sql);
+// The IDs of the songs of a select statement, in its order.
+QStringList cliQueryIds(SongDatabase& database, const QString& sql);

@@ -1,6 +1,5 @@
 #include "cli/Commands.h"
 
-#include "db/RQuery.h"
 #include "db/SongDatabase.h"
 #include "intake/GenreLists.h"
 #include "intake/MassRetag.h"
@@ -9,36 +8,6 @@
 namespace {
 
 const char* const outcomeNames[] = {"written", "left alone", "failed"};
-
-// The songs of a select statement, in its order: the IDs a list window of it would hold.
-QStringList idsOf(SongDatabase& database, const QString& sql)
-{
-    // Only a statement that reads: the songs to change are chosen by it, not changed by it.
-    if (!sql.trimmed().startsWith(QLatin1String("select"), Qt::CaseInsensitive))
-        throw CliUsageError(QStringLiteral("--query must be a select statement"));
-    RQuery query(database);
-    query.setSql(sql);
-    query.open();
-    QStringList ids;
-    for (query.first(); !query.eof(); query.next())
-        ids << query.field(SongColumn::ID);
-    query.close();
-    return ids;
-}
-
-QStringList idsFromList(const QString& list)
-{
-    QStringList ids;
-    for (const QString& part : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const QString id = part.trimmed();
-        bool number = false;
-        id.toLongLong(&number);
-        if (!number)
-            throw CliUsageError(QStringLiteral("%1 is no song ID").arg(id));
-        ids << id;
-    }
-    return ids;
-}
 
 } // namespace
 
@@ -75,8 +44,9 @@ int runRetagCommand(CliContext& context, const QStringList& args)
         throw CliUsageError(MassRetag::nothingChosenText());
 
     SongDatabase database(context.home);
-    const QStringList ids = parsed.has(idsOption) ? idsFromList(parsed.value(idsOption))
-                                                  : idsOf(database, parsed.value(queryOption));
+    const QStringList ids = parsed.has(idsOption)
+                                ? cliIdList(parsed.value(idsOption))
+                                : cliQueryIds(database, parsed.value(queryOption));
     if (ids.size() < 2)
         context.err << "Note: the window asks for more than one song; this runs on " << ids.size()
                     << ".\n";

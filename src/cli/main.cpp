@@ -33,6 +33,16 @@ Commands:
                                    what became of the tag), then the figures. The run stops
                                    at the first song whose tag cannot be written: that song
                                    and those after it stay unchanged, and the exit code is 1
+  play [--enqueue] [--all] (--ids ID,ID,... | --query SQL)
+                                   hand the songs to the desktop's MP3 player as the list
+                                   windows' "Play" does ("Enqueue" with --enqueue; "Play
+                                   List" and "Enqueue List" with --all): the files that
+                                   exist go into the playlist tmp.m3u of the home, in the
+                                   order of the statement's rows, the player is started
+                                   with it, and their play counts go up. Prints the
+                                   command and the playlist; exit code 1 when no player is
+                                   registered, none of the files exists, or the player
+                                   cannot be started (then no count changes)
   probe [--json] FILE...           print the play length, bitrate and sampling frequency of
                                    each MPEG audio file
   decode FILE OUT.wav              play an MPEG audio file to its end into a WAV file
@@ -96,7 +106,7 @@ const Command commands[] = {
     {"tag", runTagCommand},           {"probe", runProbeCommand},   {"decode", runDecodeCommand},
     {"list", runListCommand},         {"guess", runGuessCommand},   {"add", runAddCommand},
     {"userlist", runUserListCommand}, {"params", runParamsCommand}, {"search", runSearchCommand},
-    {"edit", runEditCommand},         {"retag", runRetagCommand},
+    {"edit", runEditCommand},         {"retag", runRetagCommand},   {"play", runPlayCommand},
 };
 
 } // namespace
