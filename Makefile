@@ -1,7 +1,7 @@
 # The two everyday commands: `make run` and `make test`. Both install what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps run test install build-release build-ci asan fuzz bench bench-decoder bench-lists bench-intake bench-retag format
+.PHONY: deps run test install build-release build-ci asan fuzz bench bench-decoder bench-lists bench-intake bench-retag bench-playlist format
 
 deps:
 	@bash scripts/install-deps.sh
@@ -73,6 +73,10 @@ bench-lists: build-release
 bench-retag: build-release
 	cmake --build --preset release --target RetagBench -j $(JOBS)
 	./build/release/bench/RetagBench
+
+bench-playlist: build-release
+	cmake --build --preset release --target PlayListBench -j $(JOBS)
+	./build/release/bench/PlayListBench
 
 format:
 	find src tests bench decoder fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
