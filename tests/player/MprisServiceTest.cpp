@@ -267,29 +267,54 @@ TEST_F(MprisServiceTest, PlayPauseAndStopThroughTheBus)
     EXPECT_NE(trackIdOf(metadata()), trackId);
 }
 
-TEST_F(MprisServiceTest, AFailingPlayIsAnsweredWithThePlayersMessage)
+// A play that fails, at opening the song or at starting the output (the sound server gone).
+struct FailingPlayRow
 {
+    const char* name;
+    bool missingFile;
+    bool noOutput;
+    const char* message;
+};
+
+const FailingPlayRow failingPlayRows[] = {
+    {"missing file", true, false, "Input stream error"},
+    {"output device failing", false, true, "Output device failure"},
+};
+
+class MprisFailingPlayTest : public MprisServiceTest,
+                             public ::testing::WithParamInterface<FailingPlayRow>
+{};
+
+TEST_P(MprisFailingPlayTest, IsAnsweredWithThePlayersMessage)
+{
+    const FailingPlayRow& row = GetParam();
     QSignalSpy raised(service.get(), &MprisService::errorRaised);
-    song = PlayerTransport::Song{QStringLiteral("An Artist"), QStringLiteral("Gone"),
-                                 folders.file(QStringLiteral("missing.mp3"))};
+    song = longSongWithSpaces();
+    if (row.missingFile)
+        song->filename = folders.file(QStringLiteral("missing.mp3"));
+    if (row.noOutput)
+        player.setOutFilename(folders.file(QStringLiteral("no/such/folder/out.wav")));
 
     for (const QString& method : {QStringLiteral("PlayPause"), QStringLiteral("Play")}) {
         const QDBusMessage reply = playerCall(method);
         ASSERT_EQ(reply.type(), QDBusMessage::ErrorMessage) << method.toStdString();
         EXPECT_EQ(reply.errorName(), QLatin1String(MprisService::ErrorName));
-        EXPECT_EQ(reply.errorMessage(), QStringLiteral("Input stream error"));
+        EXPECT_EQ(reply.errorMessage(), QLatin1String(row.message));
     }
     ASSERT_EQ(raised.size(), 2);
-    EXPECT_EQ(raised[0][0].toString(), QStringLiteral("Input stream error"));
+    EXPECT_EQ(raised[0][0].toString(), QLatin1String(row.message));
     EXPECT_EQ(status(), QStringLiteral("Stopped"));
-    EXPECT_EQ(trackIdOf(metadata()), QLatin1String(MprisService::NoTrack));
 
-    // The service and the player go on with the next song.
+    // Once the fault is mended, the next command plays.
     song = longSongWithSpaces();
+    player.setOutFilename(folders.file(QStringLiteral("out.wav")));
     ASSERT_EQ(playerCall(QStringLiteral("PlayPause")).type(), QDBusMessage::ReplyMessage);
     EXPECT_EQ(status(), QStringLiteral("Playing"));
     EXPECT_EQ(raised.size(), 2);
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, MprisFailingPlayTest, ::testing::ValuesIn(failingPlayRows),
+                         RowName());
 
 TEST_F(MprisServiceTest, TheWindowAndTheCommandsWithoutATransport)
 {
