@@ -6,6 +6,7 @@
 namespace {
 
 constexpr int ModeClosed = TMPEGPlayer::ModeClosed;
+constexpr int ModeStopped = TMPEGPlayer::ModeStopped;
 constexpr int ModeEnded = TMPEGPlayer::ModeEnded;
 constexpr int ModePlaying = TMPEGPlayer::ModePlaying;
 constexpr int ModePaused = TMPEGPlayer::ModePaused;
@@ -70,7 +71,9 @@ void PlayerTransport::play()
     if (!song || song->filename.isEmpty())
         return;
     const int before = mode();
-    if (before == ModeClosed || before == ModeEnded) {
+    // Opened but never started: the last ">" failed to start the output. Loading anew retries
+    // it; else nothing would ever play again.
+    if (before == ModeClosed || before == ModeStopped || before == ModeEnded) {
         loadSong(*song);
         startClock();
         m_player.play();
