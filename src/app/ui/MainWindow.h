@@ -21,6 +21,8 @@ class ListWindow;
 class MainWindowMenus;
 class OptionsDialog;
 class ParameterCommands;
+class PlayerBar;
+class PlayerTransport;
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -55,6 +57,10 @@ public:
     // File names (stored form) the last add inserted, for its user list.
     const QStringList& addedNames() const { return m_addedNames; }
     TMPEGPlayer* mainPlayer() const { return m_player.get(); }
+    // The built-in player's transport over the main player; the player bar and the desktop's
+    // media controls drive it.
+    PlayerTransport* playerTransport() const { return m_transport.get(); }
+    PlayerBar* playerBar() const { return m_playerBar; }
     QMenu* parameterMenu() const;
     QMenu* trayMenu() const;
 
@@ -101,6 +107,7 @@ private:
     void pruneParameterCache();
     void buildParameterMenu();
     void loadMainPlayer();
+    void createPlayerBar();
     void validatorTick();
     void timer1Tick();
     void otherThingsTick();
@@ -162,6 +169,9 @@ private:
     std::unique_ptr<TFileSource> m_databaseContainer;
     std::unique_ptr<QTemporaryDir> m_playerLibraryDir;
     std::unique_ptr<TMPEGPlayer> m_player;
+    // Goes before the player it drives.
+    std::unique_ptr<PlayerTransport> m_transport;
+    PlayerBar* m_playerBar = nullptr;
 
     QStringList m_drvs;
     QStringList m_addedNames;
