@@ -89,13 +89,15 @@ void PlayerTransport::play()
     if (!song || song->filename.isEmpty())
         return;
     const int before = mode();
-    // A song left open but stopped (its output could not be opened) is loaded afresh as a
-    // closed player is: otherwise no button would ever apply to it again.
-    if (before == ModeClosed || before == ModeStopped || before == ModeEnded) {
+    if (before == ModeClosed || before == ModeEnded)
         loadSong(*song);
+    // A song opened by loadSong() alone (mode 1) plays as it was loaded.
+    if (before == ModeClosed || before == ModeEnded || before == ModeStopped) {
         try {
             m_player.play();
         } catch (...) {
+            // Closed again, so that the next ">" starts afresh instead of finding a song
+            // that no button applies to.
             closeAfterFailure();
             throw;
         }

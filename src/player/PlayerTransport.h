@@ -38,8 +38,9 @@ public:
 
     // ">": a closed player loads the current song and plays it, a paused one resumes. After a
     // song has played to its end, ">" loads the current song again and plays it from the
-    // start (the same song, unless the editor now shows another). When playing fails (no
-    // sound output), the song is closed again and the error raised.
+    // start (the same song, unless the editor now shows another). A song opened by loadSong()
+    // alone plays as loaded. When playing fails (no sound output), the song is closed again
+    // and the error raised.
     void play();
     // "||": only while playing.
     void pause();

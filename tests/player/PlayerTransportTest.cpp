@@ -145,6 +145,18 @@ TEST_F(PlayerTransportTest, PlayShowsTheSongAndStopEmptiesTheDisplays)
     EXPECT_EQ(transport.mode(), TMPEGPlayer::ModeClosed);
 }
 
+TEST_F(PlayerTransportTest, ASongLoadedWithoutPlayingPlaysAsLoaded)
+{
+    const QString shortSong = mpegFixture(QStringLiteral("cbr128.mp3"));
+    transport.loadSong({QStringLiteral("Other"), QStringLiteral("Song"), shortSong});
+    EXPECT_EQ(transport.mode(), TMPEGPlayer::ModeStopped);
+    EXPECT_EQ(transport.titleText(), QStringLiteral("Other - Song"));
+    transport.play();
+    EXPECT_NE(transport.mode(), TMPEGPlayer::ModeStopped);
+    EXPECT_EQ(transport.loadedSong().filename, shortSong);
+    EXPECT_EQ(transport.titleText(), QStringLiteral("Other - Song"));
+}
+
 TEST_F(PlayerTransportTest, DisplayTimerTakesOverOnlyWhenTheClockMoves)
 {
     transport.play();
