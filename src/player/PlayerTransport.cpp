@@ -1,7 +1,12 @@
 #include "player/PlayerTransport.h"
 
 #include "platform/Clock.h"
+#include "player/TMPEGError.h"
 #include "player/TMPEGPlayer.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -45,6 +50,9 @@ void PlayerTransport::loadSong(const Song& song)
 {
     if (!m_player.loaded())
         m_player.loadLibrary();
+    // The song that played is gone: its clock must not read the new one.
+    m_mTimer.stop();
+    m_mTimer2.stop();
     if (mode() > ModeClosed)
         m_player.close();
     m_titleText = song.artist + QStringLiteral(" - ") + song.title;
@@ -52,8 +60,18 @@ void PlayerTransport::loadSong(const Song& song)
     try {
         m_player.setStreamName(song.filename);
         m_player.open();
-    } catch (...) {
+    } catch (const TMPEGError& e) {
         // A song that did not open is not shown as the loaded one.
+        m_loaded = {};
+        clearDisplays();
+        emit changed();
+        // The library says only "Input stream error" for a file that is not there at all.
+        if (!song.filename.isEmpty() && !QFileInfo::exists(song.filename))
+            throw TMPEGError(QStringLiteral("%1: the file \"%2\" does not exist")
+                                 .arg(e.message(), song.filename),
+                             e.code());
+        throw;
+    } catch (...) {
         m_loaded = {};
         clearDisplays();
         emit changed();
@@ -71,17 +89,24 @@ void PlayerTransport::play()
     if (!song || song->filename.isEmpty())
         return;
     const int before = mode();
-    // Opened but never started: the last ">" failed to start the output. Loading anew retries
-    // it; else nothing would ever play again.
-    if (before == ModeClosed || before == ModeStopped || before == ModeEnded) {
+    if (before == ModeClosed || before == ModeEnded)
         loadSong(*song);
+    // A song opened by loadSong() alone (mode 1) plays as it was loaded.
+    if (before == ModeClosed || before == ModeEnded || before == ModeStopped) {
+        try {
+            m_player.play();
+        } catch (...) {
+            // Closed again, so that the next ">" starts afresh instead of finding a song
+            // that no button applies to.
+            closeAfterFailure();
+            throw;
+        }
         startClock();
-        m_player.play();
         emit changed();
     }
     if (mode() == ModePaused) {
-        startClock();
         m_player.pause(false);
+        startClock();
         emit changed();
     }
 }
@@ -90,6 +115,8 @@ void PlayerTransport::pause()
 {
     if (mode() != ModePlaying)
         return;
+    // A pause right after ">" comes before the start-up timer has handed over.
+    m_mTimer.stop();
     m_mTimer2.stop();
     m_player.pause(true);
     refresh();
@@ -102,8 +129,9 @@ void PlayerTransport::stop()
         return;
     m_mTimer.stop();
     m_mTimer2.stop();
-    // An ended song is no longer playing: only closing applies to it.
-    if (now != ModeEnded)
+    // An ended song is no longer playing: only closing applies to it. The end may also come
+    // between reading the mode and stopping.
+    if (now != ModeEnded && !m_player.ended())
         m_player.stop();
     m_player.close();
     m_loaded = {};
@@ -116,11 +144,22 @@ void PlayerTransport::seek(int milliseconds)
     const int now = mode();
     if (now != ModePlaying && now != ModePaused)
         return;
+    milliseconds = std::max(milliseconds, 0);
+    if (m_length > 0)
+        milliseconds = std::min(milliseconds, m_length);
     m_mTimer2.stop();
-    m_player.seek(milliseconds);
+    try {
+        m_player.seek(milliseconds);
+    } catch (...) {
+        // The display goes on showing where the song really is.
+        m_mTimer.start();
+        throw;
+    }
     m_mTimer.start();
     m_position = milliseconds;
+    m_display = timeText(m_position) + QLatin1Char('/') + timeText(m_length);
     emit seeked(milliseconds);
+    emit changed();
 }
 
 void PlayerTransport::startClock()
@@ -168,6 +207,21 @@ void PlayerTransport::refresh()
         m_position = m_player.position();
     }
     m_display = timeText(m_position) + QLatin1Char('/') + timeText(m_length);
+    emit changed();
+}
+
+void PlayerTransport::closeAfterFailure() noexcept
+{
+    m_mTimer.stop();
+    m_mTimer2.stop();
+    try {
+        if (m_player.loaded() && m_player.opened())
+            m_player.close();
+    } catch (...) {
+        // The error that brought us here is the one to report.
+    }
+    m_loaded = {};
+    clearDisplays();
     emit changed();
 }
 

@@ -38,16 +38,20 @@ public:
 
     // ">": a closed player loads the current song and plays it, a paused one resumes. After a
     // song has played to its end, ">" loads the current song again and plays it from the
-    // start (the same song, unless the editor now shows another).
+    // start (the same song, unless the editor now shows another). A song opened by loadSong()
+    // alone plays as loaded. When playing fails (no sound output), the song is closed again
+    // and the error raised.
     void play();
     // "||": only while playing.
     void pause();
     // "<>": only while playing, paused or at the end of a song. Closes the song and empties
     // the displays.
     void stop();
-    // The position bar moved: only while playing or paused.
+    // The position bar moved: only while playing or paused; a position outside the song is
+    // taken as its nearest end.
     void seek(int milliseconds);
-    // Closes an open song and opens `song`, loading the library first when needed.
+    // Closes an open song and opens `song`, loading the library first when needed. A file that
+    // does not exist raises the player's error with the file named.
     void loadSong(const Song& song);
 
     // The player's mode (0 closed, 1 stopped, 2 ended, 3 playing, 4 paused); 0 while the
@@ -83,6 +87,8 @@ private:
     void mTimerTick();
     void mTimer2Tick();
     void refresh();
+    // ">" failed after the song was opened: close it, so that the next ">" starts afresh.
+    void closeAfterFailure() noexcept;
     void clearDisplays();
 
     TMPEGPlayer& m_player;

@@ -35,6 +35,7 @@ constexpr ValueInfo kValues[] = {
     {SettingsStore::AddAllFilesFromCD, "True", Form::Flag},
     {SettingsStore::ReadID3v2Tags, "True", Form::Flag},
     {SettingsStore::ID3v1CodePage, "Windows-1252", Form::Text},
+    {SettingsStore::PlayerBar, "False", Form::Flag},
 };
 
 const ValueInfo& infoOf(const QString& name)

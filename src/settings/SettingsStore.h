@@ -8,7 +8,7 @@
 
 #include <memory>
 
-// The user's settings: seventeen text values at the top level of one QSettings, each with a
+// The user's settings: eighteen text values at the top level of one QSettings, each with a
 // default that a reader gets while the value is missing. Every write is flushed at once, so
 // a later start or another process sees it.
 //
@@ -37,6 +37,8 @@ public:
     static constexpr const char ReadID3v2Tags[] = "ReadID3v2Tags";
     // The code page of ID3v1 text, by the name Qt's converters know it by.
     static constexpr const char ID3v1CodePage[] = "ID3v1CodePage";
+    // Whether the main window shows its player bar ("True") or keeps it hidden ("False").
+    static constexpr const char PlayerBar[] = "PlayerBar";
 
     // The user's own store: QSettings("Kestrova", "Tamboro3") in the native format.
     SettingsStore();
@@ -46,7 +48,7 @@ public:
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
 
-    // The seventeen names in the order above.
+    // The eighteen names in the order above.
     static const QStringList& names();
     static QString defaultText(const QString& name);
 

@@ -299,10 +299,12 @@ TEST_P(MprisFailingPlayTest, IsAnsweredWithThePlayersMessage)
         const QDBusMessage reply = playerCall(method);
         ASSERT_EQ(reply.type(), QDBusMessage::ErrorMessage) << method.toStdString();
         EXPECT_EQ(reply.errorName(), QLatin1String(MprisService::ErrorName));
-        EXPECT_EQ(reply.errorMessage(), QLatin1String(row.message));
+        EXPECT_TRUE(reply.errorMessage().startsWith(QLatin1String(row.message)))
+            << reply.errorMessage().toStdString();
     }
     ASSERT_EQ(raised.size(), 2);
-    EXPECT_EQ(raised[0][0].toString(), QLatin1String(row.message));
+    EXPECT_TRUE(raised[0][0].toString().startsWith(QLatin1String(row.message)))
+        << raised[0][0].toString().toStdString();
     EXPECT_EQ(status(), QStringLiteral("Stopped"));
 
     // Once the fault is mended, the next command plays.
@@ -492,7 +494,8 @@ TEST_F(MprisWithoutBusTest, ThePlayerWorksAlone)
     song->filename = folders.file(QStringLiteral("missing.mp3"));
     EXPECT_NO_THROW(service->playPause());
     ASSERT_EQ(raised.size(), 1);
-    EXPECT_EQ(raised[0][0].toString(), QStringLiteral("Input stream error"));
+    EXPECT_TRUE(raised[0][0].toString().startsWith(QStringLiteral("Input stream error")))
+        << raised[0][0].toString().toStdString();
 
     service.reset();
     QDBusConnection::disconnectFromBus(QStringLiteral("none"));

@@ -60,6 +60,7 @@ TEST_F(SettingsStoreTest, EmptyStoreYieldsEveryDefaultAndCreatesNothing)
         {"AddAllFilesFromCD", "True"},
         {"ReadID3v2Tags", "True"},
         {"ID3v1CodePage", "Windows-1252"},
+        {"PlayerBar", "False"},
     };
     auto store = openStore();
     ASSERT_EQ(SettingsStore::names().size(), qsizetype(std::size(defaults)));
@@ -72,6 +73,7 @@ TEST_F(SettingsStoreTest, EmptyStoreYieldsEveryDefaultAndCreatesNothing)
     }
     EXPECT_TRUE(store->flag(SettingsStore::ShowAlbum));
     EXPECT_FALSE(store->flag(SettingsStore::ShowPlayed));
+    EXPECT_FALSE(store->flag(SettingsStore::PlayerBar));
     EXPECT_EQ(store->color(SettingsStore::BackColor), ColorText::clWindow);
     EXPECT_EQ(store->color(SettingsStore::FontColor), ColorText::clWindowText);
     EXPECT_FALSE(QFile::exists(m_home.settingsFile()));

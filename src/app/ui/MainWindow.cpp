@@ -9,6 +9,7 @@
 #include "app/ui/OptionsDialog.h"
 #include "app/ui/ParameterCommands.h"
 #include "app/ui/PlayCommands.h"
+#include "app/ui/PlayerBar.h"
 #include "app/ui/TPhantom.h"
 #include "app/ui/ToolWindows.h"
 #include "container/EmbeddedFiles.h"
@@ -26,7 +27,10 @@
 #include "platform/Home.h"
 #include "platform/ShellVerbs.h"
 #include "platform/Volumes.h"
+#include "player/MprisService.h"
+#include "player/PlayerTransport.h"
 #include "player/TMPEGPlayer.h"
+#include "settings/SettingsStore.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorBoundary.h"
 #include "ui/Gauge.h"
@@ -35,6 +39,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDBusConnection>
 #include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
@@ -83,6 +88,7 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
                                m_services.dialogs, m_gauge, m_services.home});
 
     startUp();
+    createPlayerBar();
 }
 
 MainWindow::~MainWindow()
@@ -153,7 +159,8 @@ void MainWindow::createWidgets()
 
     m_playCommands =
         new PlayCommands({this, &m_db, &m_shared, m_services.dialogs, m_gauge, m_services.home,
-                          [this] { return m_playStr; }, [this] { return m_enqStr; }, [] {}},
+                          [this] { return m_playStr; }, [this] { return m_enqStr; },
+                          [this] { playWithBuiltInPlayer(); }},
                          this);
 
     m_massRetag = new MassRetagCommand(m_services.home, *m_services.dialogs, this, m_gauge,
@@ -389,6 +396,58 @@ void MainWindow::loadMainPlayer()
     }
 }
 
+void MainWindow::createPlayerBar()
+{
+    m_transport = std::make_unique<PlayerTransport>(*m_player, *m_services.clock);
+    // ">" plays the song the tag editor shows, while a list window is open to have put it there.
+    m_transport->setSongSource([this]() -> std::optional<PlayerTransport::Song> {
+        if (listWindows().isEmpty())
+            return std::nullopt;
+        const TagSave::Fields fields = m_tagEditor->fields();
+        return PlayerTransport::Song{fields.artist, fields.title, fields.filename};
+    });
+    m_playerBar = new PlayerBar({m_transport.get(), m_services.dialogs,
+                                 [this] { return int(listWindows().size()); },
+                                 [this] { return activeListWindow(); }, &m_shared},
+                                centralWidget());
+    // Under the tool bar, above the list windows.
+    static_cast<QVBoxLayout*>(centralWidget()->layout())->insertWidget(0, m_playerBar);
+
+    QAction* shown = m_menus->action("Playerbar1");
+    bool on = false;
+    guarded([&] { on = m_services.settings->flag(QLatin1String(SettingsStore::PlayerBar)); });
+    shown->setChecked(on);
+    m_playerBar->setVisible(on);
+    connect(shown, &QAction::toggled, this, [this](bool visible) {
+        m_playerBar->setVisible(visible);
+        if (m_tagEditor->isVisible())
+            placeTagEditor();
+        guarded([&] {
+            m_services.settings->setFlag(QLatin1String(SettingsStore::PlayerBar), visible);
+        });
+    });
+
+    // The desktop's media keys and sound menu drive the same transport; without a session bus
+    // the service stays quiet and the bar works alone.
+    m_mpris = std::make_unique<MprisService>(*m_transport, QDBusConnection::sessionBus());
+    connect(m_mpris.get(), &MprisService::raiseRequested, this, [this] {
+        showFromTray();
+        raise();
+        activateWindow();
+    });
+    // Queued: the box opens after the bus call has been answered.
+    connect(
+        m_mpris.get(), &MprisService::errorRaised, this,
+        [this](const QString& message) { showError(message); }, Qt::QueuedConnection);
+}
+
+void MainWindow::playWithBuiltInPlayer()
+{
+    // The bar shows what plays and how to stop it.
+    m_menus->action("Playerbar1")->setChecked(true);
+    m_playerBar->play();
+}
+
 void MainWindow::validatorTick()
 {
     if (!m_dllContainer || !m_databaseContainer)
@@ -410,9 +469,10 @@ void MainWindow::otherThingsTick()
 
 void MainWindow::placeTagEditor()
 {
-    // Right edge of the main window, just below its tool bar, clear of the menus.
+    // Right edge of the main window, just below its tool bar and the player bar, clear of the
+    // menus and of the bar's drop targets.
     const QRect frame = geometry();
-    const int top = centralWidget()->mapToGlobal(QPoint(0, 0)).y() + 8;
+    const int top = m_mdiArea->mapToGlobal(QPoint(0, 0)).y() + 8;
     m_tagEditor->move(frame.left() + frame.width() - m_tagEditor->frameGeometry().width(), top);
 }
 
@@ -504,6 +564,10 @@ void MainWindow::shutDown()
     m_shutDown = true;
     for (QTimer* timer : findChildren<QTimer*>(Qt::FindDirectChildrenOnly))
         timer->stop();
+    if (m_transport) {
+        m_transport->mTimer()->stop();
+        m_transport->mTimer2()->stop();
+    }
     try {
         if (m_player && m_player->loaded())
             m_player->unloadLibrary();

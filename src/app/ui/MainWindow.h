@@ -22,6 +22,9 @@ class MainWindowMenus;
 class OptionsDialog;
 class ParameterCommands;
 class PlayCommands;
+class MprisService;
+class PlayerBar;
+class PlayerTransport;
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -57,6 +60,10 @@ public:
     // File names (stored form) the last add inserted, for its user list.
     const QStringList& addedNames() const { return m_addedNames; }
     TMPEGPlayer* mainPlayer() const { return m_player.get(); }
+    // The built-in player's transport over the main player; the player bar and the desktop's
+    // media controls drive it.
+    PlayerTransport* playerTransport() const { return m_transport.get(); }
+    PlayerBar* playerBar() const { return m_playerBar; }
     QMenu* parameterMenu() const;
     QMenu* trayMenu() const;
 
@@ -103,6 +110,9 @@ private:
     void pruneParameterCache();
     void buildParameterMenu();
     void loadMainPlayer();
+    void createPlayerBar();
+    // Offered when the desktop has no MP3 player: the tag editor's song in the player bar.
+    void playWithBuiltInPlayer();
     void validatorTick();
     void timer1Tick();
     void otherThingsTick();
@@ -165,6 +175,11 @@ private:
     std::unique_ptr<TFileSource> m_databaseContainer;
     std::unique_ptr<QTemporaryDir> m_playerLibraryDir;
     std::unique_ptr<TMPEGPlayer> m_player;
+    // Goes before the player it drives.
+    std::unique_ptr<PlayerTransport> m_transport;
+    PlayerBar* m_playerBar = nullptr;
+    // Goes before the transport it serves.
+    std::unique_ptr<MprisService> m_mpris;
 
     QStringList m_drvs;
     QStringList m_addedNames;

@@ -48,6 +48,7 @@ void MainWindowMenus::createActions()
     QAction* editor = add("ID3Tageditor1", QStringLiteral("&ID3 Tag editor"));
     editor->setCheckable(true);
     editor->setChecked(true);
+    add("Playerbar1", QStringLiteral("&Player bar"))->setCheckable(true);
     add("Close1", QStringLiteral("C&lose"));
     add("TileHorizontally1", QStringLiteral("Tile &Horizontally"));
     add("TileVertically1", QStringLiteral("&Tile Vertically"));
@@ -93,6 +94,7 @@ void MainWindowMenus::createMenus()
 
     QMenu* view = menu("View1", QStringLiteral("&View"));
     put(view, "ID3Tageditor1");
+    put(view, "Playerbar1");
     view->addSeparator();
     put(view, "Close1");
     put(view, "TileHorizontally1");

@@ -11,6 +11,8 @@
 #include "lists/ui/ListModel.h"
 #include "lists/ui/ListWindow.h"
 #include "platform/GioShellVerbs.h"
+#include "player/PlayerTransport.h"
+#include "player/TMPEGPlayer.h"
 #include "testsupport/CaseNames.h"
 #include "testsupport/RegisteredPlayer.h"
 
@@ -227,5 +229,32 @@ INSTANTIATE_TEST_SUITE_P(
                                   "/nonexistent/player -e %U", ListWindow::Command::PlayList,
                                   Dialogs::Kind::Error, "could not be started"}),
     RowName());
+
+TEST_F(PlayCommandsTest, WithoutARegisteredPlayerTheBuiltInPlayerPlaysTheFirstSong)
+{
+    QFile::remove(paths[0]);
+    ASSERT_TRUE(QFile::copy(testDataPath(QStringLiteral("id3v1/tagged.mp3")), paths[0]));
+    shellVerbs.set(QString(), QString());
+    auto window = start();
+    ListWindow* list = openList(*window, {0, 2});
+    ASSERT_NE(list, nullptr);
+    dialogs.queueAnswer(Dialogs::Answer::Yes);
+
+    list->action(ListWindow::Command::Play)->trigger();
+
+    EXPECT_TRUE(act(*window, "Playerbar1")->isChecked());
+    PlayerTransport* transport = window->playerTransport();
+    ASSERT_NE(transport, nullptr);
+    // Played, or refused by a machine without sound output, which the player says.
+    const auto messages = dialogs.messages();
+    if (messages.size() > 1) {
+        EXPECT_EQ(messages.last().text, QStringLiteral("Output device failure"));
+    } else {
+        EXPECT_EQ(transport->mode(), int(TMPEGPlayer::ModePlaying));
+        EXPECT_EQ(transport->loadedSong().filename, paths[0]);
+        transport->stop();
+    }
+    EXPECT_EQ(playCounts(), (QStringList{"0", "4", "9"}));
+}
 
 } // namespace
