@@ -1,9 +1,5 @@
-#include "db/RQuery.h"
-#include "db/Song.h"
-#include "db/SongDatabase.h"
-#include "db/Statements.h"
-#include "db/UQuery.h"
 #include "lists/PlayHandoff.h"
+#include "lists/PlayedSongs.h"
 #include "testsupport/CaseNames.h"
 #include "testsupport/CliOutput.h"
 #include "testsupport/RegisteredPlayer.h"
@@ -19,59 +15,16 @@
 
 namespace {
 
-// `play` on three songs whose files exist (IDs 1 to 3: Abba, Beatles, Queen, played 0, 4 and 9
-// times), handed to the player the test's desktop registers.
+// `play` on the three played songs, handed to the player the test's desktop registers.
 class PlayCommandTest : public ::testing::Test
 {
 protected:
-    PlayCommandTest()
-    {
-        SongDatabase::createSongTable(home.file(QStringLiteral("tamboro.db")));
-        SongDatabase db(home.path());
-        UQuery uq(db);
-        const char* artists[] = {"Abba", "Beatles", "Queen"};
-        const int played[] = {0, 4, 9};
-        for (int i = 0; i < 3; ++i) {
-            const QString path = dir.filePath(QString::fromLatin1(artists[i]) + ".mp3");
-            writeTestFile(path, "ID3");
-            paths << path;
-            Song song;
-            song.artist = QString::fromLatin1(artists[i]);
-            song.title = QStringLiteral("Song");
-            song.filename = path;
-            song.trackLength = QStringLiteral("0:00:01");
-            song.location = QStringLiteral("Disk!");
-            uq.setSql(Statements::insertSong(song.storedForm()));
-            uq.execSQL();
-            uq.setSql(Statements::updatePlayed(played[i], QString::number(i + 1)));
-            uq.execSQL();
-        }
-    }
-
-    QString playCounts()
-    {
-        SongDatabase db(home.path());
-        RQuery rq(db);
-        rq.setSql(Statements::selectAllById());
-        rq.open();
-        QStringList counts;
-        for (rq.first(); !rq.eof(); rq.next())
-            counts << rq.field(SongColumn::Played);
-        return counts.join(u',');
-    }
-
-    QByteArray playlistOf(const std::vector<int>& songs) const
-    {
-        QByteArray text;
-        for (int song : songs)
-            text += paths[song].toUtf8() + "\r\n";
-        return text;
-    }
+    QString playCounts() const { return songs.playCounts().join(u','); }
+    QByteArray playlistOf(const std::vector<int>& played) const { return songs.playlistOf(played); }
 
     TempHome home;
-    QTemporaryDir tempDir;
-    QDir dir{tempDir.path()};
-    QStringList paths;
+    PlayedSongs songs{home.path()};
+    const QStringList& paths = songs.paths;
 };
 
 struct PlayCase

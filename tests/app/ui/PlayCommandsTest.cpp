@@ -1,13 +1,8 @@
 #include "app/ui/PlayCommands.h"
 #include "app/ui/AppHarness.h"
 #include "app/ui/MainWindow.h"
-#include "db/RQuery.h"
-#include "db/Song.h"
-#include "db/SongColumn.h"
-#include "db/SongDatabase.h"
-#include "db/Statements.h"
-#include "db/UQuery.h"
 #include "lists/PlayHandoff.h"
+#include "lists/PlayedSongs.h"
 #include "lists/ui/ListModel.h"
 #include "lists/ui/ListWindow.h"
 #include "platform/GioShellVerbs.h"
@@ -25,36 +20,10 @@
 
 namespace {
 
-// Three songs whose files exist: artists Abba, Beatles, Queen (the whole database's order) with
-// titles that sort the other way round, played 0, 4 and 9 times.
+// The main window on the three played songs.
 class PlayCommandsTest : public ::testing::Test, protected AppHarness
 {
 protected:
-    PlayCommandsTest()
-    {
-        SongDatabase::createSongTable(home.file(QStringLiteral("tamboro.db")));
-        SongDatabase db(home.path());
-        UQuery uq(db);
-        const char* artists[] = {"Abba", "Beatles", "Queen"};
-        const char* titles[] = {"Zebra", "Yak", "Xerus"};
-        const int played[] = {0, 4, 9};
-        for (int i = 0; i < 3; ++i) {
-            const QString path = files.filePath(QString::fromLatin1(artists[i]) + ".mp3");
-            writeTestFile(path, "ID3");
-            paths << path;
-            Song song;
-            song.artist = QString::fromLatin1(artists[i]);
-            song.title = QString::fromLatin1(titles[i]);
-            song.filename = path;
-            song.trackLength = QStringLiteral("0:00:01");
-            song.location = QStringLiteral("Disk!");
-            uq.setSql(Statements::insertSong(song.storedForm()));
-            uq.execSQL();
-            uq.setSql(Statements::updatePlayed(played[i], QString::number(i + 1)));
-            uq.execSQL();
-        }
-    }
-
     ListWindow* openList(MainWindow& window, const std::vector<int>& rows)
     {
         act(window, "Wholedatabase1")->trigger();
@@ -70,18 +39,6 @@ protected:
         return list;
     }
 
-    QStringList playCounts()
-    {
-        SongDatabase db(home.path());
-        RQuery rq(db);
-        rq.setSql(Statements::selectAllById());
-        rq.open();
-        QStringList counts;
-        for (rq.first(); !rq.eof(); rq.next())
-            counts << rq.field(SongColumn::Played);
-        return counts;
-    }
-
     static QStringList shownCounts(ListWindow& list)
     {
         QStringList counts;
@@ -90,17 +47,11 @@ protected:
         return counts;
     }
 
-    QByteArray playlistOf(const std::vector<int>& songs) const
-    {
-        QByteArray text;
-        for (int song : songs)
-            text += paths[song].toUtf8() + "\r\n";
-        return text;
-    }
+    QStringList playCounts() const { return songs.playCounts(); }
+    QByteArray playlistOf(const std::vector<int>& played) const { return songs.playlistOf(played); }
 
-    QTemporaryDir filesDir;
-    QDir files{filesDir.path()};
-    QStringList paths;
+    PlayedSongs songs{home.path()};
+    const QStringList& paths = songs.paths;
 };
 
 // One command of a list window given to the player the desktop registers.
