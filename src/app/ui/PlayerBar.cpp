@@ -65,15 +65,20 @@ PlayerBar::PlayerBar(Context context, QWidget* parent)
 
     m_title = new QLabel(QStringLiteral(" "), this);
     m_title->setObjectName(QStringLiteral("Panel4"));
-    m_title->setFixedSize(256, barHeight);
+    // 256 pixels wide where the window has room; a narrow window takes the room from here and
+    // from the position bar rather than pushing the drop targets out of sight.
+    m_title->setFixedHeight(barHeight);
+    m_title->setMinimumWidth(60);
+    m_title->setMaximumWidth(256);
     m_title->setIndent(4);
     makeDisplay(m_title);
-    layout->addWidget(m_title);
+    layout->addWidget(m_title, 1);
 
     m_position = new QScrollBar(Qt::Horizontal, this);
     m_position->setObjectName(QStringLiteral("MBalk"));
     m_position->setRange(0, 0);
     m_position->setFocusPolicy(Qt::NoFocus);
+    m_position->setMinimumWidth(40);
     layout->addWidget(m_position, 1, Qt::AlignVCenter);
     // A click on the arrows or the trough, the wheel, or letting go of the thumb seeks. The
     // thumb seeks once, where it is let go: seeking at every step of a drag would restart the
@@ -118,13 +123,18 @@ QLabel* PlayerBar::addDropTarget(const char* name, const QString& caption)
 {
     auto* target = new QLabel(caption, this);
     target->setObjectName(QLatin1String(name));
-    target->setAlignment(Qt::AlignCenter);
+    // From the left, so that a caption cut short still reads from its start.
+    target->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    target->setIndent(7);
     target->setAcceptDrops(true);
     target->setFixedHeight(barHeight - 2);
     QFont font = target->font();
     font.setPixelSize(11);
     target->setFont(font);
-    target->setFixedWidth(target->fontMetrics().horizontalAdvance(caption) + 16);
+    // The whole caption where there is room; a narrow window cuts it, and the hint still says it.
+    target->setMaximumWidth(target->fontMetrics().horizontalAdvance(caption) + 16);
+    target->setMinimumWidth(60);
+    target->setToolTip(caption);
     // A box with a dashed edge reads as a place to put something; it lights up while it would
     // take what is dragged over it.
     target->setStyleSheet(QStringLiteral(
