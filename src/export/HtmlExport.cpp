@@ -1,0 +1,408 @@
+#include "export/HtmlExport.h"
+
+#include "platform/Errors.h"
+
+#include <QIODevice>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+namespace HtmlExport {
+
+namespace {
+
+// The page's opening lines. The character set is declared right after <head>, within the
+// first bytes a browser looks at, since the values may hold any script.
+constexpr char pageTemplate[] =
+    "<html>\r\n"
+    "<head>\r\n"
+    "<meta charset=\"utf-8\">\r\n"
+    "<link rel=\"stylesheet\" href=\"null\">\r\n"
+    "<style TYPE=\"text/css\">\r\n"
+    "<!--BODY { background: #91D7FF; }\r\n"
+    ".para1 { margin-top: -20px; margin-left: 150px; font-family: \"font2, Arial\"; font-size: "
+    "30px; line-height: 35px; text-align: center; color: #404040; font-style: italic; }\r\n"
+    ".para2 { margin-top: 50px; margin-left: 0px; font-family: \"font1, Arial Black\"; "
+    "font-size: 50px; line-height: 40px; text-align: center; color: #0072B4; }\r\n"
+    ".para3 { margin-top: -75px; margin-left: -160px; font-family: \"font3, Arial Black\"; "
+    "font-size: 22px; line-height: 35px; text-align: center; color: #003350; font-style: none; "
+    "}\r\n"
+    ".font { font-family: \"font4, Times New Roman\"; }\r\n"
+    "-->\r\n"
+    "</style>\r\n"
+    "<title>Kestrova Tamboro Exported List</title>\r\n"
+    "</head>\r\n"
+    "<body topmargin=\"0\" leftmargin=\"0\" text=\"#FFFFFF\">\r\n"
+    "<!--TOOLBAR_START-->\r\n"
+    "<!--TOOLBAR_EXEMPT-->\r\n"
+    "<div CLASS=\"para2\" align=\"center\"><p>TAMBORO</p></div>\r\n"
+    "<div CLASS=\"para3\" align=\"center\"><p>Kestrova</p></div>\r\n"
+    "<div CLASS=\"para1\" align=\"center\"><p>exported list</p></div>\r\n";
+
+// The footer names the maker as plain text: a page a user hands around links nowhere outside.
+constexpr char footer[] = "<CENTER><FONT SIZE=2 COLOR=#404040>This report has been generated "
+                          "by Tamboro 3,  Kestrova.</FONT></FONT></CENTER>\r\n";
+
+constexpr const char* headerCells[fieldCount] = {
+    "<TD BGCOLOR=#555555><B>Artist</B>\r\n",  "<TD BGCOLOR=#555555><B>Title</B>\r\n",
+    "<TD BGCOLOR=#555555><B>Length</B>\r\n",  "<TD BGCOLOR=#555555><B>Filename</B>\r\n",
+    "<TD BGCOLOR=#555555><B>Album</B>\r\n",   "<TD BGCOLOR=#555555><B>Comment</B>\r\n",
+    "<TD BGCOLOR=#555555><B>Year</B>\r\n",    "<TD BGCOLOR=#555555><B>Genre</B>\r\n",
+    "<TD BGCOLOR=#555555><B>Bitrate</B>\r\n",
+};
+
+// The list column each field comes from; the artist is the row caption.
+constexpr ListEntry::Sub fieldSubs[fieldCount] = {
+    ListEntry::Title, // unused: the caption
+    ListEntry::Title,   ListEntry::Length, ListEntry::Filename, ListEntry::Album,
+    ListEntry::Comment, ListEntry::Year,   ListEntry::Genre,    ListEntry::Bitrate,
+};
+
+const QString& fieldValue(const ListEntry& row, int field)
+{
+    return field == int(Field::Artist) ? row.caption : row.sub[fieldSubs[field]];
+}
+
+// UTF-8 text built in one buffer that grows as needed; written to with raw pointers, since a
+// page of a hundred thousand rows must cost little more than writing its bytes.
+class Utf8Out
+{
+public:
+    explicit Utf8Out(qsizetype reserve) { m_buffer.resize(std::max<qsizetype>(reserve, 64)); }
+
+    template <std::size_t N> void literal(const char (&text)[N]) { raw(text, N - 1); }
+    void raw(const char* text) { raw(text, qsizetype(std::strlen(text))); }
+    void raw(const char* text, qsizetype size)
+    {
+        std::memcpy(room(size), text, std::size_t(size));
+        m_size += size;
+    }
+    void raw(const QByteArray& bytes) { raw(bytes.constData(), bytes.size()); }
+    void number(int value)
+    {
+        char* at = room(12);
+        m_size += std::to_chars(at, at + 12, value).ptr - at;
+    }
+    // The text encoded as UTF-8, with the characters that mean something in HTML written as
+    // character references. A lone surrogate becomes U+FFFD.
+    void escaped(QStringView text)
+    {
+        char* out = room(text.size() * 6); // "&quot;" is the longest any UTF-16 unit becomes
+        char* const start = out;
+        const char16_t* in = text.utf16();
+        const char16_t* const end = in + text.size();
+        while (in < end) {
+            const char16_t unit = *in++;
+            if (unit < 0x80) {
+                switch (unit) {
+                case u'&':
+                    std::memcpy(out, "&amp;", 5);
+                    out += 5;
+                    break;
+                case u'<':
+                    std::memcpy(out, "&lt;", 4);
+                    out += 4;
+                    break;
+                case u'>':
+                    std::memcpy(out, "&gt;", 4);
+                    out += 4;
+                    break;
+                case u'"':
+                    std::memcpy(out, "&quot;", 6);
+                    out += 6;
+                    break;
+                default:
+                    *out++ = char(unit);
+                }
+                continue;
+            }
+            char32_t code = unit;
+            if (QChar::isHighSurrogate(unit) && in < end && QChar::isLowSurrogate(*in))
+                code = QChar::surrogateToUcs4(unit, *in++);
+            else if (QChar::isSurrogate(unit))
+                code = 0xFFFD;
+            out = encode(out, code);
+        }
+        m_size += out - start;
+    }
+    void codePoint(char32_t code)
+    {
+        char16_t units[2];
+        qsizetype count = 1;
+        if (QChar::requiresSurrogates(code)) {
+            units[0] = QChar::highSurrogate(code);
+            units[1] = QChar::lowSurrogate(code);
+            count = 2;
+        } else {
+            units[0] = char16_t(code);
+        }
+        escaped(QStringView(units, count));
+    }
+
+    qsizetype size() const { return m_size; }
+    QByteArray take()
+    {
+        m_buffer.truncate(m_size);
+        return std::move(m_buffer);
+    }
+
+private:
+    char* room(qsizetype size)
+    {
+        if (m_size + size > m_buffer.size())
+            m_buffer.resize(std::max(m_buffer.size() * 2, m_size + size));
+        return m_buffer.data() + m_size;
+    }
+    static char* encode(char* out, char32_t code)
+    {
+        if (code < 0x800) {
+            *out++ = char(0xC0 | (code >> 6));
+        } else if (code < 0x10000) {
+            *out++ = char(0xE0 | (code >> 12));
+            *out++ = char(0x80 | ((code >> 6) & 0x3F));
+        } else {
+            *out++ = char(0xF0 | (code >> 18));
+            *out++ = char(0x80 | ((code >> 12) & 0x3F));
+            *out++ = char(0x80 | ((code >> 6) & 0x3F));
+        }
+        *out++ = char(0x80 | (code & 0x3F));
+        return out;
+    }
+
+    QByteArray m_buffer;
+    qsizetype m_size = 0;
+};
+
+constexpr char32_t noInitial = 0xFFFFFFFF;
+
+// The first character of a row's text: the artist's first letter, else the first character of
+// the separator the next field is written with; nothing when no field is chosen.
+char32_t rowInitial(const ListEntry& row, const Options& options)
+{
+    int first = 0;
+    while (first < fieldCount && !options.fields[first])
+        ++first;
+    if (first == fieldCount)
+        return noInitial;
+    if (first == int(Field::Artist)) {
+        const QString& artist = row.caption;
+        if (!artist.isEmpty()) {
+            const char16_t unit = artist.at(0).unicode();
+            if (QChar::isHighSurrogate(unit) && artist.size() > 1 &&
+                QChar::isLowSurrogate(artist.at(1).unicode()))
+                return QChar::surrogateToUcs4(unit, artist.at(1).unicode());
+            return unit;
+        }
+        // An empty artist adds nothing: the text begins with the next field's separator.
+        do
+            ++first;
+        while (first < fieldCount && !options.fields[first]);
+        if (first == fieldCount)
+            return noInitial;
+    }
+    return first == int(Field::Title) ? U' ' : U',';
+}
+
+char32_t lowerInitial(char32_t initial)
+{
+    return initial == noInitial ? noInitial : QChar::toLower(initial);
+}
+
+// The fields of a row as the list style writes them: the artist, " - " and the title, then
+// ", " before every other field, the bitrate followed by "Kbps".
+void writeRowText(Utf8Out& out, const ListEntry& row, const Options& options)
+{
+    for (int field = 0; field < fieldCount; ++field) {
+        if (!options.fields[field])
+            continue;
+        if (field == int(Field::Title))
+            out.literal(" - ");
+        else if (field != int(Field::Artist))
+            out.literal(", ");
+        out.escaped(fieldValue(row, field));
+        if (field == int(Field::Bitrate))
+            out.literal("Kbps");
+    }
+}
+
+void writeCells(Utf8Out& out, const ListEntry& row, const Options& options)
+{
+    for (int field = 0; field < fieldCount; ++field) {
+        if (!options.fields[field])
+            continue;
+        out.literal("<TD>");
+        out.escaped(fieldValue(row, field));
+        if (field == int(Field::Bitrate))
+            out.literal("Kbps");
+    }
+    out.literal("\r\n");
+}
+
+// A new initial: its link joins the letter index.
+void addToIndex(Utf8Out& index, char32_t upper)
+{
+    if (index.size() > 0)
+        index.literal(" | ");
+    index.literal("<B><A HREF=\"#");
+    index.codePoint(upper);
+    index.literal("\">");
+    index.codePoint(upper);
+    index.literal("</B></A>");
+}
+
+void writeSummary(Utf8Out& out, const QStringList& panels, const Options& options)
+{
+    const auto panel = [&](const char* before, int index, const char* after) {
+        out.raw(before);
+        out.escaped(panels.value(index));
+        out.raw(after);
+    };
+    out.literal("<TABLE BORDER=1 CELLPADDING=0 CELLSPACING=0 BGCOLOR=#808080 "
+                "BORDERCOLOR=#404040 ALIGN=CENTER>\r\n<TR><TD ALIGN=CENTER>\r\n");
+    panel("<B>", 0, "</B><BR>\r\n");
+    if (options.secondary)
+        panel("<CENTER><B>", 1, "</B><BR>\r\n");
+    panel("<B>", 2, "</B><BR>\r\n");
+    if (options.secondary)
+        panel("<CENTER><B>", 3, "</B>\r\n");
+    out.literal("</TD></TR></TABLE>\r\n<BR>\r\n<BR>\r\n");
+    out.literal(footer);
+}
+
+} // namespace
+
+const QStringList& fieldNames()
+{
+    static const QStringList names = {
+        QStringLiteral("artist"),   QStringLiteral("title"), QStringLiteral("length"),
+        QStringLiteral("filename"), QStringLiteral("album"), QStringLiteral("comment"),
+        QStringLiteral("year"),     QStringLiteral("genre"), QStringLiteral("bitrate"),
+    };
+    return names;
+}
+
+std::optional<Field> fieldByName(const QString& name)
+{
+    const qsizetype index = fieldNames().indexOf(name);
+    if (index < 0)
+        return std::nullopt;
+    return Field(index);
+}
+
+QString gaugeText()
+{
+    return QStringLiteral("Expoting list to HTML...");
+}
+
+Page MakeHTML(const std::vector<ListEntry>& rows, const QStringList& panels, const Options& options,
+              const Progress& progress)
+{
+    const int count = int(rows.size());
+    const int last = count - 1;
+    if (progress)
+        progress(0, last);
+
+    Utf8Out body(qsizetype(count) * 96 + 2048);
+    Utf8Out index(256);
+    char32_t remembered = noInitial; // nothing seen yet: an empty row text matches it
+
+    // A heading goes wherever the lower-case initial of the row text changes. Both styles
+    // compare with that initial; the rows are not sorted here, so a letter may head several
+    // groups.
+    const auto newInitial = [&](const ListEntry& row) -> std::optional<char32_t> {
+        const char32_t initial = rowInitial(row, options);
+        const char32_t lower = lowerInitial(initial);
+        if (lower == remembered)
+            return std::nullopt;
+        remembered = lower;
+        return QChar::toUpper(initial);
+    };
+
+    if (!options.withTable) {
+        body.literal("<FONT COLOR=#404040>\r\n");
+        for (int i = 0; i < count; ++i) {
+            const ListEntry& row = rows[std::size_t(i)];
+            if (const std::optional<char32_t> upper = newInitial(row)) {
+                body.literal("<BR>\r\n<CENTER><B><A NAME=\"");
+                body.codePoint(*upper);
+                body.literal("\">");
+                body.codePoint(*upper);
+                body.literal("</B></CENTER>\r\n<BR>\r\n");
+                addToIndex(index, *upper);
+            }
+            body.literal("<CENTER>");
+            body.number(i + 1);
+            body.literal(". ");
+            writeRowText(body, row, options);
+            body.literal("</CENTER>\r\n");
+            if (progress)
+                progress(i, last);
+        }
+        body.literal("<BR>\r\n<BR>\r\n");
+    } else {
+        body.literal("<CENTER><FONT CLASS=\"text\"><TABLE BORDER=1 CELLPADDING=0 CELLSPACING=0 "
+                     "BGCOLOR=#808080 BORDERCOLOR=#404040>\r\n");
+        body.literal("<TD BGCOLOR=#555555><B>Nr.</B>\r\n");
+        for (int field = 0; field < fieldCount; ++field)
+            if (options.fields[field])
+                body.raw(headerCells[field]);
+        for (int i = 0; i < count; ++i) {
+            const ListEntry& row = rows[std::size_t(i)];
+            body.literal("<TR>\r\n");
+            if (const std::optional<char32_t> upper = newInitial(row)) {
+                body.literal("<A NAME=\"");
+                body.codePoint(*upper);
+                body.literal("\"><TD>");
+                addToIndex(index, *upper);
+            } else {
+                body.literal("<TD>");
+            }
+            body.number(i + 1);
+            body.literal(".\r\n");
+            writeCells(body, row, options);
+            body.literal("</TR>\r\n");
+            if (progress)
+                progress(i, last);
+        }
+        body.literal("</TABLE></CENTER>\r\n<BR>\r\n<BR>\r\n");
+    }
+    writeSummary(body, panels, options);
+    body.literal("</FONT></BODY></HTML>\r\n");
+
+    Utf8Out head(qsizetype(sizeof pageTemplate) + index.size() + 64);
+    head.literal(pageTemplate);
+    head.literal("<BR><CENTER>");
+    head.raw(index.take());
+    head.literal("</CENTER><BR>\r\n");
+
+    Page page;
+    page.head = head.take();
+    page.body = body.take();
+    page.rows = count;
+    return page;
+}
+
+void writePage(const Page& page, QIODevice& device, const QString& name)
+{
+    for (const QByteArray* part : {&page.head, &page.body}) {
+        if (device.write(*part) != part->size())
+            throw EInOutError(QStringLiteral("Cannot write the HTML page %1: %2")
+                                  .arg(name, device.errorString()));
+    }
+}
+
+void savePage(const Page& page, const QString& path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw EInOutError(
+            QStringLiteral("Cannot write the HTML page %1: %2").arg(path, file.errorString()));
+    writePage(page, file, path);
+    if (!file.commit())
+        throw EInOutError(
+            QStringLiteral("Cannot write the HTML page %1: %2").arg(path, file.errorString()));
+}
+
+} // namespace HtmlExport
