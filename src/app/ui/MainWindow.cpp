@@ -15,6 +15,7 @@
 #include "container/EmbeddedFiles.h"
 #include "container/StartupFiles.h"
 #include "container/TFileSource.h"
+#include "export/ui/HtmlExportCommand.h"
 #include "intake/ui/AddFilesWindow.h"
 #include "intake/ui/MassRetagCommand.h"
 #include "intake/ui/TagEditorWindow.h"
@@ -177,6 +178,8 @@ void MainWindow::createWidgets()
         m_timer2->start();
     });
     connect(m_massRetag, &MassRetagCommand::refreshListsRequested, this, &MainWindow::refreshLists);
+    m_htmlExport = new HtmlExportCommand(*m_services.dialogs, this, m_gauge,
+                                         [this] { return activeListWindow(); });
 }
 
 ListWindow* MainWindow::activeListWindow() const
@@ -289,6 +292,8 @@ void MainWindow::adoptListWindow(QMdiSubWindow* sub)
         return;
     connect(list, &ListWindow::errorRaised, this, &MainWindow::showError, Qt::UniqueConnection);
     connect(list, &ListWindow::massRetagRequested, m_massRetag, &MassRetagCommand::open,
+            Qt::UniqueConnection);
+    connect(list, &ListWindow::htmlPageRequested, m_htmlExport, &HtmlExportCommand::open,
             Qt::UniqueConnection);
     connect(list, &QObject::destroyed, this, &MainWindow::listWindowGone, Qt::UniqueConnection);
     m_playCommands->adopt(list);

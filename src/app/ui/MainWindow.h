@@ -16,6 +16,7 @@
 
 class AddFilesWindow;
 class Gauge;
+class HtmlExportCommand;
 class MassRetagCommand;
 class ListWindow;
 class MainWindowMenus;
@@ -155,6 +156,7 @@ private:
     AddFilesWindow* m_addFiles = nullptr;
     ParameterCommands* m_parameters = nullptr;
     MassRetagCommand* m_massRetag = nullptr;
+    HtmlExportCommand* m_htmlExport = nullptr;
     PlayCommands* m_playCommands = nullptr;
     TPhantom* m_phantom = nullptr;
     // The tag editor and other tool windows follow the main window to the tray and step aside
