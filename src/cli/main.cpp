@@ -88,6 +88,20 @@ Commands:
                                    gives, in its order, lines ended by CR LF
   userlist open [--json] FILE      the rows the user list of FILE shows: each line finds
                                    the songs of its file name on its medium, in any folder
+  export-html [--table] [--fields artist,title,length,...] [--secondary] (--query SQL | --all)
+              OUT.html
+                                   the HTML page of the songs of the select statement (in
+                                   its order) or of the whole database (in artist and title
+                                   order), as "Generate" of the window "Generate HTML page
+                                   from database" writes it: --table is "With Table" (else
+                                   "Without Table"); --fields names the boxes ticked, in any
+                                   order, from artist (Artist), title (Title), length (Track
+                                   length), filename (Filename), album (Album), comment
+                                   (Comment), year (Year), genre (Genre), bitrate (Bitrate),
+                                   artist,title,length unless given; --secondary is "Show
+                                   secondary information". Prints the file, the rows and
+                                   the bytes written; exit code 1 when the statement fails
+                                   or the file cannot be written (an older file stays)
 
 Exit code: 0 when everything worked, 1 when a file given could not be read, does not
 exist or could not be written, or the command failed, 2 for a mistake in the command.
@@ -107,6 +121,7 @@ const Command commands[] = {
     {"list", runListCommand},         {"guess", runGuessCommand},   {"add", runAddCommand},
     {"userlist", runUserListCommand}, {"params", runParamsCommand}, {"search", runSearchCommand},
     {"edit", runEditCommand},         {"retag", runRetagCommand},   {"play", runPlayCommand},
+    {"export-html", runExportHtmlCommand},
 };
 
 } // namespace
