@@ -1,7 +1,7 @@
 # The two everyday commands: `make run` and `make test`. Both install what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps run test install build-release build-ci asan fuzz bench bench-decoder bench-lists bench-intake bench-retag bench-playlist bench-play format
+.PHONY: deps run test install build-release build-ci asan fuzz bench bench-decoder bench-lists bench-intake bench-retag bench-playlist bench-play bench-html format
 
 deps:
 	@bash scripts/install-deps.sh
@@ -73,6 +73,11 @@ bench-lists: build-release
 bench-retag: build-release
 	cmake --build --preset release --target RetagBench -j $(JOBS)
 	./build/release/bench/RetagBench
+
+# The HTML page of a 100,000-row window against writing its bytes (the list corpus, made once).
+bench-html: build-release
+	cmake --build --preset release --target HtmlExportBench -j $(JOBS)
+	./build/release/bench/HtmlExportBench
 
 bench-playlist: build-release
 	cmake --build --preset release --target PlayListBench -j $(JOBS)

@@ -51,12 +51,11 @@ int runExportHtmlCommand(CliContext& context, const QStringList& args)
     query.close();
 
     const QString path = parsed.positional.first();
-    const HtmlExport::Page page = HtmlExport::MakeHTML(result.rows, result.panels(), options);
-    HtmlExport::savePage(page, path);
+    const qint64 written = HtmlExport::saveHtml(result.rows, result.panels(), options, path);
     CliRecord()
         .add(QStringLiteral("file"), path)
-        .add(QStringLiteral("rows"), page.rows)
-        .add(QStringLiteral("bytes"), page.size())
+        .add(QStringLiteral("rows"), int(result.rows.size()))
+        .add(QStringLiteral("bytes"), written)
         .print(context.out, false);
     return 0;
 }

@@ -2,8 +2,13 @@
 
 #include "platform/Errors.h"
 
+#include <QBuffer>
 #include <QIODevice>
 #include <QSaveFile>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include <algorithm>
 #include <charconv>
@@ -65,6 +70,8 @@ const QString& fieldValue(const ListEntry& row, int field)
     return field == int(Field::Artist) ? row.caption : row.sub[fieldSubs[field]];
 }
 
+constexpr qsizetype chunkSize = 256 * 1024;
+
 // UTF-8 text built in one buffer that grows as needed; written to with raw pointers, since a
 // page of a hundred thousand rows must cost little more than writing its bytes.
 class Utf8Out
@@ -93,7 +100,7 @@ public:
         char* const start = out;
         const char16_t* in = text.utf16();
         const char16_t* const end = in + text.size();
-        while (in < end) {
+        const auto step = [&] {
             const char16_t unit = *in++;
             if (unit < 0x80) {
                 switch (unit) {
@@ -116,7 +123,7 @@ public:
                 default:
                     *out++ = char(unit);
                 }
-                continue;
+                return;
             }
             char32_t code = unit;
             if (QChar::isHighSurrogate(unit) && in < end && QChar::isLowSurrogate(*in))
@@ -124,6 +131,32 @@ public:
             else if (QChar::isSurrogate(unit))
                 code = 0xFFFD;
             out = encode(out, code);
+        };
+        while (in < end) {
+#if defined(__SSE2__)
+            // Eight units at a time while they are plain ASCII, which most values are.
+            if (end - in >= 8) {
+                const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+                const __m128i wide = _mm_and_si128(units, _mm_set1_epi16(short(0xFF80)));
+                __m128i marked = _mm_cmpeq_epi16(units, _mm_set1_epi16('&'));
+                marked = _mm_or_si128(marked, _mm_cmpeq_epi16(units, _mm_set1_epi16('<')));
+                marked = _mm_or_si128(marked, _mm_cmpeq_epi16(units, _mm_set1_epi16('>')));
+                marked = _mm_or_si128(marked, _mm_cmpeq_epi16(units, _mm_set1_epi16('"')));
+                const __m128i plain =
+                    _mm_andnot_si128(marked, _mm_cmpeq_epi16(wide, _mm_setzero_si128()));
+                if (_mm_movemask_epi8(plain) == 0xFFFF) {
+                    _mm_storel_epi64(reinterpret_cast<__m128i*>(out),
+                                     _mm_packus_epi16(units, units));
+                    in += 8;
+                    out += 8;
+                    continue;
+                }
+                for (const char16_t* stop = in + 8; in < stop;)
+                    step();
+                continue;
+            }
+#endif
+            step();
         }
         m_size += out - start;
     }
@@ -141,11 +174,41 @@ public:
         escaped(QStringView(units, count));
     }
 
-    qsizetype size() const { return m_size; }
+    qsizetype size() const
+    {
+        return m_size;
+    }
     QByteArray take()
     {
         m_buffer.truncate(m_size);
         return std::move(m_buffer);
+    }
+    // Puts the text aside once it fills a piece and starts a fresh one: a long page grows by
+    // pieces, never by copying what it holds into a larger buffer.
+    void sealIfFull()
+    {
+        if (m_size < chunkSize)
+            return;
+        m_buffer.truncate(m_size);
+        m_sealed.push_back(std::move(m_buffer));
+        m_buffer = QByteArray();
+        m_buffer.resize(chunkSize + 4096);
+        m_size = 0;
+    }
+    // Writes every piece to `device`; returns the bytes written.
+    qint64 writeTo(QIODevice& device, const QString& name)
+    {
+        qint64 written = 0;
+        const auto write = [&](const char* data, qsizetype size) {
+            if (device.write(data, size) != size)
+                throw EInOutError(QStringLiteral("Cannot write the HTML page %1: %2")
+                                      .arg(name, device.errorString()));
+            written += size;
+        };
+        for (const QByteArray& piece : m_sealed)
+            write(piece.constData(), piece.size());
+        write(m_buffer.constData(), m_size);
+        return written;
     }
 
 private:
@@ -173,6 +236,7 @@ private:
 
     QByteArray m_buffer;
     qsizetype m_size = 0;
+    std::vector<QByteArray> m_sealed;
 };
 
 constexpr char32_t noInitial = 0xFFFFFFFF;
@@ -240,16 +304,24 @@ void writeCells(Utf8Out& out, const ListEntry& row, const Options& options)
     out.literal("\r\n");
 }
 
-// A new initial: its link joins the letter index.
-void addToIndex(Utf8Out& index, char32_t upper)
+// Each value's characters live in a block of their own on the heap, away from the row: reading
+// them one after the other would wait for memory at every value. Touching the values of a batch
+// of rows ahead at once lets those waits overlap.
+constexpr int touchBatch = 8;
+// Where the touched characters go, so that the compiler keeps the reads.
+volatile char16_t touchSink = 0;
+
+char16_t touchRows(const std::vector<ListEntry>& rows, int from, const Options& options)
 {
-    if (index.size() > 0)
-        index.literal(" | ");
-    index.literal("<B><A HREF=\"#");
-    index.codePoint(upper);
-    index.literal("\">");
-    index.codePoint(upper);
-    index.literal("</B></A>");
+    const int to = std::min(from + touchBatch, int(rows.size()));
+    char16_t any = 0;
+    for (int index = from; index < to; ++index) {
+        const ListEntry& row = rows[std::size_t(index)];
+        for (int field = 0; field < fieldCount; ++field)
+            if (options.fields[field])
+                any |= *fieldValue(row, field).utf16();
+    }
+    return any;
 }
 
 void writeSummary(Utf8Out& out, const QStringList& panels, const Options& options)
@@ -296,113 +368,127 @@ QString gaugeText()
     return QStringLiteral("Expoting list to HTML...");
 }
 
-Page MakeHTML(const std::vector<ListEntry>& rows, const QStringList& panels, const Options& options,
-              const Progress& progress)
+qint64 MakeHTML(const std::vector<ListEntry>& rows, const QStringList& panels,
+                const Options& options, QIODevice& device, const QString& name,
+                const Progress& progress)
 {
     const int count = int(rows.size());
     const int last = count - 1;
     if (progress)
         progress(0, last);
 
-    Utf8Out body(qsizetype(count) * 96 + 2048);
-    Utf8Out index(256);
-    char32_t remembered = noInitial; // nothing seen yet: an empty row text matches it
-
     // A heading goes wherever the lower-case initial of the row text changes. Both styles
     // compare with that initial; the rows are not sorted here, so a letter may head several
     // groups.
+    char32_t remembered = noInitial; // nothing seen yet: an empty row text matches it
+    Utf8Out index(256);
     const auto newInitial = [&](const ListEntry& row) -> std::optional<char32_t> {
         const char32_t initial = rowInitial(row, options);
         const char32_t lower = lowerInitial(initial);
         if (lower == remembered)
             return std::nullopt;
         remembered = lower;
-        return QChar::toUpper(initial);
+        const char32_t upper = QChar::toUpper(initial);
+        if (index.size() > 0)
+            index.literal(" | ");
+        index.literal("<B><A HREF=\"#");
+        index.codePoint(upper);
+        index.literal("\">");
+        index.codePoint(upper);
+        index.literal("</B></A>");
+        return upper;
     };
 
+    // The index heads the page but is known only once every row has been seen: the rows go
+    // into pieces kept in memory, written after the index.
+    Utf8Out out(chunkSize + 4096);
+    char16_t touched = 0;
     if (!options.withTable) {
-        body.literal("<FONT COLOR=#404040>\r\n");
+        out.literal("<FONT COLOR=#404040>\r\n");
         for (int i = 0; i < count; ++i) {
+            if (i % touchBatch == 0)
+                touched |= touchRows(rows, i + touchBatch, options);
             const ListEntry& row = rows[std::size_t(i)];
             if (const std::optional<char32_t> upper = newInitial(row)) {
-                body.literal("<BR>\r\n<CENTER><B><A NAME=\"");
-                body.codePoint(*upper);
-                body.literal("\">");
-                body.codePoint(*upper);
-                body.literal("</B></CENTER>\r\n<BR>\r\n");
-                addToIndex(index, *upper);
+                out.literal("<BR>\r\n<CENTER><B><A NAME=\"");
+                out.codePoint(*upper);
+                out.literal("\">");
+                out.codePoint(*upper);
+                out.literal("</B></CENTER>\r\n<BR>\r\n");
             }
-            body.literal("<CENTER>");
-            body.number(i + 1);
-            body.literal(". ");
-            writeRowText(body, row, options);
-            body.literal("</CENTER>\r\n");
+            out.literal("<CENTER>");
+            out.number(i + 1);
+            out.literal(". ");
+            writeRowText(out, row, options);
+            out.literal("</CENTER>\r\n");
+            out.sealIfFull();
             if (progress)
                 progress(i, last);
         }
-        body.literal("<BR>\r\n<BR>\r\n");
+        out.literal("<BR>\r\n<BR>\r\n");
     } else {
-        body.literal("<CENTER><FONT CLASS=\"text\"><TABLE BORDER=1 CELLPADDING=0 CELLSPACING=0 "
-                     "BGCOLOR=#808080 BORDERCOLOR=#404040>\r\n");
-        body.literal("<TD BGCOLOR=#555555><B>Nr.</B>\r\n");
+        out.literal("<CENTER><FONT CLASS=\"text\"><TABLE BORDER=1 CELLPADDING=0 CELLSPACING=0 "
+                    "BGCOLOR=#808080 BORDERCOLOR=#404040>\r\n");
+        out.literal("<TD BGCOLOR=#555555><B>Nr.</B>\r\n");
         for (int field = 0; field < fieldCount; ++field)
             if (options.fields[field])
-                body.raw(headerCells[field]);
+                out.raw(headerCells[field]);
         for (int i = 0; i < count; ++i) {
+            if (i % touchBatch == 0)
+                touched |= touchRows(rows, i + touchBatch, options);
             const ListEntry& row = rows[std::size_t(i)];
-            body.literal("<TR>\r\n");
+            out.literal("<TR>\r\n");
             if (const std::optional<char32_t> upper = newInitial(row)) {
-                body.literal("<A NAME=\"");
-                body.codePoint(*upper);
-                body.literal("\"><TD>");
-                addToIndex(index, *upper);
+                out.literal("<A NAME=\"");
+                out.codePoint(*upper);
+                out.literal("\"><TD>");
             } else {
-                body.literal("<TD>");
+                out.literal("<TD>");
             }
-            body.number(i + 1);
-            body.literal(".\r\n");
-            writeCells(body, row, options);
-            body.literal("</TR>\r\n");
+            out.number(i + 1);
+            out.literal(".\r\n");
+            writeCells(out, row, options);
+            out.literal("</TR>\r\n");
+            out.sealIfFull();
             if (progress)
                 progress(i, last);
         }
-        body.literal("</TABLE></CENTER>\r\n<BR>\r\n<BR>\r\n");
+        out.literal("</TABLE></CENTER>\r\n<BR>\r\n<BR>\r\n");
     }
-    writeSummary(body, panels, options);
-    body.literal("</FONT></BODY></HTML>\r\n");
+    touchSink = touched;
+    writeSummary(out, panels, options);
+    out.literal("</FONT></BODY></HTML>\r\n");
 
     Utf8Out head(qsizetype(sizeof pageTemplate) + index.size() + 64);
     head.literal(pageTemplate);
     head.literal("<BR><CENTER>");
     head.raw(index.take());
     head.literal("</CENTER><BR>\r\n");
-
-    Page page;
-    page.head = head.take();
-    page.body = body.take();
-    page.rows = count;
-    return page;
+    return head.writeTo(device, name) + out.writeTo(device, name);
 }
 
-void writePage(const Page& page, QIODevice& device, const QString& name)
+QByteArray MakeHTML(const std::vector<ListEntry>& rows, const QStringList& panels,
+                    const Options& options, const Progress& progress)
 {
-    for (const QByteArray* part : {&page.head, &page.body}) {
-        if (device.write(*part) != part->size())
-            throw EInOutError(QStringLiteral("Cannot write the HTML page %1: %2")
-                                  .arg(name, device.errorString()));
-    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    MakeHTML(rows, panels, options, buffer, QStringLiteral("in memory"), progress);
+    return bytes;
 }
 
-void savePage(const Page& page, const QString& path)
+qint64 saveHtml(const std::vector<ListEntry>& rows, const QStringList& panels,
+                const Options& options, const QString& path, const Progress& progress)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw EInOutError(
             QStringLiteral("Cannot write the HTML page %1: %2").arg(path, file.errorString()));
-    writePage(page, file, path);
+    const qint64 written = MakeHTML(rows, panels, options, file, path, progress);
     if (!file.commit())
         throw EInOutError(
             QStringLiteral("Cannot write the HTML page %1: %2").arg(path, file.errorString()));
+    return written;
 }
 
 } // namespace HtmlExport

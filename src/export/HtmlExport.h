@@ -43,18 +43,6 @@ const QStringList& fieldNames();
 // The field named `name` (one of fieldNames()), nothing for another name.
 std::optional<Field> fieldByName(const QString& name);
 
-// The page in two pieces: what precedes the rows (the template and the letter index, which is
-// complete only once every row has been seen) and the rest. Written one after the other.
-struct Page
-{
-    QByteArray head;
-    QByteArray body;
-    int rows = 0;
-
-    qint64 size() const { return head.size() + body.size(); }
-    QByteArray bytes() const { return head + body; }
-};
-
 // Told the row just written (from 0) out of the last row number (rows - 1); once with 0 before
 // the first row.
 using Progress = std::function<void(int position, int maximum)>;
@@ -62,16 +50,19 @@ using Progress = std::function<void(int position, int maximum)>;
 // The text the gauge shows while a page is made.
 QString gaugeText();
 
-// Makes the page of `rows`, in their order. `panels` are the list window's four status panel
-// texts (songs in list, songs playable, list time, play time).
-Page MakeHTML(const std::vector<ListEntry>& rows, const QStringList& panels, const Options& options,
-              const Progress& progress = {});
-
-// Writes the page to an open device. Throws EInOutError naming `name` when the device takes
-// less than all of it.
-void writePage(const Page& page, QIODevice& device, const QString& name);
+// Writes the page of `rows`, in their order, to the open `device`, a piece at a time; returns
+// the bytes written. `panels` are the list window's four status panel texts (songs in list,
+// songs playable, list time, play time). Throws EInOutError naming `name` when the device takes
+// less than it is given.
+qint64 MakeHTML(const std::vector<ListEntry>& rows, const QStringList& panels,
+                const Options& options, QIODevice& device, const QString& name,
+                const Progress& progress = {});
+// The same page in memory.
+QByteArray MakeHTML(const std::vector<ListEntry>& rows, const QStringList& panels,
+                    const Options& options, const Progress& progress = {});
 // Writes the page to the file `path`, replacing it only once the whole page is written: a
-// failure leaves any earlier file as it was. Throws EInOutError.
-void savePage(const Page& page, const QString& path);
+// failure leaves any earlier file as it was. Returns the bytes written; throws EInOutError.
+qint64 saveHtml(const std::vector<ListEntry>& rows, const QStringList& panels,
+                const Options& options, const QString& path, const Progress& progress = {});
 
 } // namespace HtmlExport

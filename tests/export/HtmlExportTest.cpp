@@ -44,9 +44,8 @@ const QStringList panels = {QStringLiteral("Songs in list: 3"), QStringLiteral("
                             QStringLiteral("Play Time: 0:5:6")};
 
 // The page's lines; every line must end in CR LF, a bare LF or CR fails the test.
-QStringList pageLines(const HtmlExport::Page& page)
+QStringList pageLines(const QByteArray& bytes)
 {
-    const QByteArray bytes = page.bytes();
     EXPECT_TRUE(bytes.endsWith("\r\n"));
     QStringList lines = QString::fromUtf8(bytes).split(QStringLiteral("\r\n"));
     lines.removeLast(); // after the last CR LF
@@ -403,7 +402,16 @@ INSTANTIATE_TEST_SUITE_P(
                       EscapeCase{"double quotes", "Say \"Hi\"", "Say &quot;Hi&quot;"},
                       EscapeCase{"apostrophe", "Don't", "Don't"},
                       EscapeCase{"accents in UTF-8", "Motörhead Café", "Motörhead Café"},
-                      EscapeCase{"outside the BMP", "𝄞 Clef", "𝄞 Clef"}),
+                      EscapeCase{"outside the BMP", "𝄞 Clef", "𝄞 Clef"},
+                      // Long values go eight characters at a time while they are plain.
+                      EscapeCase{"long plain value", "A rather long title without marks",
+                                 "A rather long title without marks"},
+                      EscapeCase{"marks late in a long value", "Sixteen letters! & then <more>\"",
+                                 "Sixteen letters! &amp; then &lt;more&gt;&quot;"},
+                      EscapeCase{"accents late in a long value", "Plain start then Motörhead é",
+                                 "Plain start then Motörhead é"},
+                      EscapeCase{"pair across eight characters", "1234567𝄞 and more text",
+                                 "1234567𝄞 and more text"}),
     RowName());
 
 TEST(HtmlUnsafeInputTest, InitialsPanelsAndLoneSurrogatesAreSafe)
@@ -433,9 +441,19 @@ TEST(HtmlPageTest, ProgressRunsFromZeroToTheLastRow)
     EXPECT_EQ(HtmlExport::gaugeText(), QStringLiteral("Expoting list to HTML..."));
 }
 
+// A list long enough for the page to go to the device in several pieces.
+std::vector<ListEntry> longList(int count)
+{
+    std::vector<ListEntry> rows;
+    for (int i = 0; i < count; ++i)
+        rows.push_back(song(i % 3 ? "Abba & Co" : "Beatles", "Title <number>", "0:03:00", "128"));
+    return rows;
+}
+
 struct FailCase
 {
     const char* name;
+    int rows;
     qint64 limit; // bytes the device takes; negative: that many fewer than the whole page
 };
 
@@ -444,13 +462,14 @@ class HtmlWriteFailureTest : public ::testing::TestWithParam<FailCase>
 
 TEST_P(HtmlWriteFailureTest, ShortWriteIsAnError)
 {
-    const HtmlExport::Page page = HtmlExport::MakeHTML(smallList, panels, Options());
-    const qint64 limit = GetParam().limit >= 0 ? GetParam().limit : page.size() + GetParam().limit;
+    const std::vector<ListEntry> rows = longList(GetParam().rows);
+    const qint64 size = HtmlExport::MakeHTML(rows, panels, Options()).size();
+    const qint64 limit = GetParam().limit >= 0 ? GetParam().limit : size + GetParam().limit;
     FailDevice device;
     device.setWriteLimit(limit);
     ASSERT_TRUE(device.open(QIODevice::WriteOnly));
     try {
-        HtmlExport::writePage(page, device, QStringLiteral("list.htm"));
+        HtmlExport::MakeHTML(rows, panels, Options(), device, QStringLiteral("list.htm"));
         FAIL() << "no error";
     } catch (const EInOutError& e) {
         EXPECT_TRUE(e.message().startsWith(QLatin1String("Cannot write the HTML page list.htm: ")))
@@ -460,18 +479,25 @@ TEST_P(HtmlWriteFailureTest, ShortWriteIsAnError)
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, HtmlWriteFailureTest,
-                         ::testing::Values(FailCase{"nothing taken", 0},
-                                           FailCase{"inside the template", 100},
-                                           FailCase{"one byte short", -1}),
+                         ::testing::Values(FailCase{"nothing taken", 3, 0},
+                                           FailCase{"inside the template", 3, 100},
+                                           FailCase{"one byte short", 3, -1},
+                                           FailCase{"a later piece of a long page", 20000, 500000},
+                                           FailCase{"the last piece of a long page", 20000, -1}),
                          RowName());
 
-TEST(HtmlWriteTest, DeviceGetsThePageAsMade)
+TEST(HtmlWriteTest, DeviceGetsThePageAsMadeInMemory)
 {
-    const HtmlExport::Page page = HtmlExport::MakeHTML(smallList, panels, Options());
-    FailDevice device;
-    ASSERT_TRUE(device.open(QIODevice::WriteOnly));
-    HtmlExport::writePage(page, device, QStringLiteral("list.htm"));
-    EXPECT_EQ(device.data(), page.bytes());
+    for (const Options& options : {Options(), Options{.withTable = true}}) {
+        const std::vector<ListEntry> rows = longList(20000);
+        const QByteArray bytes = HtmlExport::MakeHTML(rows, panels, options);
+        FailDevice device;
+        ASSERT_TRUE(device.open(QIODevice::WriteOnly));
+        EXPECT_EQ(HtmlExport::MakeHTML(rows, panels, options, device, QStringLiteral("list.htm")),
+                  bytes.size());
+        EXPECT_EQ(device.data(), bytes);
+        EXPECT_GT(bytes.size(), 1'000'000);
+    }
 }
 
 TEST(HtmlWriteTest, SaveReplacesTheFileOrLeavesItAlone)
@@ -483,15 +509,15 @@ TEST(HtmlWriteTest, SaveReplacesTheFileOrLeavesItAlone)
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
         old.write("an older, longer page that must go entirely");
     }
-    const HtmlExport::Page page = HtmlExport::MakeHTML(smallList, panels, Options());
-    HtmlExport::savePage(page, path);
+    const QByteArray bytes = HtmlExport::MakeHTML(smallList, panels, Options());
+    EXPECT_EQ(HtmlExport::saveHtml(smallList, panels, Options(), path), bytes.size());
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), page.bytes());
+    EXPECT_EQ(file.readAll(), bytes);
 
     const QString missing = dir.filePath(QStringLiteral("no/such/folder/list.htm"));
     try {
-        HtmlExport::savePage(page, missing);
+        HtmlExport::saveHtml(smallList, panels, Options(), missing);
         FAIL() << "no error";
     } catch (const EInOutError& e) {
         EXPECT_TRUE(e.message().contains(missing)) << e.message().toStdString();

@@ -65,14 +65,12 @@ void HtmlExportCommand::makeHtml()
 
     // run() returns only after the job, so the job may use this frame's values.
     const auto job = [&](const BackgroundRunner::Progress& progress) {
-        const HtmlExport::Page page =
-            HtmlExport::MakeHTML(rows, panels, options, [&](int position, int maximum) {
-                // Every row would flood the GUI thread with events; a few hundred in all
-                // keep the gauge moving.
-                if (position % 512 == 0 || position == maximum)
-                    progress(position, maximum, text);
-            });
-        HtmlExport::savePage(page, path);
+        HtmlExport::saveHtml(rows, panels, options, path, [&](int position, int maximum) {
+            // Every row would flood the GUI thread with events; a few hundred in all keep the
+            // gauge moving.
+            if (position % 512 == 0 || position == maximum)
+                progress(position, maximum, text);
+        });
     };
     const std::optional<QString> error = BackgroundRunner::run(
         m_mainWindow, job,
