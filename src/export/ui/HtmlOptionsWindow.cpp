@@ -7,11 +7,14 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 HtmlOptionsWindow::HtmlOptionsWindow(Dialogs& dialogs, QWidget* parent)
     : QDialog(parent)
@@ -72,6 +75,15 @@ HtmlOptionsWindow::HtmlOptionsWindow(Dialogs& dialogs, QWidget* parent)
     layout->addWidget(fields);
     layout->addWidget(buttons);
     setSizeGripEnabled(false);
+
+    // Left at the width of its boxes the window is narrower than its title, which the title bar
+    // then cuts short: room for the title (in the bold face title bars use) and the buttons.
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    const int titleBarRoom = 140;
+    setMinimumWidth(
+        std::max(sizeHint().width(),
+                 QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + titleBarRoom));
 }
 
 HtmlExport::Options HtmlOptionsWindow::options() const
