@@ -15,6 +15,7 @@
 #include "container/EmbeddedFiles.h"
 #include "container/StartupFiles.h"
 #include "container/TFileSource.h"
+#include "export/ui/CopyFilesCommand.h"
 #include "intake/ui/AddFilesWindow.h"
 #include "intake/ui/MassRetagCommand.h"
 #include "intake/ui/TagEditorWindow.h"
@@ -177,6 +178,7 @@ void MainWindow::createWidgets()
         m_timer2->start();
     });
     connect(m_massRetag, &MassRetagCommand::refreshListsRequested, this, &MainWindow::refreshLists);
+    m_copyFiles = new CopyFilesCommand(*m_services.dialogs, this, m_gauge);
 }
 
 ListWindow* MainWindow::activeListWindow() const
@@ -291,6 +293,8 @@ void MainWindow::adoptListWindow(QMdiSubWindow* sub)
     connect(list, &ListWindow::massRetagRequested, m_massRetag, &MassRetagCommand::open,
             Qt::UniqueConnection);
     connect(list, &QObject::destroyed, this, &MainWindow::listWindowGone, Qt::UniqueConnection);
+    connect(list, &ListWindow::copyFilesRequested, m_copyFiles, &CopyFilesCommand::run,
+            Qt::UniqueConnection);
     m_playCommands->adopt(list);
 }
 

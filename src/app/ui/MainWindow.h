@@ -15,6 +15,7 @@
 #include <memory>
 
 class AddFilesWindow;
+class CopyFilesCommand;
 class Gauge;
 class MassRetagCommand;
 class ListWindow;
@@ -155,6 +156,7 @@ private:
     AddFilesWindow* m_addFiles = nullptr;
     ParameterCommands* m_parameters = nullptr;
     MassRetagCommand* m_massRetag = nullptr;
+    CopyFilesCommand* m_copyFiles = nullptr;
     PlayCommands* m_playCommands = nullptr;
     TPhantom* m_phantom = nullptr;
     // The tag editor and other tool windows follow the main window to the tray and step aside
