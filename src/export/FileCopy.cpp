@@ -117,18 +117,18 @@ private:
     bool m_kept = false;
 };
 
-enum class Outcome { Copied, Failed, Cancelled, TargetAppeared };
+enum class Step { Copied, Failed, Cancelled, TargetAppeared };
 
 struct Attempt
 {
-    Outcome outcome = Outcome::Failed;
+    Step outcome = Step::Failed;
     QString reason;
     qint64 bytes = 0;
 };
 
 Attempt failed(const QString& reason)
 {
-    return {Outcome::Failed, reason, 0};
+    return {Step::Failed, reason, 0};
 }
 
 // Copies `length` bytes from `in` to `out`, in the kernel where it can.
@@ -216,7 +216,7 @@ Attempt copyOne(const QString& source, const QString& target, bool replace,
     int error = 0;
     bool cancelled = false;
     if (!copyContents(in.get(), out.get(), qint64(info.st_size), cancel, error, cancelled))
-        return cancelled ? Attempt{Outcome::Cancelled, QString(), 0} : failed(errnoText(error));
+        return cancelled ? Attempt{Step::Cancelled, QString(), 0} : failed(errnoText(error));
     if (!out.close())
         return failed(errnoText(errno));
 
@@ -227,19 +227,19 @@ Attempt copyOne(const QString& source, const QString& target, bool replace,
     } else if (::renameat2(AT_FDCWD, partial.path().constData(), AT_FDCWD, to.constData(),
                            RENAME_NOREPLACE) != 0) {
         if (errno == EEXIST)
-            return {Outcome::TargetAppeared, QString(), 0};
+            return {Step::TargetAppeared, QString(), 0};
         if (errno != EINVAL && errno != ENOSYS)
             return failed(errnoText(errno));
         // A file system that cannot refuse to replace: look first.
         struct stat there
         {};
         if (::lstat(to.constData(), &there) == 0)
-            return {Outcome::TargetAppeared, QString(), 0};
+            return {Step::TargetAppeared, QString(), 0};
         if (::rename(partial.path().constData(), to.constData()) != 0)
             return failed(errnoText(errno));
     }
     partial.keep();
-    return {Outcome::Copied, QString(), qint64(info.st_size)};
+    return {Step::Copied, QString(), qint64(info.st_size)};
 }
 
 bool exists(const QString& path)
@@ -299,6 +299,12 @@ Result copyFiles(const QStringList& sources, const QString& folder, const Callba
         return false;
     };
 
+    const auto report = [&](int index, Outcome outcome, const QString& target,
+                            const QString& reason) {
+        if (callbacks.finished)
+            callbacks.finished(index, outcome, target, reason);
+    };
+
     for (int i = 0; i < count && !result.cancelled; ++i) {
         if (callbacks.cancel && callbacks.cancel->load()) {
             result.cancelled = true;
@@ -316,36 +322,39 @@ Result copyFiles(const QStringList& sources, const QString& folder, const Callba
                 break;
             if (!*choice) {
                 result.skipped << source;
+                report(i, Outcome::Skipped, target, QString());
                 continue;
             }
             replace = true;
         }
         Attempt attempt = copyOne(source, target, replace, callbacks.cancel);
-        if (attempt.outcome == Outcome::TargetAppeared) {
+        if (attempt.outcome == Step::TargetAppeared) {
             // Someone else put a file there while this one was copied: the same question.
             const std::optional<bool> choice = decide(target);
             if (!choice)
                 break;
             if (!*choice) {
                 result.skipped << source;
+                report(i, Outcome::Skipped, target, QString());
                 continue;
             }
             attempt = copyOne(source, target, true, callbacks.cancel);
         }
         switch (attempt.outcome) {
-        case Outcome::Copied:
+        case Step::Copied:
             result.copied << target;
             result.bytes += attempt.bytes;
+            report(i, Outcome::Copied, target, QString());
             break;
-        case Outcome::Cancelled:
+        case Step::Cancelled:
             result.cancelled = true;
             break;
-        case Outcome::Failed:
+        case Step::Failed:
+        case Step::TargetAppeared:
+            if (attempt.outcome == Step::TargetAppeared)
+                attempt.reason = QStringLiteral("Another file of its name keeps appearing there.");
             result.failures.push_back({source, attempt.reason});
-            break;
-        case Outcome::TargetAppeared:
-            result.failures.push_back(
-                {source, QStringLiteral("Another file of its name keeps appearing there.")});
+            report(i, Outcome::Failed, target, attempt.reason);
             break;
         }
     }

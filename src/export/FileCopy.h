@@ -30,10 +30,17 @@ struct Result
     qint64 bytes = 0; // bytes of the files copied
 };
 
+// What became of one file.
+enum class Outcome { Copied, Skipped, Failed };
+
 struct Callbacks
 {
     // Before each file: its index from 0, the number of files, the source.
     std::function<void(int index, int count, const QString& source)> progress;
+    // After each file that was tried (not after one a cancel stopped): its index, what became
+    // of it, the path it was given in the folder, and the reason of a failure.
+    std::function<void(int index, Outcome outcome, const QString& target, const QString& reason)>
+        finished;
     // A file of that path is in the folder already. Called on the copying thread; without
     // this callback such files are skipped.
     std::function<Existing(const QString& target)> askExisting;

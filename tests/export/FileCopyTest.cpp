@@ -221,8 +221,20 @@ TEST_F(FileCopyTest, aVanishedSourceIsListedAndTheRestArrive)
     const QStringList sources = {source(QStringLiteral("One.mp3"), "1"),
                                  dir.filePath(QStringLiteral("src/Gone.mp3")),
                                  source(QStringLiteral("Three.mp3"), "3")};
-    const FileCopy::Result result = FileCopy::copyFiles(sources, dest, {});
+    QStringList reported;
+    FileCopy::Callbacks callbacks;
+    callbacks.finished = [&](int index, FileCopy::Outcome outcome, const QString& path,
+                             const QString& reason) {
+        reported << QStringLiteral("%1 %2 %3 %4")
+                        .arg(index)
+                        .arg(int(outcome))
+                        .arg(QFileInfo(path).fileName(), reason);
+    };
+    const FileCopy::Result result = FileCopy::copyFiles(sources, dest, callbacks);
 
+    EXPECT_EQ(reported, QStringList({QStringLiteral("0 0 One.mp3 "),
+                                     QStringLiteral("1 2 Gone.mp3 The file no longer exists."),
+                                     QStringLiteral("2 0 Three.mp3 ")}));
     ASSERT_EQ(result.failures.size(), 1u);
     EXPECT_EQ(result.failures[0].source, sources[1]);
     EXPECT_EQ(result.failures[0].reason, QStringLiteral("The file no longer exists."));
