@@ -30,11 +30,12 @@ CopyFilesCommand::CopyFilesCommand(Dialogs& dialogs, QWidget* mainWindow, Gauge*
     , m_dialogs(dialogs)
     , m_gauge(gauge)
     , m_window(new CopyWindow(dialogs, mainWindow))
+    , m_ownsWindow(mainWindow == nullptr)
 {}
 
 CopyFilesCommand::~CopyFilesCommand()
 {
-    if (m_window && !m_window->parent())
+    if (m_ownsWindow)
         delete m_window;
 }
 

@@ -3,7 +3,6 @@
 #include "export/FileCopy.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -43,7 +42,8 @@ private:
 
     Dialogs& m_dialogs;
     Gauge* m_gauge;
-    QPointer<CopyWindow> m_window;
+    CopyWindow* m_window;
+    bool m_ownsWindow;
     QString m_lastFolder;
     QStringList m_sources;
     FileCopy::Result m_lastResult;
