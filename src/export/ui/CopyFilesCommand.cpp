@@ -48,7 +48,8 @@ void CopyFilesCommand::run(ListWindow* list)
 void CopyFilesCommand::copySelection(ListWindow* list)
 {
     const std::optional<QString> folder =
-        m_dialogs.pickFolder(QStringLiteral("Copy selected files to"), m_lastFolder);
+        m_dialogs.pickFolder(QStringLiteral("Copy selected files to"),
+                             m_lastFolder.isEmpty() ? QDir::homePath() : m_lastFolder);
     if (!folder || folder->isEmpty())
         return;
     m_lastFolder = *folder;
@@ -85,13 +86,10 @@ void CopyFilesCommand::collectSources(ListWindow* list)
 QString CopyFilesCommand::summary(const FileCopy::Result& result, int count, const QString& folder)
 {
     const QString where = QDir::toNativeSeparators(folder);
-    QString text;
+    QString text = QStringLiteral("%1 of %2 copied to %3.")
+                       .arg(QString::number(result.copied.size()), files(count), where);
     if (result.cancelled)
-        text = QStringLiteral("Copying was cancelled: %1 of %2 copied to %3.")
-                   .arg(files(result.copied.size()), QString::number(count), where);
-    else
-        text = QStringLiteral("%1 of %2 copied to %3.")
-                   .arg(files(result.copied.size()), QString::number(count), where);
+        text.prepend(QStringLiteral("Copying was cancelled: "));
     if (!result.skipped.isEmpty())
         text += QStringLiteral("\n%1 already there left as %2.")
                     .arg(files(result.skipped.size()), result.skipped.size() == 1

@@ -97,7 +97,7 @@ TEST_F(CopyFilesCommandTest, theSelectedFilesThatExistAreCopiedInListOrder)
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_EQ(dialogs.messages()[0].kind, Dialogs::Kind::Information);
     EXPECT_EQ(dialogs.messages()[0].text,
-              QStringLiteral("2 files of 2 copied to %1.").arg(dest.path()));
+              QStringLiteral("2 of 2 files copied to %1.").arg(dest.path()));
     EXPECT_TRUE(gauge.isHidden());
 }
 
@@ -131,7 +131,7 @@ TEST_F(CopyFilesCommandTest, anExistingFileIsAskedAboutOnTheGuiThreadWhileTheWin
     EXPECT_EQ(kept.readAll(), "kept");
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_EQ(dialogs.messages()[0].text,
-              QStringLiteral("0 files of 1 copied to %1.\n1 file already there left as it was.")
+              QStringLiteral("0 of 1 file copied to %1.\n1 file already there left as it was.")
                   .arg(dest.path()));
 }
 
@@ -152,7 +152,7 @@ TEST_F(CopyFilesCommandTest, failuresAreListedAtTheEnd)
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_EQ(dialogs.messages()[0].kind, Dialogs::Kind::Error);
     EXPECT_EQ(dialogs.messages()[0].text,
-              QStringLiteral("2 files of 3 copied to %1.\n\nThese files could not be copied:\n"
+              QStringLiteral("2 of 3 files copied to %1.\n\nThese files could not be copied:\n"
                              "%2: The file no longer exists.")
                   .arg(dest.path(), beatles));
     EXPECT_EQ(QDir(dest.path()).entryList(QDir::Files | QDir::Hidden),
@@ -178,7 +178,7 @@ TEST_F(CopyFilesCommandTest, cancelStopsBeforeTheNextFile)
               QStringList{QStringLiteral("Abba - Waterloo.mp3")});
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_EQ(dialogs.messages()[0].text,
-              QStringLiteral("Copying was cancelled: 0 files of 3 copied to %1.\n"
+              QStringLiteral("Copying was cancelled: 0 of 3 files copied to %1.\n"
                              "1 file already there left as it was.")
                   .arg(dest.path()));
 }
