@@ -42,6 +42,10 @@ public:
     {
         return {};
     }
+    std::optional<int> choose(const QString&, const QString&, const QStringList&) override
+    {
+        return {};
+    }
 };
 
 class NoShellVerbs final : public ShellVerbs

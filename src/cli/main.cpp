@@ -43,6 +43,15 @@ Commands:
                                    command and the playlist; exit code 1 when no player is
                                    registered, none of the files exists, or the player
                                    cannot be started (then no count changes)
+  copy (--ids ID,ID,... | --query SQL) [--replace | --skip] DEST
+                                   the list windows' "Copy selected files to...": the files
+                                   of the songs (found as list does, in the order of the IDs
+                                   or of the statement) are copied into the folder DEST; a
+                                   later file of a name already taken becomes "Name (2).mp3".
+                                   A file already in DEST is kept (--skip, the default) or
+                                   replaced (--replace). Prints each file (copied, skipped,
+                                   failed with the reason, missing), then the figures; exit
+                                   code 1 when a song has no file to copy or a copy failed
   probe [--json] FILE...           print the play length, bitrate and sampling frequency of
                                    each MPEG audio file
   decode FILE OUT.wav              play an MPEG audio file to its end into a WAV file
@@ -117,11 +126,20 @@ struct Command
 };
 
 const Command commands[] = {
-    {"tag", runTagCommand},           {"probe", runProbeCommand},   {"decode", runDecodeCommand},
-    {"list", runListCommand},         {"guess", runGuessCommand},   {"add", runAddCommand},
-    {"userlist", runUserListCommand}, {"params", runParamsCommand}, {"search", runSearchCommand},
-    {"edit", runEditCommand},         {"retag", runRetagCommand},   {"play", runPlayCommand},
+    {"tag", runTagCommand},
+    {"probe", runProbeCommand},
+    {"decode", runDecodeCommand},
+    {"list", runListCommand},
+    {"guess", runGuessCommand},
+    {"add", runAddCommand},
+    {"userlist", runUserListCommand},
+    {"params", runParamsCommand},
+    {"search", runSearchCommand},
+    {"edit", runEditCommand},
+    {"retag", runRetagCommand},
+    {"play", runPlayCommand},
     {"export-html", runExportHtmlCommand},
+    {"copy", runCopyCommand},
 };
 
 } // namespace

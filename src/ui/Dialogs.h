@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -33,4 +34,8 @@ public:
     // The one-line text prompt.
     virtual std::optional<QString> prompt(const QString& title, const QString& label,
                                           const QString& text) = 0;
+    // A question with buttons of its own, the first the default: the index of the button
+    // pressed, nothing when the box was closed.
+    virtual std::optional<int> choose(const QString& title, const QString& text,
+                                      const QStringList& buttons) = 0;
 };

@@ -163,3 +163,22 @@ std::optional<QString> QtDialogs::prompt(const QString& title, const QString& la
         return std::nullopt;
     return dialog.textValue();
 }
+
+std::optional<int> QtDialogs::choose(const QString& title, const QString& text,
+                                     const QStringList& buttons)
+{
+    QMessageBox box(dialogParent());
+    box.setWindowTitle(title.isEmpty() ? kProductName : title);
+    box.setText(text);
+    box.setIcon(QMessageBox::Question);
+    QList<QAbstractButton*> added;
+    for (const QString& caption : buttons)
+        added << box.addButton(caption, QMessageBox::AcceptRole);
+    if (!added.isEmpty())
+        box.setDefaultButton(qobject_cast<QPushButton*>(added.front()));
+    box.exec();
+    const qsizetype index = added.indexOf(box.clickedButton());
+    if (index < 0)
+        return std::nullopt;
+    return int(index);
+}

@@ -19,4 +19,6 @@ public:
     std::optional<QString> pickFolder(const QString& title, const QString& folder) override;
     std::optional<QString> prompt(const QString& title, const QString& label,
                                   const QString& text) override;
+    std::optional<int> choose(const QString& title, const QString& text,
+                              const QStringList& buttons) override;
 };

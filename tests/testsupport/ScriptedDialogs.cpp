@@ -60,6 +60,11 @@ void ScriptedDialogs::queuePrompt(std::optional<QString> text)
     m_prompts.push_back(std::move(text));
 }
 
+void ScriptedDialogs::queueChoice(std::optional<int> index)
+{
+    m_choices.push_back(index);
+}
+
 QList<ScriptedDialogs::Record> ScriptedDialogs::records(Call call) const
 {
     QList<Record> result;
@@ -73,7 +78,7 @@ QList<ScriptedDialogs::Record> ScriptedDialogs::records(Call call) const
 int ScriptedDialogs::pendingAnswers() const
 {
     return int(m_answers.size() + m_colors.size() + m_fonts.size() + m_openFiles.size() +
-               m_saveFiles.size() + m_folders.size() + m_prompts.size());
+               m_saveFiles.size() + m_folders.size() + m_prompts.size() + m_choices.size());
 }
 
 void ScriptedDialogs::clear()
@@ -85,6 +90,7 @@ void ScriptedDialogs::clear()
     m_saveFiles.clear();
     m_folders.clear();
     m_prompts.clear();
+    m_choices.clear();
     m_records.clear();
 }
 
@@ -165,6 +171,13 @@ std::optional<QString> ScriptedDialogs::prompt(const QString& title, const QStri
     return takePath(m_prompts, makeRecord(Call::Prompt, label, title, text));
 }
 
+std::optional<int> ScriptedDialogs::choose(const QString& title, const QString& text,
+                                           const QStringList& buttons)
+{
+    return takePath(m_choices,
+                    makeRecord(Call::Choose, text, title, buttons.join(QLatin1Char('|'))));
+}
+
 const char* toString(ScriptedDialogs::Call call)
 {
     switch (call) {
@@ -182,6 +195,8 @@ const char* toString(ScriptedDialogs::Call call)
         return "pickFolder";
     case ScriptedDialogs::Call::Prompt:
         return "prompt";
+    case ScriptedDialogs::Call::Choose:
+        return "choose";
     }
     return "?";
 }

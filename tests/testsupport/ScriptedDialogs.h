@@ -16,7 +16,16 @@
 class ScriptedDialogs : public Dialogs
 {
 public:
-    enum class Call { Message, PickColor, PickFont, OpenFile, SaveFile, PickFolder, Prompt };
+    enum class Call {
+        Message,
+        PickColor,
+        PickFont,
+        OpenFile,
+        SaveFile,
+        PickFolder,
+        Prompt,
+        Choose
+    };
 
     struct Record
     {
@@ -24,7 +33,8 @@ public:
         Kind kind = Kind::Information; // messages only
         QString text;                  // message text; prompt label; file dialogs: the folder
         QString title;                 // the title asked for (empty: the default caption)
-        QString detail;                // file dialogs: the filter; prompt: the text offered
+        QString detail;                // file dialogs: the filter; prompt: the text offered;
+                                       // choose: the buttons, joined by "|"
         bool scripted = false;         // an answer was queued for it
     };
 
@@ -37,6 +47,8 @@ public:
     void queueSaveFile(std::optional<QString> path);
     void queueFolder(std::optional<QString> path);
     void queuePrompt(std::optional<QString> text);
+    // The index of the button pressed; nothing for a closed box.
+    void queueChoice(std::optional<int> index);
 
     void setStrict(bool strict) { m_strict = strict; }
     // Runs at every call, after it was recorded and before it answers: lets a test look at the
@@ -61,6 +73,8 @@ public:
     std::optional<QString> pickFolder(const QString& title, const QString& folder) override;
     std::optional<QString> prompt(const QString& title, const QString& label,
                                   const QString& text) override;
+    std::optional<int> choose(const QString& title, const QString& text,
+                              const QStringList& buttons) override;
 
     // The initial values the last picker calls were given.
     QColor lastInitialColor() const { return m_lastInitialColor; }
@@ -86,6 +100,7 @@ private:
     std::deque<std::optional<QString>> m_saveFiles;
     std::deque<std::optional<QString>> m_folders;
     std::deque<std::optional<QString>> m_prompts;
+    std::deque<std::optional<int>> m_choices;
     QList<Record> m_records;
     std::function<void(const Record&)> m_onCall;
     bool m_strict = false;

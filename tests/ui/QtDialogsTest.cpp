@@ -177,3 +177,41 @@ TEST(QtDialogsTest, FontPickerOffersFacesAndKeepsTheColourWhenItIsNotChanged)
 }
 
 } // namespace
+
+namespace {
+
+// The buttons in the order given, the first the default; the index of the one pressed, and
+// nothing when the box is closed without one.
+TEST(QtDialogsChooseTest, AnswersTheIndexOfTheButtonPressed)
+{
+    const QStringList buttons = {QStringLiteral("Replace"), QStringLiteral("Skip"),
+                                 QStringLiteral("Replace all"), QStringLiteral("Cancel")};
+    QStringList shown;
+    QString defaultButton;
+    DialogDriver pressThird([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Copying files..."));
+        EXPECT_EQ(box->text(), QStringLiteral("Replace it?"));
+        for (QAbstractButton* button : box->buttons())
+            shown << button->text();
+        defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
+        for (QAbstractButton* button : box->buttons())
+            if (button->text() == QStringLiteral("Replace all"))
+                button->click();
+    });
+    EXPECT_EQ(QtDialogs().choose(QStringLiteral("Copying files..."), QStringLiteral("Replace it?"),
+                                 buttons),
+              std::optional<int>(2));
+    EXPECT_TRUE(pressThird.acted());
+    shown.sort();
+    QStringList expected = buttons;
+    expected.sort();
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(defaultButton, QStringLiteral("Replace"));
+
+    DialogDriver close([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+    EXPECT_EQ(QtDialogs().choose(QString(), QStringLiteral("Replace it?"), buttons), std::nullopt);
+}
+
+} // namespace

@@ -80,3 +80,22 @@ TEST(ScriptedDialogsTest, FontAnswerSetsTheColourOnlyWhenOneIsQueued)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ScriptedDialogsChooseTest, AnswersFromItsQueueAndRecordsTheButtons)
+{
+    ScriptedDialogs dialogs;
+    dialogs.queueChoice(2);
+    const QStringList buttons = {QStringLiteral("Replace"), QStringLiteral("Skip")};
+    EXPECT_EQ(dialogs.choose(QStringLiteral("T"), QStringLiteral("Which?"), buttons),
+              std::optional<int>(2));
+    EXPECT_EQ(dialogs.choose(QStringLiteral("T"), QStringLiteral("Again?"), buttons), std::nullopt);
+    ASSERT_EQ(dialogs.records(Call::Choose).size(), 2);
+    EXPECT_EQ(dialogs.records(Call::Choose).at(0).text, "Which?");
+    EXPECT_EQ(dialogs.records(Call::Choose).at(0).detail, "Replace|Skip");
+    EXPECT_TRUE(dialogs.records(Call::Choose).at(0).scripted);
+    EXPECT_FALSE(dialogs.records(Call::Choose).at(1).scripted);
+}
+
+} // namespace

@@ -16,6 +16,7 @@
 #include "container/StartupFiles.h"
 #include "container/TFileSource.h"
 #include "export/ui/HtmlExportCommand.h"
+#include "export/ui/CopyFilesCommand.h"
 #include "intake/ui/AddFilesWindow.h"
 #include "intake/ui/MassRetagCommand.h"
 #include "intake/ui/TagEditorWindow.h"
@@ -180,6 +181,7 @@ void MainWindow::createWidgets()
     connect(m_massRetag, &MassRetagCommand::refreshListsRequested, this, &MainWindow::refreshLists);
     m_htmlExport = new HtmlExportCommand(*m_services.dialogs, this, m_gauge,
                                          [this] { return activeListWindow(); });
+    m_copyFiles = new CopyFilesCommand(*m_services.dialogs, this, m_gauge);
 }
 
 ListWindow* MainWindow::activeListWindow() const
@@ -296,6 +298,8 @@ void MainWindow::adoptListWindow(QMdiSubWindow* sub)
     connect(list, &ListWindow::htmlPageRequested, m_htmlExport, &HtmlExportCommand::open,
             Qt::UniqueConnection);
     connect(list, &QObject::destroyed, this, &MainWindow::listWindowGone, Qt::UniqueConnection);
+    connect(list, &ListWindow::copyFilesRequested, m_copyFiles, &CopyFilesCommand::run,
+            Qt::UniqueConnection);
     m_playCommands->adopt(list);
 }
 

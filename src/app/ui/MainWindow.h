@@ -15,6 +15,7 @@
 #include <memory>
 
 class AddFilesWindow;
+class CopyFilesCommand;
 class Gauge;
 class HtmlExportCommand;
 class MassRetagCommand;
@@ -157,6 +158,7 @@ private:
     ParameterCommands* m_parameters = nullptr;
     MassRetagCommand* m_massRetag = nullptr;
     HtmlExportCommand* m_htmlExport = nullptr;
+    CopyFilesCommand* m_copyFiles = nullptr;
     PlayCommands* m_playCommands = nullptr;
     TPhantom* m_phantom = nullptr;
     // The tag editor and other tool windows follow the main window to the tray and step aside
