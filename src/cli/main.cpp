@@ -88,6 +88,13 @@ Commands:
                                    gives, in its order, lines ended by CR LF
   userlist open [--json] FILE      the rows the user list of FILE shows: each line finds
                                    the songs of its file name on its medium, in any folder
+  import FILE                      "Add data from another database": copy the CD and network
+                                   songs (location ending in "@" or "R") of FILE, a tamboro.db
+                                   of Tamboro 3 or the TAMBORO.DB of the Windows program, into
+                                   the song table as they are stored there, under new IDs.
+                                   Prints the file, its kind (tamboro3 or windows) and the
+                                   number of songs imported; a file that is no song table or
+                                   is damaged imports nothing, and the exit code is 1
 
 Exit code: 0 when everything worked, 1 when a file given could not be read, does not
 exist or could not be written, or the command failed, 2 for a mistake in the command.
@@ -107,6 +114,7 @@ const Command commands[] = {
     {"list", runListCommand},         {"guess", runGuessCommand},   {"add", runAddCommand},
     {"userlist", runUserListCommand}, {"params", runParamsCommand}, {"search", runSearchCommand},
     {"edit", runEditCommand},         {"retag", runRetagCommand},   {"play", runPlayCommand},
+    {"import", runImportCommand},
 };
 
 } // namespace

@@ -65,9 +65,8 @@ void checkSongTable(const QString& scratch, const QString& shown)
             QSqlQuery query(db);
             if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next() ||
                 query.value(0).toString() != QLatin1String("ok")) {
-                const QString why = query.lastError().isValid()
-                                        ? query.lastError().databaseText()
-                                        : query.value(0).toString();
+                const QString why = query.lastError().isValid() ? query.lastError().databaseText()
+                                                                : query.value(0).toString();
                 fault = QStringLiteral("The table %1 is damaged and cannot be imported: %2")
                             .arg(shown, why);
             } else {
@@ -76,12 +75,12 @@ void checkSongTable(const QString& scratch, const QString& shown)
                     while (query.next())
                         columns << query.value(1).toString().toLower();
                 const QStringList expected = {
-                    QStringLiteral("id"),     QStringLiteral("artist"),
-                    QStringLiteral("title"),  QStringLiteral("filename"),
+                    QStringLiteral("id"),       QStringLiteral("artist"),
+                    QStringLiteral("title"),    QStringLiteral("filename"),
                     QStringLiteral("location"), QStringLiteral("track_length"),
-                    QStringLiteral("genre"),  QStringLiteral("album"),
-                    QStringLiteral("bitrate"), QStringLiteral("frequency"),
-                    QStringLiteral("comment"), QStringLiteral("syear"),
+                    QStringLiteral("genre"),    QStringLiteral("album"),
+                    QStringLiteral("bitrate"),  QStringLiteral("frequency"),
+                    QStringLiteral("comment"),  QStringLiteral("syear"),
                     QStringLiteral("played")};
                 if (columns.isEmpty())
                     fault = QStringLiteral("%1 is an SQLite database but holds no song table "
@@ -147,8 +146,8 @@ Result run(const QString& home, const QString& path, const SingleByteCodePage& c
     QList<Song> windowsRows;
     if (*kind == SourceKind::SongTable) {
         if (!QFile::copy(path, scratchPath))
-            throw EInOutError(
-                QStringLiteral("Cannot copy %1 to %2").arg(shown, QDir::toNativeSeparators(scratchPath)));
+            throw EInOutError(QStringLiteral("Cannot copy %1 to %2")
+                                  .arg(shown, QDir::toNativeSeparators(scratchPath)));
         // Rows the other program committed but had not yet moved into the file itself.
         if (QFileInfo(path + QStringLiteral("-wal")).isFile())
             QFile::copy(path + QStringLiteral("-wal"), scratchPath + QStringLiteral("-wal"));

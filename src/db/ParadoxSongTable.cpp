@@ -73,15 +73,14 @@ std::optional<Head> parseHead(const QByteArray& head)
     h.fieldCount = le16(head, headOffsetFieldCount);
     // Newer versions keep the first word at this marker and the real one further on.
     const quint32 encryption1 = le32(head, headOffsetEncryption1);
-    h.encrypted = le32(head, headOffsetEncryption2) != 0 ||
-                  (encryption1 != 0 && encryption1 != 0xff00ff00u);
+    h.encrypted =
+        le32(head, headOffsetEncryption2) != 0 || (encryption1 != 0 && encryption1 != 0xff00ff00u);
     const int version = quint8(head[headOffsetFileVersion]);
     h.blockSize = blockSizeK * 1024;
     // Data tables only (keyed or not), versions 3 to 7 of the format.
-    if ((fileType != 0 && fileType != 2) || blockSizeK < 1 || blockSizeK > 32 ||
-        version < 3 || version > 12 || h.headerSize < headLength || h.recordSize < 1 ||
-        h.recordSize > h.blockSize - blockHeaderLength || h.fieldCount < 1 ||
-        h.fieldCount > 255)
+    if ((fileType != 0 && fileType != 2) || blockSizeK < 1 || blockSizeK > 32 || version < 3 ||
+        version > 12 || h.headerSize < headLength || h.recordSize < 1 ||
+        h.recordSize > h.blockSize - blockHeaderLength || h.fieldCount < 1 || h.fieldCount > 255)
         return std::nullopt;
     return h;
 }
@@ -201,9 +200,8 @@ QList<Song> read(const QString& path, const SingleByteCodePage& codePage)
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw EInOutError(
-            QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(path),
-                                                       file.errorString()));
+        throw EInOutError(QStringLiteral("Cannot read %1: %2")
+                              .arg(QDir::toNativeSeparators(path), file.errorString()));
     const std::optional<Head> head = parseHead(file.read(headLength));
     if (!head)
         throw EInOutError(QStringLiteral("%1 is not a Paradox table").arg(shown));
@@ -229,8 +227,7 @@ QList<Song> read(const QString& path, const SingleByteCodePage& codePage)
     if (!stream)
         throw EInOutError(QStringLiteral("Cannot read %1").arg(QDir::toNativeSeparators(path)));
     Report report;
-    std::unique_ptr<pxdoc_t, Closer> doc(
-        PX_new3(&onPxError, nullptr, nullptr, nullptr, &report));
+    std::unique_ptr<pxdoc_t, Closer> doc(PX_new3(&onPxError, nullptr, nullptr, nullptr, &report));
     if (!doc)
         throw EInOutError(QStringLiteral("Cannot read %1: out of memory").arg(shown));
     if (PX_open_fp(doc.get(), stream.get()) < 0 || !report.firstError.isEmpty())

@@ -21,8 +21,8 @@ Song song(const QString& artist, const QString& title, const QString& location,
     Song s;
     s.artist = artist;
     s.title = title;
-    s.filename = QStringLiteral("E:\\") + artist + QStringLiteral("\\") + title +
-                 QStringLiteral(".mp3");
+    s.filename =
+        QStringLiteral("E:\\") + artist + QStringLiteral("\\") + title + QStringLiteral(".mp3");
     s.location = location;
     s.trackLength = QStringLiteral("0:03:10");
     s.genre = QStringLiteral("Pop");
@@ -99,10 +99,7 @@ protected:
         return LocationImport::run(home.path(), path, SingleByteCodePage());
     }
 
-    bool scratchLeft() const
-    {
-        return QFile::exists(home.file(QStringLiteral("converted.db")));
-    }
+    bool scratchLeft() const { return QFile::exists(home.file(QStringLiteral("converted.db"))); }
 
     QTemporaryDir other;
 };
@@ -148,8 +145,7 @@ TEST_F(LocationImportTest, ImportingTwiceAddsTheRowsTwice)
 
 TEST_F(LocationImportTest, ATableWithoutRemovableRowsImportsNone)
 {
-    const LocationImport::Result result =
-        import(otherSongTable({otherRows[2]}));
+    const LocationImport::Result result = import(otherSongTable({otherRows[2]}));
     EXPECT_EQ(result.imported, 0);
     EXPECT_EQ(rows().size(), 1);
     EXPECT_FALSE(scratchLeft());
@@ -231,8 +227,8 @@ TEST_P(LocationImportBadFileTest, ImportsNothingAndSaysWhy)
     const QByteArray paradox = readAll(otherParadoxTable(many));
     ASSERT_FALSE(sqlite.isEmpty());
     ASSERT_FALSE(paradox.isEmpty());
-    const QString path =
-        writeTestFile(other.filePath(QStringLiteral("bad/TAMBORO.DB")), GetParam().bytes(sqlite, paradox));
+    const QString path = writeTestFile(other.filePath(QStringLiteral("bad/TAMBORO.DB")),
+                                       GetParam().bytes(sqlite, paradox));
     writeTestFile(home.file(QStringLiteral("Artists.dat")), "Mine\r\n");
 
     try {
@@ -252,7 +248,8 @@ QByteArray sqliteWith(const char* statement)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("x.db"));
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bad"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bad"));
         db.setDatabaseName(path);
         db.open();
         QSqlQuery(db).exec(QString::fromLatin1(statement));
@@ -269,10 +266,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"empty file", [](auto&, auto&) { return QByteArray(); }, "not a song table"},
         BadFile{"text file", [](auto&, auto&) { return QByteArray("artist;title\r\n"); },
                 "not a song table"},
-        BadFile{"random bytes",
-                [](auto&, auto&) { return randomBytes(8192, 1); }, "not a song table"},
-        BadFile{"Paradox header only",
-                [](auto&, const QByteArray& p) { return p.left(2048); }, "damaged"},
+        BadFile{"random bytes", [](auto&, auto&) { return randomBytes(8192, 1); },
+                "not a song table"},
+        BadFile{"Paradox header only", [](auto&, const QByteArray& p) { return p.left(2048); },
+                "damaged"},
         BadFile{"Paradox cut in its header",
                 [](auto&, const QByteArray& p) { return p.left(1000); }, "damaged"},
         BadFile{"Paradox cut in its first block",

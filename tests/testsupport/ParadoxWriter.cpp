@@ -56,8 +56,8 @@ void writeParadoxSongTable(const QString& path, const QList<Song>& rows)
     ASSERT_NE(doc, nullptr);
     constexpr int fieldCount = int(std::size(songFields));
     // pxlib owns the field list from here on and frees it with the document.
-    auto* fields = static_cast<pxfield_t*>(
-        doc->malloc(doc, sizeof(pxfield_t) * fieldCount, "field list"));
+    auto* fields =
+        static_cast<pxfield_t*>(doc->malloc(doc, sizeof(pxfield_t) * fieldCount, "field list"));
     int recordSize = 0;
     for (int i = 0; i < fieldCount; ++i) {
         const std::size_t nameLength = std::strlen(songFields[i].name) + 1;
@@ -87,7 +87,8 @@ void writeParadoxSongTable(const QString& path, const QList<Song>& rows)
             } else if (field.type == pxfAutoInc) {
                 PX_put_data_long(doc, at, field.length, ++id);
             } else {
-                PX_put_data_long(doc, at, field.length, row.played.isEmpty() ? 0 : row.played.toInt());
+                PX_put_data_long(doc, at, field.length,
+                                 row.played.isEmpty() ? 0 : row.played.toInt());
             }
             at += field.length;
         }
