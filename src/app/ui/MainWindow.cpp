@@ -5,10 +5,10 @@
 #include "app/ui/MainWindow.h"
 
 #include "app/ui/FastSearchCommand.h"
+#include "app/ui/LocationImportCommand.h"
 #include "app/ui/MainWindowMenus.h"
 #include "app/ui/OptionsDialog.h"
 #include "app/ui/ParameterCommands.h"
-#include "app/ui/LocationImportCommand.h"
 #include "app/ui/PlayCommands.h"
 #include "app/ui/PlayerBar.h"
 #include "app/ui/TPhantom.h"
