@@ -19,6 +19,7 @@ int runRetagCommand(CliContext& context, const QStringList& args);
 int runPlayCommand(CliContext& context, const QStringList& args);
 int runExportHtmlCommand(CliContext& context, const QStringList& args);
 int runCopyCommand(CliContext& context, const QStringList& args);
+int runImportCommand(CliContext& context, const QStringList& args);
 
 // The rows of a list one per line, then its status panels, as `list` prints them.
 void printListRows(CliContext& context, const ListBuildResult& result, bool json);

@@ -111,6 +111,13 @@ Commands:
                                    secondary information". Prints the file, the rows and
                                    the bytes written; exit code 1 when the statement fails
                                    or the file cannot be written (an older file stays)
+  import FILE                      "Add data from another database": copy the CD and network
+                                   songs (location ending in "@" or "R") of FILE, a tamboro.db
+                                   of Tamboro 3 or the TAMBORO.DB of the Windows program, into
+                                   the song table as they are stored there, under new IDs.
+                                   Prints the file, its kind (tamboro3 or windows) and the
+                                   number of songs imported; a file that is no song table or
+                                   is damaged imports nothing, and the exit code is 1
 
 Exit code: 0 when everything worked, 1 when a file given could not be read, does not
 exist or could not be written, or the command failed, 2 for a mistake in the command.
@@ -140,6 +147,7 @@ const Command commands[] = {
     {"play", runPlayCommand},
     {"export-html", runExportHtmlCommand},
     {"copy", runCopyCommand},
+    {"import", runImportCommand},
 };
 
 } // namespace

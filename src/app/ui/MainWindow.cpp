@@ -5,6 +5,7 @@
 #include "app/ui/MainWindow.h"
 
 #include "app/ui/FastSearchCommand.h"
+#include "app/ui/LocationImportCommand.h"
 #include "app/ui/MainWindowMenus.h"
 #include "app/ui/OptionsDialog.h"
 #include "app/ui/ParameterCommands.h"
@@ -214,6 +215,11 @@ void MainWindow::connectCommands()
 
     // Utility
     command("Massretagger1", [this] { m_massRetag->open(activeListWindow()); });
+    auto* locationImport = new LocationImportCommand(m_services.home, *m_services.dialogs,
+                                                     *m_services.settings, this, m_gauge);
+    connect(locationImport, &LocationImportCommand::refreshListsRequested, this,
+            [this] { m_refreshListTimer->start(); });
+    command("Adddatafromanotherdatabase1", [locationImport] { locationImport->open(); });
 
     // View
     connect(m_menus->action("ID3Tageditor1"), &QAction::triggered, this,
