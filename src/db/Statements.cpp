@@ -329,4 +329,18 @@ QString insertCopiedRow(const Song& row)
            valueLine(row, playedCount(row.played));
 }
 
+QString copyAllIntoConverted()
+{
+    return QStringLiteral("insert into converted (artist, title, filename, track_length, "
+                          "location, genre, album, bitrate, frequency, comment, syear, played) "
+                          "select artist, title, filename, track_length, location, genre, album, "
+                          "bitrate, frequency, comment, syear, played from tamboro order by "
+                          "artist, title");
+}
+
+QString countConverted()
+{
+    return QStringLiteral("select count(*) from converted");
+}
+
 } // namespace Statements

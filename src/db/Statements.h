@@ -93,5 +93,9 @@ QString deleteById(const QString& id);
 // (songFromRecord), its play count included. The target table numbers the row anew.
 QString insertIntoConverted(const Song& row);
 QString insertCopiedRow(const Song& row);
+// Re-indexing: every row of the song table copied into "converted" in one statement, in
+// artist and title order, each value as the engine holds it; the copies are numbered anew.
+QString copyAllIntoConverted();
+QString countConverted();
 
 } // namespace Statements
