@@ -88,6 +88,22 @@ Commands:
                                    gives, in its order, lines ended by CR LF
   userlist open [--json] FILE      the rows the user list of FILE shows: each line finds
                                    the songs of its file name on its medium, in any folder
+  check [--json] [--dry-run]       the existence check: the hard-disk songs whose file is
+                                   gone are deleted from the song table (none with
+                                   --dry-run); songs on a medium that is not mounted are
+                                   skipped. Prints the songs checked, missing, skipped and
+                                   deleted
+  top10 [--json]                   the ten most played songs, most played first; exit code
+                                   1 when the table holds fewer than ten
+  reindex [--json]                 number the songs 1, 2, 3, ... in artist and title order,
+                                   play counts and every other value kept; the new table
+                                   replaces the old one only when complete, and any failure
+                                   (exit code 1) leaves the old one as it was
+  delete [--json] (--ids ID,ID,... | --query SQL) [--files | --files-only]
+                                   delete the songs from the song table; with --files their
+                                   files too (to the desktop's trash where the medium has
+                                   one), with --files-only only the files. Prints the
+                                   records and files deleted
 
 Exit code: 0 when everything worked, 1 when a file given could not be read, does not
 exist or could not be written, or the command failed, 2 for a mistake in the command.
@@ -107,6 +123,8 @@ const Command commands[] = {
     {"list", runListCommand},         {"guess", runGuessCommand},   {"add", runAddCommand},
     {"userlist", runUserListCommand}, {"params", runParamsCommand}, {"search", runSearchCommand},
     {"edit", runEditCommand},         {"retag", runRetagCommand},   {"play", runPlayCommand},
+    {"check", runCheckCommand},       {"top10", runTop10Command},   {"reindex", runReindexCommand},
+    {"delete", runDeleteCommand},
 };
 
 } // namespace

@@ -53,8 +53,8 @@ class RawTable
 public:
     explicit RawTable(const QString& path)
     {
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_handle,
-                            SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_handle, SQLITE_OPEN_READWRITE,
+                            nullptr) != SQLITE_OK) {
             const QString text = QString::fromUtf8(sqlite3_errmsg(m_handle));
             sqlite3_close_v2(m_handle);
             throw EDatabaseError(QStringLiteral("Cannot open %1: %2").arg(path, text));
@@ -74,8 +74,8 @@ public:
         QString result;
         const int step = sqlite3_step(statement);
         if (step == SQLITE_ROW)
-            result = QString::fromUtf8(
-                reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+            result =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
         sqlite3_finalize(statement);
         if (step != SQLITE_ROW && step != SQLITE_DONE)
             fail();
@@ -97,10 +97,7 @@ public:
     }
 
 private:
-    [[noreturn]] void fail()
-    {
-        throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(m_handle)));
-    }
+    [[noreturn]] void fail() { throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(m_handle))); }
 
     sqlite3* m_handle = nullptr;
 };
@@ -253,7 +250,8 @@ QString existenceReport(int deleted, int skipped)
             text += QLatin1Char(' ') + skippedText(skipped);
         return text;
     }
-    return QStringLiteral("No files are missing. ") + (skipped > 0 ? skippedText(skipped) : QString());
+    return QStringLiteral("No files are missing. ") +
+           (skipped > 0 ? skippedText(skipped) : QString());
 }
 
 int deleteRows(SongDatabase& database, const QStringList& ids)

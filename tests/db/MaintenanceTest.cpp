@@ -72,15 +72,16 @@ const QStringList usbMounted{QStringLiteral("/"), QStringLiteral("/media/anna/US
 
 INSTANTIATE_TEST_SUITE_P(
     Maintenance, MediumPresence,
-    ::testing::Values(
-        MediumCase{"system disk", "/home/anna/a.mp3", {QStringLiteral("/")}, true},
-        MediumCase{"mounted stick", "/media/anna/USB/a.mp3", usbMounted, true},
-        MediumCase{"unplugged stick", "/media/anna/OTHER/a.mp3", usbMounted, false},
-        MediumCase{"unmounted partition", "/mnt/data/a.mp3", usbMounted, false},
-        MediumCase{"mounted partition with a slash", "/mnt/data/a.mp3",
-                   {QStringLiteral("/mnt/data/")}, true},
-        MediumCase{"windows drive", "D:\\Music\\a.mp3", usbMounted, false},
-        MediumCase{"relative name", "Music/a.mp3", usbMounted, false}),
+    ::testing::Values(MediumCase{"system disk", "/home/anna/a.mp3", {QStringLiteral("/")}, true},
+                      MediumCase{"mounted stick", "/media/anna/USB/a.mp3", usbMounted, true},
+                      MediumCase{"unplugged stick", "/media/anna/OTHER/a.mp3", usbMounted, false},
+                      MediumCase{"unmounted partition", "/mnt/data/a.mp3", usbMounted, false},
+                      MediumCase{"mounted partition with a slash",
+                                 "/mnt/data/a.mp3",
+                                 {QStringLiteral("/mnt/data/")},
+                                 true},
+                      MediumCase{"windows drive", "D:\\Music\\a.mp3", usbMounted, false},
+                      MediumCase{"relative name", "Music/a.mp3", usbMounted, false}),
     RowName());
 
 TEST_F(MaintenanceTest, ExistenceCheckFindsGoneFilesByIdAndSkipsAbsentMediums)
@@ -90,10 +91,9 @@ TEST_F(MaintenanceTest, ExistenceCheckFindsGoneFilesByIdAndSkipsAbsentMediums)
     addFile(QStringLiteral("A"), QStringLiteral("kept"), kept);
     const QString goneId = addFile(QStringLiteral("B"), QStringLiteral("gone"), gone);
     // The same stored name on a CD: its file is on the CD, not gone.
-    const QString cdId = addFile(QStringLiteral("C"), QStringLiteral("cd"), gone,
-                                 QStringLiteral("CD Rock@"));
-    addFile(QStringLiteral("D"), QStringLiteral("stick"),
-            QStringLiteral("/media/anna/USB/x.mp3"));
+    const QString cdId =
+        addFile(QStringLiteral("C"), QStringLiteral("cd"), gone, QStringLiteral("CD Rock@"));
+    addFile(QStringLiteral("D"), QStringLiteral("stick"), QStringLiteral("/media/anna/USB/x.mp3"));
     addFile(QStringLiteral("E"), QStringLiteral("drive"), QStringLiteral("D:\\x.mp3"));
 
     const Maintenance::MissingFiles missing =
@@ -176,12 +176,18 @@ TEST_F(MaintenanceTest, ReindexAdviceFollowsTheHighestId)
 TEST_F(MaintenanceTest, ReindexNumbersInArtistAndTitleOrderKeepingEveryValue)
 {
     // IDs 1, 2, 4 after a delete; values that a text round trip could spoil.
-    Song zed{.artist = QStringLiteral("zed"), .title = QStringLiteral("He said |2Hi|2"),
-             .filename = QStringLiteral("/m/z.mp3"), .trackLength = QStringLiteral("0:04:00"),
-             .location = QStringLiteral("Disk!"), .genre = QStringLiteral("Rock"),
-             .album = QStringLiteral("Line\nbreak"), .bitrate = QStringLiteral("128"),
-             .frequency = QStringLiteral("44100"), .comment = QStringLiteral("Ünïcødé 😀"),
-             .year = QStringLiteral("1999"), .played = QStringLiteral("7")};
+    Song zed{.artist = QStringLiteral("zed"),
+             .title = QStringLiteral("He said |2Hi|2"),
+             .filename = QStringLiteral("/m/z.mp3"),
+             .trackLength = QStringLiteral("0:04:00"),
+             .location = QStringLiteral("Disk!"),
+             .genre = QStringLiteral("Rock"),
+             .album = QStringLiteral("Line\nbreak"),
+             .bitrate = QStringLiteral("128"),
+             .frequency = QStringLiteral("44100"),
+             .comment = QStringLiteral("Ünïcødé 😀"),
+             .year = QStringLiteral("1999"),
+             .played = QStringLiteral("7")};
     Song abba = zed;
     abba.artist = QStringLiteral("Abba");
     abba.played = QStringLiteral("3");
@@ -232,8 +238,8 @@ TEST_F(MaintenanceTest, ReindexWhileAnotherConnectionHasTheTableKeepsTheOldOne)
     reader.close();
     other.closeConnection();
     EXPECT_EQ(Maintenance::reindex(db), 2);
-    EXPECT_EQ(column(Statements::selectAllById()), (QStringList{QStringLiteral("A"),
-                                                                QStringLiteral("B")}));
+    EXPECT_EQ(column(Statements::selectAllById()),
+              (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
 }
 
 // ---- Deleting songs ----
