@@ -6,6 +6,7 @@
 
 #include "app/ui/FastSearchCommand.h"
 #include "app/ui/MainWindowMenus.h"
+#include "app/ui/MaintenanceCommands.h"
 #include "app/ui/OptionsDialog.h"
 #include "app/ui/ParameterCommands.h"
 #include "app/ui/PlayCommands.h"
@@ -177,6 +178,15 @@ void MainWindow::createWidgets()
         m_timer2->start();
     });
     connect(m_massRetag, &MassRetagCommand::refreshListsRequested, this, &MainWindow::refreshLists);
+
+    m_maintenance =
+        new MaintenanceCommands({this, m_listContext.get(), m_mdiArea, m_services.dialogs, m_gauge,
+                                 [this] { return activeListWindow(); }},
+                                this);
+    connect(m_maintenance, &MaintenanceCommands::refreshListsRequested, this,
+            &MainWindow::refreshLists);
+    connect(m_maintenance, &MaintenanceCommands::delayedRefreshRequested, this,
+            [this] { m_refreshListTimer->start(); });
 }
 
 ListWindow* MainWindow::activeListWindow() const
@@ -209,6 +219,9 @@ void MainWindow::connectCommands()
 
     // Utility
     command("Massretagger1", [this] { m_massRetag->open(activeListWindow()); });
+    command("Checkforexistanceoffilesonharddrives1", [this] { m_maintenance->checkExistence(); });
+    command("Databasetop10playedsongs1", [this] { m_maintenance->topTen(); });
+    command("ReIndexyourdatabase1", [this] { m_maintenance->openReindex(); });
 
     // View
     connect(m_menus->action("ID3Tageditor1"), &QAction::triggered, this,
@@ -292,6 +305,7 @@ void MainWindow::adoptListWindow(QMdiSubWindow* sub)
             Qt::UniqueConnection);
     connect(list, &QObject::destroyed, this, &MainWindow::listWindowGone, Qt::UniqueConnection);
     m_playCommands->adopt(list);
+    m_maintenance->adopt(list);
 }
 
 void MainWindow::listWindowGone()

@@ -16,6 +16,7 @@
 
 class AddFilesWindow;
 class Gauge;
+class MaintenanceCommands;
 class MassRetagCommand;
 class ListWindow;
 class MainWindowMenus;
@@ -55,6 +56,7 @@ public:
     AddFilesWindow* addFilesWindow() const { return m_addFiles; }
     ParameterCommands* parameterCommands() const { return m_parameters; }
     PlayCommands* playCommands() const { return m_playCommands; }
+    MaintenanceCommands* maintenance() const { return m_maintenance; }
     // What the list windows borrow from this window, for openers of new windows.
     ListContext& listContext() { return *m_listContext; }
     // File names (stored form) the last add inserted, for its user list.
@@ -156,6 +158,7 @@ private:
     ParameterCommands* m_parameters = nullptr;
     MassRetagCommand* m_massRetag = nullptr;
     PlayCommands* m_playCommands = nullptr;
+    MaintenanceCommands* m_maintenance = nullptr;
     TPhantom* m_phantom = nullptr;
     // The tag editor and other tool windows follow the main window to the tray and step aside
     // for modal windows.
