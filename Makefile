@@ -1,7 +1,7 @@
 # The two everyday commands: `make run` and `make test`. Both install what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps run test install build-release build-ci asan fuzz bench bench-decoder bench-lists bench-intake bench-retag bench-playlist bench-play format
+.PHONY: deps run test install build-release build-ci asan fuzz bench bench-decoder bench-lists bench-intake bench-retag bench-playlist bench-play bench-maintenance format
 
 deps:
 	@bash scripts/install-deps.sh
@@ -82,6 +82,11 @@ bench-playlist: build-release
 # the run, median and max of 20 runs.
 bench-play: build-release
 	cmake --build --preset release --target bench-play -j $(JOBS)
+
+# Re-indexing and the existence check over the 100,000-song list corpus (made once).
+bench-maintenance: build-release
+	cmake --build --preset release --target MaintenanceBench -j $(JOBS)
+	./build/release/bench/MaintenanceBench
 
 format:
 	find src tests bench decoder fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i

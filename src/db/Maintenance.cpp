@@ -8,14 +8,18 @@
 #include "db/Transaction.h"
 #include "platform/Errors.h"
 #include "platform/Home.h"
+#include "platform/MountRules.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
-#include <QSqlRecord>
 
 #include <sqlite3.h>
+
+#include <algorithm>
+#include <deque>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -176,6 +180,14 @@ QString existenceGaugeText()
 
 bool mediumPresent(const QString& path, const QStringList& roots)
 {
+    // Most names lie on the system disk: they are told apart without taking them apart.
+    if (path.startsWith(QLatin1Char('/')) && path.size() > 1) {
+        bool underMediaFolder = false;
+        for (const MountRules::MediaFolder& folder : MountRules::mediaFolders)
+            underMediaFolder = underMediaFolder || path.startsWith(QLatin1String(folder.path));
+        if (!underMediaFolder)
+            return true;
+    }
     if (StoredPath::isWindowsStyle(path))
         return false;
     const QString root = StoredPath::splitMediumRoot(path).root;
@@ -193,42 +205,93 @@ bool mediumPresent(const QString& path, const QStringList& roots)
     return false;
 }
 
+namespace {
+
+struct CheckRow
+{
+    QString id, stored;
+    enum : char { Present, Missing, MediumAbsent } state = Present;
+};
+
+void checkRows(std::vector<CheckRow>& rows, const QStringList& roots)
+{
+    for (CheckRow& row : rows) {
+        const QString path = TextCodec::filter(row.stored);
+        row.state = !mediumPresent(path, roots) ? CheckRow::MediumAbsent
+                    : fileExists(path)          ? CheckRow::Present
+                                                : CheckRow::Missing;
+    }
+}
+
+} // namespace
+
 MissingFiles findMissingFiles(SongDatabase& database, const QStringList& roots,
                               const Progress& progress)
 {
-    MissingFiles result;
-    // Only two columns are wanted of every row: read them by position straight from the
-    // engine's result rather than through the read query's copy of every value.
-    QSqlQuery query = database.execute(Statements::selectHardDiskSongs());
-    const QSqlRecord record = query.record();
-    const int idColumn = record.indexOf(QStringLiteral("ID"));
-    const int nameColumn = record.indexOf(QStringLiteral("Filename"));
-    if (idColumn < 0 || nameColumn < 0)
-        throw EDatabaseError(QStringLiteral("The song table has no ID or Filename column"));
-
-    struct Row
-    {
-        QString id, stored;
+    // Looking a file up costs the file system's time, not ours: blocks of rows are looked at on
+    // a few threads while the next ones are read, and progress is told as blocks are done.
+    constexpr std::size_t blockSize = 8192;
+    const std::size_t threads =
+        std::size_t(std::clamp(int(std::thread::hardware_concurrency()), 1, 4));
+    std::deque<std::vector<CheckRow>> blocks; // a deque: a block never moves once made
+    std::deque<std::thread> running;
+    std::size_t joined = 0;
+    auto joinOldest = [&] {
+        running.front().join();
+        running.pop_front();
+        ++joined;
     };
-    std::vector<Row> rows;
-    while (query.next())
-        rows.push_back({query.value(idColumn).toString(), query.value(nameColumn).toString()});
-    query.finish();
-    const int total = int(rows.size());
-    if (progress)
-        progress(0, total);
-    for (const Row& row : rows) {
-        const QString path = TextCodec::filter(row.stored);
-        ++result.checked;
-        if (!mediumPresent(path, roots))
-            ++result.skipped;
-        else if (!fileExists(path)) {
-            result.ids.append(row.id);
-            result.storedNames.append(row.stored);
+    try {
+        QSqlQuery query = database.execute(Statements::selectHardDiskIdsAndFilenames());
+        std::vector<CheckRow> block;
+        auto launch = [&] {
+            if (running.size() >= threads)
+                joinOldest();
+            blocks.push_back(std::move(block));
+            running.emplace_back(checkRows, std::ref(blocks.back()), std::cref(roots));
+            block = {};
+        };
+        while (query.next()) {
+            block.push_back({query.value(0).toString(), query.value(1).toString()});
+            if (block.size() == blockSize)
+                launch();
         }
-        if (progress)
-            progress(result.checked, total);
+        if (!block.empty())
+            launch();
+    } catch (...) {
+        while (!running.empty())
+            joinOldest();
+        throw;
     }
+
+    int total = 0;
+    for (const std::vector<CheckRow>& done : blocks)
+        total += int(done.size());
+    auto handled = [&] {
+        int rows = 0;
+        for (std::size_t i = 0; i < joined; ++i)
+            rows += int(blocks[i].size());
+        return rows;
+    };
+    if (progress)
+        progress(handled(), total);
+    while (!running.empty()) {
+        joinOldest();
+        if (progress)
+            progress(handled(), total);
+    }
+
+    MissingFiles result;
+    result.checked = total;
+    for (const std::vector<CheckRow>& done : blocks)
+        for (const CheckRow& row : done) {
+            if (row.state == CheckRow::MediumAbsent)
+                ++result.skipped;
+            else if (row.state == CheckRow::Missing) {
+                result.ids.append(row.id);
+                result.storedNames.append(row.stored);
+            }
+        }
     return result;
 }
 

@@ -81,6 +81,11 @@ QString selectHardDiskSongs()
     return QStringLiteral("select * from tamboro where location like \"%!\"");
 }
 
+QString selectHardDiskIdsAndFilenames()
+{
+    return QStringLiteral("select ID, filename from tamboro where location like \"%!\"");
+}
+
 QString selectDuplicate(const QString& artist, const QString& title, const QString& trackLength,
                         const QString& location)
 {

@@ -23,6 +23,8 @@ QString selectAllById();
 QString selectTopPlayed();
 QString selectByIds(const QStringList& ids); // ID="17" form
 QString selectHardDiskSongs();
+// The existence check needs only these two columns of the hard-disk songs.
+QString selectHardDiskIdsAndFilenames();
 // Duplicate test; artist and title in stored form. `location` (medium name + marker) adds the
 // medium condition when not null.
 QString selectDuplicate(const QString& artist, const QString& title, const QString& trackLength,

@@ -206,6 +206,8 @@ const CatalogueCase catalogueCases[] = {
      "location, genre, album, bitrate, frequency, comment, syear, played from tamboro order by "
      "artist, title"},
     {"re-index count", [] { return countConverted(); }, "select count(*) from converted"},
+    {"existence check read", [] { return selectHardDiskIdsAndFilenames(); },
+     "select ID, filename from tamboro where location like \"%!\""},
 };
 
 class CatalogueTable : public ::testing::TestWithParam<CatalogueCase>
