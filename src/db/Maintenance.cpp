@@ -403,7 +403,7 @@ QString reindexFailedText()
     return QStringLiteral("An error has occured while re-indexing the database!");
 }
 
-int reindex(SongDatabase& database, const Progress& progress)
+int reindex(SongDatabase& database, const Progress& progress, QHash<QString, QString>* newIds)
 {
     const QString songTable = database.tableFile(QStringLiteral("tamboro"));
     const QString converted = database.tableFile(QStringLiteral("converted"));
@@ -428,6 +428,13 @@ int reindex(SongDatabase& database, const Progress& progress)
             if (!count.next() || count.value(0).toInt() != rows)
                 throw EDatabaseError(QStringLiteral("The new table is incomplete"));
             count.finish();
+            if (newIds) {
+                // Read in the copy's order within its transaction: the n-th old ID became n.
+                newIds->clear();
+                QSqlQuery old = database.execute(Statements::selectIdsInCopyOrder());
+                while (old.next())
+                    newIds->insert(old.value(0).toString(), QString::number(newIds->size() + 1));
+            }
             transaction.commit();
         }
         database.closeConnection();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -68,8 +69,10 @@ QString reindexFailedText();
 // in one rename once it is complete and on disk; until then the old table stays in use, and
 // any failure leaves it as it was (EDatabaseError or EInOutError saying why). `database` is
 // closed for the swap; its next statement opens the new table. Another connection to the song
-// table (another Tamboro 3 running) makes it fail without a change. Returns the rows copied.
-int reindex(SongDatabase& database, const Progress& progress = {});
+// table (another Tamboro 3 running) makes it fail without a change. Returns the rows copied;
+// `newIds`, when given, gets each old ID's new one, for the windows that name songs by ID.
+int reindex(SongDatabase& database, const Progress& progress = {},
+            QHash<QString, QString>* newIds = nullptr);
 
 // ---- Deleting songs ----
 QString deleteDialogCaption();

@@ -340,7 +340,12 @@ QString copyAllIntoConverted()
                           "location, genre, album, bitrate, frequency, comment, syear, played) "
                           "select artist, title, filename, track_length, location, genre, album, "
                           "bitrate, frequency, comment, syear, played from tamboro order by "
-                          "artist, title");
+                          "artist, title, ID");
+}
+
+QString selectIdsInCopyOrder()
+{
+    return QStringLiteral("select ID from tamboro order by artist, title, ID");
 }
 
 QString countConverted()

@@ -96,8 +96,10 @@ QString deleteById(const QString& id);
 QString insertIntoConverted(const Song& row);
 QString insertCopiedRow(const Song& row);
 // Re-indexing: every row of the song table copied into "converted" in one statement, in
-// artist and title order, each value as the engine holds it; the copies are numbered anew.
+// artist and title order (ties by ID), each value as the engine holds it; the copies are
+// numbered anew. The old IDs in the order of the copy tell which new ID each row got.
 QString copyAllIntoConverted();
+QString selectIdsInCopyOrder();
 QString countConverted();
 
 } // namespace Statements

@@ -202,7 +202,11 @@ TEST_F(MaintenanceTest, ReindexNumbersInArtistAndTitleOrderKeepingEveryValue)
     ASSERT_EQ(column(Statements::selectAllById(), SongColumn::ID),
               (QStringList{QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("4")}));
 
-    EXPECT_EQ(Maintenance::reindex(db), 3);
+    QHash<QString, QString> newIds;
+    EXPECT_EQ(Maintenance::reindex(db, {}, &newIds), 3);
+    EXPECT_EQ(newIds, (QHash<QString, QString>{{QStringLiteral("4"), QStringLiteral("1")},
+                                               {QStringLiteral("3"), QStringLiteral("2")},
+                                               {QStringLiteral("1"), QStringLiteral("3")}}));
 
     const QList<Song> after = rows();
     ASSERT_EQ(after.size(), 3);

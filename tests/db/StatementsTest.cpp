@@ -204,7 +204,9 @@ const CatalogueCase catalogueCases[] = {
      "insert into converted (artist, title, filename, track_length, location, genre, album, "
      "bitrate, frequency, comment, syear, played) select artist, title, filename, track_length, "
      "location, genre, album, bitrate, frequency, comment, syear, played from tamboro order by "
-     "artist, title"},
+     "artist, title, ID"},
+    {"re-index order of the old IDs", [] { return selectIdsInCopyOrder(); },
+     "select ID from tamboro order by artist, title, ID"},
     {"re-index count", [] { return countConverted(); }, "select count(*) from converted"},
     {"existence check read", [] { return selectHardDiskIdsAndFilenames(); },
      "select ID, filename from tamboro where location like \"%!\""},

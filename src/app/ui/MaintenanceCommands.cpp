@@ -5,6 +5,8 @@
 #include "db/RQuery.h"
 #include "db/Statements.h"
 #include "lists/ListEntry.h"
+#include "lists/ListShared.h"
+#include "lists/ui/ItemInfoSink.h"
 #include "lists/ui/ListContext.h"
 #include "lists/ui/ListIcons.h"
 #include "lists/ui/ListModel.h"
@@ -17,6 +19,8 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
@@ -138,18 +142,21 @@ void MaintenanceCommands::openReindex()
 void MaintenanceCommands::reindex()
 {
     QString failure;
+    QHash<QString, QString> newIds;
     {
         GaugeRun gauge(m_services.gauge, Maintenance::reindexGaugeText());
         try {
             // Every query of the main window's connection is closed for the swap; the next
             // statement opens the new table.
-            Maintenance::reindex(*m_services.context->db, [&gauge](int handled, int total) {
-                gauge.progress(handled, total);
-            });
+            Maintenance::reindex(
+                *m_services.context->db,
+                [&gauge](int handled, int total) { gauge.progress(handled, total); }, &newIds);
         } catch (const TamboroError& error) {
             failure = error.message();
         }
     }
+    if (failure.isEmpty())
+        renumberWindows(newIds);
     if (failure.isEmpty())
         m_services.dialogs->message(Dialogs::Kind::Information, Maintenance::reindexDoneText());
     else
@@ -157,6 +164,43 @@ void MaintenanceCommands::reindex()
                                     Maintenance::reindexFailedText() + QLatin1Char('\n') + failure);
     emit delayedRefreshRequested();
     m_reindexDialog->accept();
+}
+
+void MaintenanceCommands::renumberWindows(const QHash<QString, QString>& newIds)
+{
+    // An ID no row has any more leaves a list; NowSelected keeps its window's name.
+    auto renumber = [&newIds](const QStringList& ids, bool keepOthers = false) {
+        QStringList result;
+        for (const QString& id : ids) {
+            if (const auto it = newIds.constFind(id); it != newIds.constEnd())
+                result << *it;
+            else if (keepOthers)
+                result << id;
+        }
+        return result;
+    };
+    // Lists made of IDs (user lists, the top 10) must name the same songs under their new IDs.
+    for (QMdiSubWindow* sub : m_services.area->subWindowList()) {
+        auto* list = qobject_cast<ListWindow*>(sub->widget());
+        if (!list)
+            continue;
+        const QStringList members = list->usrHdrs();
+        const bool queryOfMembers =
+            !members.isEmpty() && list->qut() == Statements::selectByIds(members);
+        list->setUsrHdrs(renumber(members));
+        if (queryOfMembers)
+            list->setQut(list->usrHdrs().isEmpty() ? QString()
+                                                   : Statements::selectByIds(list->usrHdrs()));
+    }
+    ListContext& context = *m_services.context;
+    if (context.shared)
+        context.shared->nowSelected = renumber(context.shared->nowSelected, true);
+    // The tag editor holds a row by its old ID, now another song's: it is emptied, so that it
+    // saves nothing until a list fills it again.
+    if (context.tagEditor) {
+        context.tagEditor->submitItemInfo(ListEntry());
+        context.tagEditor->setSaveEnabled(false);
+    }
 }
 
 // ---- Deleting ----

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 
 #include <functional>
@@ -57,6 +58,7 @@ signals:
 
 private:
     void removeFromUserList(ListWindow& window);
+    void renumberWindows(const QHash<QString, QString>& newIds);
     void delShitTick();
     void guarded(const std::function<void()>& work);
 

@@ -237,10 +237,46 @@ TEST_F(MaintenanceFlowTest, ReindexDialogAdvisesThenSwapsTheTableUnderTheOpenLis
               (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4")}));
 
     act(*window, "ReIndexyourdatabase1")->trigger();
+    dialog->reindexButton()->click();
+    act(*window, "ReIndexyourdatabase1")->trigger();
     EXPECT_EQ(dialog->adviceLabel()->text(),
               QStringLiteral("Your database does not need to be re-indexed at this moment."));
     dialog->closeButton()->click();
     EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(MaintenanceFlowTest, ReindexKeepsTheSongsOfListsMadeOfIds)
+{
+    addSongs(12);
+    {
+        // Gaps below the top songs, and artists in the reverse order of the IDs.
+        SongDatabase db(home.path());
+        UQuery uq(db);
+        for (const char* id : {"1", "2"}) {
+            uq.setSql(Statements::deleteById(QString::fromLatin1(id)));
+            uq.execSQL();
+        }
+        uq.setSql(QStringLiteral("update tamboro set artist = \"Z\" || artist"));
+        uq.execSQL();
+        uq.setSql(QStringLiteral("update tamboro set artist = \"A\" where ID = 12"));
+        uq.execSQL();
+    }
+    auto window = start();
+    act(*window, "Databasetop10playedsongs1")->trigger();
+    ListWindow* top = window->listWindows().value(0);
+    ASSERT_NE(top, nullptr);
+    QStringList before = column(top, ListEntry::Played);
+    before.sort();
+
+    act(*window, "ReIndexyourdatabase1")->trigger();
+    window->maintenance()->reindexDialog()->reindexButton()->click();
+    tick(*window, "RefreshListTimer");
+
+    // The same ten songs, now in the window's own sort order.
+    QStringList after = column(top, ListEntry::Played);
+    after.sort();
+    EXPECT_EQ(after, before);
+    EXPECT_TRUE(top->usrHdrs().contains(QStringLiteral("1"))); // "A" comes first now
 }
 
 // ---- Deleting ----
