@@ -20,6 +20,10 @@ int runPlayCommand(CliContext& context, const QStringList& args);
 int runExportHtmlCommand(CliContext& context, const QStringList& args);
 int runCopyCommand(CliContext& context, const QStringList& args);
 int runImportCommand(CliContext& context, const QStringList& args);
+int runCheckCommand(CliContext& context, const QStringList& args);
+int runTop10Command(CliContext& context, const QStringList& args);
+int runReindexCommand(CliContext& context, const QStringList& args);
+int runDeleteCommand(CliContext& context, const QStringList& args);
 
 // The rows of a list one per line, then its status panels, as `list` prints them.
 void printListRows(CliContext& context, const ListBuildResult& result, bool json);

@@ -118,6 +118,22 @@ Commands:
                                    Prints the file, its kind (tamboro3 or windows) and the
                                    number of songs imported; a file that is no song table or
                                    is damaged imports nothing, and the exit code is 1
+  check [--json] [--dry-run]       the existence check: the hard-disk songs whose file is
+                                   gone are deleted from the song table (none with
+                                   --dry-run); songs on a medium that is not mounted are
+                                   skipped. Prints the songs checked, missing, skipped and
+                                   deleted
+  top10 [--json]                   the ten most played songs, most played first; exit code
+                                   1 when the table holds fewer than ten
+  reindex [--json]                 number the songs 1, 2, 3, ... in artist and title order,
+                                   play counts and every other value kept; the new table
+                                   replaces the old one only when complete, and any failure
+                                   (exit code 1) leaves the old one as it was
+  delete [--json] (--ids ID,ID,... | --query SQL) [--files | --files-only]
+                                   delete the songs from the song table; with --files their
+                                   files too (to the desktop's trash where the medium has
+                                   one), with --files-only only the files. Prints the
+                                   records and files deleted
 
 Exit code: 0 when everything worked, 1 when a file given could not be read, does not
 exist or could not be written, or the command failed, 2 for a mistake in the command.
@@ -148,6 +164,10 @@ const Command commands[] = {
     {"export-html", runExportHtmlCommand},
     {"copy", runCopyCommand},
     {"import", runImportCommand},
+    {"check", runCheckCommand},
+    {"top10", runTop10Command},
+    {"reindex", runReindexCommand},
+    {"delete", runDeleteCommand},
 };
 
 } // namespace

@@ -81,6 +81,11 @@ QString selectHardDiskSongs()
     return QStringLiteral("select * from tamboro where location like \"%!\"");
 }
 
+QString selectHardDiskIdsAndFilenames()
+{
+    return QStringLiteral("select ID, filename from tamboro where location like \"%!\"");
+}
+
 QString selectDuplicate(const QString& artist, const QString& title, const QString& trackLength,
                         const QString& location)
 {
@@ -327,6 +332,25 @@ QString insertCopiedRow(const Song& row)
 {
     return QStringLiteral("insert into tamboro") + insertColumns + QLatin1Char('\n') +
            valueLine(row, playedCount(row.played));
+}
+
+QString copyAllIntoConverted()
+{
+    return QStringLiteral("insert into converted (artist, title, filename, track_length, "
+                          "location, genre, album, bitrate, frequency, comment, syear, played) "
+                          "select artist, title, filename, track_length, location, genre, album, "
+                          "bitrate, frequency, comment, syear, played from tamboro order by "
+                          "artist, title, ID");
+}
+
+QString selectIdsInCopyOrder()
+{
+    return QStringLiteral("select ID from tamboro order by artist, title, ID");
+}
+
+QString countConverted()
+{
+    return QStringLiteral("select count(*) from converted");
 }
 
 } // namespace Statements

@@ -23,6 +23,8 @@ QString selectAllById();
 QString selectTopPlayed();
 QString selectByIds(const QStringList& ids); // ID="17" form
 QString selectHardDiskSongs();
+// The existence check needs only these two columns of the hard-disk songs.
+QString selectHardDiskIdsAndFilenames();
 // Duplicate test; artist and title in stored form. `location` (medium name + marker) adds the
 // medium condition when not null.
 QString selectDuplicate(const QString& artist, const QString& title, const QString& trackLength,
@@ -93,5 +95,11 @@ QString deleteById(const QString& id);
 // (songFromRecord), its play count included. The target table numbers the row anew.
 QString insertIntoConverted(const Song& row);
 QString insertCopiedRow(const Song& row);
+// Re-indexing: every row of the song table copied into "converted" in one statement, in
+// artist and title order (ties by ID), each value as the engine holds it; the copies are
+// numbered anew. The old IDs in the order of the copy tell which new ID each row got.
+QString copyAllIntoConverted();
+QString selectIdsInCopyOrder();
+QString countConverted();
 
 } // namespace Statements

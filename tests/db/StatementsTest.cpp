@@ -200,6 +200,16 @@ const CatalogueCase catalogueCases[] = {
      "insert into tamboro (artist, title, filename, track_length, location, genre, album, "
      "bitrate, frequency, comment, syear, played)values\n(\"Ar\", \"Ti\", \"/m/f.mp3\", "
      "\"0:03:45\", \"Disk!\", \"Rock\", \"Al\", \"128\", \"44100\", \"Co\", \"1999\", 7)"},
+    {"re-index copy of the whole table", [] { return copyAllIntoConverted(); },
+     "insert into converted (artist, title, filename, track_length, location, genre, album, "
+     "bitrate, frequency, comment, syear, played) select artist, title, filename, track_length, "
+     "location, genre, album, bitrate, frequency, comment, syear, played from tamboro order by "
+     "artist, title, ID"},
+    {"re-index order of the old IDs", [] { return selectIdsInCopyOrder(); },
+     "select ID from tamboro order by artist, title, ID"},
+    {"re-index count", [] { return countConverted(); }, "select count(*) from converted"},
+    {"existence check read", [] { return selectHardDiskIdsAndFilenames(); },
+     "select ID, filename from tamboro where location like \"%!\""},
 };
 
 class CatalogueTable : public ::testing::TestWithParam<CatalogueCase>

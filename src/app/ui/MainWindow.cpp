@@ -7,6 +7,7 @@
 #include "app/ui/FastSearchCommand.h"
 #include "app/ui/LocationImportCommand.h"
 #include "app/ui/MainWindowMenus.h"
+#include "app/ui/MaintenanceCommands.h"
 #include "app/ui/OptionsDialog.h"
 #include "app/ui/ParameterCommands.h"
 #include "app/ui/PlayCommands.h"
@@ -16,8 +17,8 @@
 #include "container/EmbeddedFiles.h"
 #include "container/StartupFiles.h"
 #include "container/TFileSource.h"
-#include "export/ui/HtmlExportCommand.h"
 #include "export/ui/CopyFilesCommand.h"
+#include "export/ui/HtmlExportCommand.h"
 #include "intake/ui/AddFilesWindow.h"
 #include "intake/ui/MassRetagCommand.h"
 #include "intake/ui/TagEditorWindow.h"
@@ -183,6 +184,15 @@ void MainWindow::createWidgets()
     m_htmlExport = new HtmlExportCommand(*m_services.dialogs, this, m_gauge,
                                          [this] { return activeListWindow(); });
     m_copyFiles = new CopyFilesCommand(*m_services.dialogs, this, m_gauge);
+
+    m_maintenance =
+        new MaintenanceCommands({this, m_listContext.get(), m_mdiArea, m_services.dialogs, m_gauge,
+                                 [this] { return activeListWindow(); }},
+                                this);
+    connect(m_maintenance, &MaintenanceCommands::refreshListsRequested, this,
+            &MainWindow::refreshLists);
+    connect(m_maintenance, &MaintenanceCommands::delayedRefreshRequested, this,
+            [this] { m_refreshListTimer->start(); });
 }
 
 ListWindow* MainWindow::activeListWindow() const
@@ -220,6 +230,9 @@ void MainWindow::connectCommands()
     connect(locationImport, &LocationImportCommand::refreshListsRequested, this,
             [this] { m_refreshListTimer->start(); });
     command("Adddatafromanotherdatabase1", [locationImport] { locationImport->open(); });
+    command("Checkforexistanceoffilesonharddrives1", [this] { m_maintenance->checkExistence(); });
+    command("Databasetop10playedsongs1", [this] { m_maintenance->topTen(); });
+    command("ReIndexyourdatabase1", [this] { m_maintenance->openReindex(); });
 
     // View
     connect(m_menus->action("ID3Tageditor1"), &QAction::triggered, this,
@@ -307,6 +320,7 @@ void MainWindow::adoptListWindow(QMdiSubWindow* sub)
     connect(list, &ListWindow::copyFilesRequested, m_copyFiles, &CopyFilesCommand::run,
             Qt::UniqueConnection);
     m_playCommands->adopt(list);
+    m_maintenance->adopt(list);
 }
 
 void MainWindow::listWindowGone()

@@ -18,6 +18,7 @@ class AddFilesWindow;
 class CopyFilesCommand;
 class Gauge;
 class HtmlExportCommand;
+class MaintenanceCommands;
 class MassRetagCommand;
 class ListWindow;
 class MainWindowMenus;
@@ -57,6 +58,7 @@ public:
     AddFilesWindow* addFilesWindow() const { return m_addFiles; }
     ParameterCommands* parameterCommands() const { return m_parameters; }
     PlayCommands* playCommands() const { return m_playCommands; }
+    MaintenanceCommands* maintenance() const { return m_maintenance; }
     // What the list windows borrow from this window, for openers of new windows.
     ListContext& listContext() { return *m_listContext; }
     // File names (stored form) the last add inserted, for its user list.
@@ -160,6 +162,7 @@ private:
     HtmlExportCommand* m_htmlExport = nullptr;
     CopyFilesCommand* m_copyFiles = nullptr;
     PlayCommands* m_playCommands = nullptr;
+    MaintenanceCommands* m_maintenance = nullptr;
     TPhantom* m_phantom = nullptr;
     // The tag editor and other tool windows follow the main window to the tray and step aside
     // for modal windows.
