@@ -1,5 +1,7 @@
 #include "cli/Commands.h"
 
+#include "cli/CliSongs.h"
+
 #include "db/RQuery.h"
 #include "db/SongDatabase.h"
 #include "db/Statements.h"
@@ -32,22 +34,9 @@ int runCopyCommand(CliContext& context, const QStringList& args)
     }
 
     SongDatabase database(context.home);
-    QStringList ids;
-    QString sql;
-    if (parsed.has(idsOption)) {
-        ids = cliIdList(parsed.value(idsOption));
-        if (ids.isEmpty())
-            throw CliUsageError(QStringLiteral("--ids names no song"));
-        sql = Statements::selectByIds(ids);
-    } else {
-        sql = parsed.value(queryOption);
-        cliRequireSelect(sql);
-    }
-    RQuery query(database);
-    query.setSql(sql);
-    query.open();
-    const ListBuildResult list = buildList(query, SystemVolumes().roots(), {});
-    query.close();
+    CliSongs songs = cliSongs(database, parsed, idsOption, queryOption);
+    QStringList& ids = songs.ids;
+    const ListBuildResult& list = songs.list;
 
     // The songs in the order the IDs were given, else in the statement's.
     std::vector<const ListEntry*> rows;

@@ -1,5 +1,7 @@
 #include "cli/Commands.h"
 
+#include "cli/CliSongs.h"
+
 #include "db/RQuery.h"
 #include "db/SongDatabase.h"
 #include "db/Statements.h"
@@ -36,22 +38,9 @@ int runPlayCommand(CliContext& context, const QStringList& args)
     }
 
     SongDatabase database(context.home);
-    QStringList ids;
-    QString sql;
-    if (parsed.has(idsOption)) {
-        ids = cliIdList(parsed.value(idsOption));
-        if (ids.isEmpty())
-            throw CliUsageError(QStringLiteral("--ids names no song"));
-        sql = Statements::selectByIds(ids);
-    } else {
-        sql = parsed.value(queryOption);
-        cliRequireSelect(sql);
-    }
-    RQuery query(database);
-    query.setSql(sql);
-    query.open();
-    const ListBuildResult list = buildList(query, SystemVolumes().roots(), {});
-    query.close();
+    CliSongs songs = cliSongs(database, parsed, idsOption, queryOption);
+    QStringList& ids = songs.ids;
+    const ListBuildResult& list = songs.list;
     if (ids.isEmpty()) {
         for (const ListEntry& row : list.rows)
             ids << row.value(ListEntry::ID);
