@@ -63,7 +63,11 @@ ReindexDialog::ReindexDialog(QWidget* parent)
     layout->addWidget(description);
     layout->addWidget(adviceBox);
     layout->addLayout(buttonRow(m_reindex, m_close));
-    setFixedWidth(420);
+    // Wrapped texts of a fixed width give the layout their true height; a fixed dialog width
+    // alone leaves the layout guessing and the description cut off.
+    text->setFixedWidth(380);
+    m_advice->setFixedWidth(380);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 QColor ReindexDialog::adviceColor(Maintenance::ReindexAdvice advice)
