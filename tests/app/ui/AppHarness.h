@@ -5,6 +5,8 @@
 // and the ways a test starts the window and reaches its timers and actions.
 #include "app/ui/AppServices.h"
 #include "app/ui/MainWindow.h"
+#include "lists/ui/ListModel.h"
+#include "lists/ui/ListWindow.h"
 #include "platform/Clock.h"
 #include "settings/SettingsStore.h"
 #include "testsupport/FakeShellVerbs.h"
@@ -13,12 +15,15 @@
 #include "testsupport/TempHome.h"
 
 #include <QAction>
+#include <QItemSelectionModel>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 struct AppHarness
 {
@@ -58,6 +63,25 @@ struct AppHarness
         auto* a = window.findChild<QAction*>(QLatin1String(name));
         EXPECT_NE(a, nullptr) << name;
         return a;
+    }
+    // Selects exactly the rows `rows` of a list window, as clicks with Ctrl would.
+    static void selectRows(ListWindow& list, const std::vector<int>& rows)
+    {
+        QItemSelectionModel* selection = list.listView()->selectionModel();
+        selection->clearSelection();
+        for (int row : rows)
+            selection->select(list.model()->index(row, 0),
+                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    // The whole database in a list window (rows in artist order), with `rows` selected.
+    static ListWindow* openWholeDatabase(MainWindow& window, const std::vector<int>& rows)
+    {
+        act(window, "Wholedatabase1")->trigger();
+        ListWindow* list = window.listWindows().value(0);
+        EXPECT_NE(list, nullptr);
+        if (list)
+            selectRows(*list, rows);
+        return list;
     }
 
     TempHome home;

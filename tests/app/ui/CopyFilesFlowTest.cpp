@@ -49,11 +49,7 @@ protected:
         if (!list)
             return nullptr;
         list->windowActivated();
-        QItemSelectionModel* selection = list->listView()->selectionModel();
-        selection->clearSelection();
-        for (int row : {0, 2})
-            selection->select(list->model()->index(row, 0),
-                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        selectRows(*list, {0, 2});
         return list;
     }
 

@@ -81,14 +81,7 @@ protected:
         return values;
     }
 
-    static void select(ListWindow* list, std::initializer_list<int> rows)
-    {
-        QItemSelectionModel* selection = list->listView()->selectionModel();
-        selection->clearSelection();
-        for (int row : rows)
-            selection->select(list->model()->index(row, 0),
-                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
+    static void select(ListWindow* list, const std::vector<int>& rows) { selectRows(*list, rows); }
 
     static void requestDelete(ListWindow* list)
     {

@@ -59,22 +59,6 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-    // The whole database in a list window (rows in artist order), with `rows` selected.
-    ListWindow* openList(MainWindow& window, std::initializer_list<int> rows)
-    {
-        act(window, "Wholedatabase1")->trigger();
-        ListWindow* list = window.listWindows().value(0);
-        EXPECT_NE(list, nullptr);
-        if (!list)
-            return nullptr;
-        QItemSelectionModel* selection = list->listView()->selectionModel();
-        selection->clearSelection();
-        for (int row : rows)
-            selection->select(list->model()->index(row, 0),
-                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        return list;
-    }
-
     // Answers the window once it is open: `fill` acts on it, then "Mass re-tag!" is clicked
     // (or "Exit" when `exit`).
     void whenOpen(MainWindow& window, std::function<void(MassRetagWindow&)> fill, bool exit = false)
@@ -106,7 +90,7 @@ protected:
 TEST_F(MassRetagFlowTest, SelectedSongsChangeInTableTagsAndEveryListAfterTheTimer)
 {
     auto window = start();
-    ListWindow* list = openList(*window, {0, 2});
+    ListWindow* list = openWholeDatabase(*window, {0, 2});
     ASSERT_NE(list, nullptr);
     writeTestFile(home.file(QStringLiteral("Artists.dat")), "Abba\r\n");
     whenOpen(*window, [](MassRetagWindow& retag) {
@@ -141,7 +125,7 @@ TEST_F(MassRetagFlowTest, SelectedSongsChangeInTableTagsAndEveryListAfterTheTime
 TEST_F(MassRetagFlowTest, OneSelectedSongGetsTheDohMessageAndNoWindow)
 {
     auto window = start();
-    ListWindow* list = openList(*window, {1});
+    ListWindow* list = openWholeDatabase(*window, {1});
     ASSERT_NE(list, nullptr);
     list->action(ListWindow::Command::MassRetag)->trigger();
     ASSERT_EQ(dialogs.messages().size(), 1);
@@ -162,7 +146,7 @@ TEST_F(MassRetagFlowTest, MenuItemWithoutAListWindowDoesNothing)
 TEST_F(MassRetagFlowTest, NothingTickedKeepsTheWindowOpenWithTheMessage)
 {
     auto window = start();
-    ASSERT_NE(openList(*window, {0, 1}), nullptr);
+    ASSERT_NE(openWholeDatabase(*window, {0, 1}), nullptr);
     whenOpen(*window, [](MassRetagWindow& retag) {
         for (int row = 0; row < 5; ++row)
             retag.checkBox(row)->setChecked(false);
@@ -179,7 +163,7 @@ TEST_F(MassRetagFlowTest, NothingTickedKeepsTheWindowOpenWithTheMessage)
 TEST_F(MassRetagFlowTest, ExitStartsNothing)
 {
     auto window = start();
-    ASSERT_NE(openList(*window, {0, 1}), nullptr);
+    ASSERT_NE(openWholeDatabase(*window, {0, 1}), nullptr);
     whenOpen(
         *window, [](MassRetagWindow&) {}, true);
     act(*window, "Massretagger1")->trigger();
@@ -190,7 +174,7 @@ TEST_F(MassRetagFlowTest, ExitStartsNothing)
 TEST_F(MassRetagFlowTest, AStoppedRunSaysWhereAndTheSongsAfterItStayAsTheyWere)
 {
     auto window = start();
-    ListWindow* list = openList(*window, {0, 1, 2});
+    ListWindow* list = openWholeDatabase(*window, {0, 1, 2});
     ASSERT_NE(list, nullptr);
     // The second song's file was cut short (a copy that failed): shorter than a tag, its tag
     // cannot be read.

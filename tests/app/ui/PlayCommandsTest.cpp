@@ -24,21 +24,6 @@ namespace {
 class PlayCommandsTest : public ::testing::Test, protected AppHarness
 {
 protected:
-    ListWindow* openList(MainWindow& window, const std::vector<int>& rows)
-    {
-        act(window, "Wholedatabase1")->trigger();
-        ListWindow* list = window.listWindows().value(0);
-        EXPECT_NE(list, nullptr);
-        if (!list)
-            return nullptr;
-        QItemSelectionModel* selection = list->listView()->selectionModel();
-        selection->clearSelection();
-        for (int row : rows)
-            selection->select(list->model()->index(row, 0),
-                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        return list;
-    }
-
     static QStringList shownCounts(ListWindow& list)
     {
         QStringList counts;
@@ -82,7 +67,7 @@ TEST_P(Handoff, TheRegisteredPlayerGetsThePlaylistAndTheCountsGoUp)
     GioShellVerbs desktop;
     services.shellVerbs = &desktop;
     auto window = start();
-    ListWindow* list = openList(*window, c.selected);
+    ListWindow* list = openWholeDatabase(*window, c.selected);
     ASSERT_NE(list, nullptr);
     if (c.sortByTitle)
         list->headerClicked(1);
@@ -120,7 +105,7 @@ TEST_F(PlayCommandsTest, AMissingFileIsLeftOutAndItsCountStays)
     GioShellVerbs desktop;
     services.shellVerbs = &desktop;
     auto window = start();
-    ListWindow* list = openList(*window, {0, 1, 2});
+    ListWindow* list = openWholeDatabase(*window, {0, 1, 2});
     ASSERT_NE(list, nullptr);
     QFile::remove(paths[1]);
 
@@ -156,7 +141,7 @@ TEST_P(NoStart, SaysWhyAndCountsNothing)
     const NoStartCase& c = GetParam();
     shellVerbs.set(QString::fromUtf8(c.play), QString::fromUtf8(c.enqueue));
     auto window = start();
-    ListWindow* list = openList(*window, {0});
+    ListWindow* list = openWholeDatabase(*window, {0});
     ASSERT_NE(list, nullptr);
 
     list->action(c.command)->trigger();
@@ -187,7 +172,7 @@ TEST_F(PlayCommandsTest, WithoutARegisteredPlayerTheBuiltInPlayerPlaysTheFirstSo
     ASSERT_TRUE(QFile::copy(testDataPath(QStringLiteral("id3v1/tagged.mp3")), paths[0]));
     shellVerbs.set(QString(), QString());
     auto window = start();
-    ListWindow* list = openList(*window, {0, 2});
+    ListWindow* list = openWholeDatabase(*window, {0, 2});
     ASSERT_NE(list, nullptr);
     dialogs.queueAnswer(Dialogs::Answer::Yes);
 
