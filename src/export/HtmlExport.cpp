@@ -308,8 +308,6 @@ void writeCells(Utf8Out& out, const ListEntry& row, const Options& options)
 // them one after the other would wait for memory at every value. Touching the values of a batch
 // of rows ahead at once lets those waits overlap.
 constexpr int touchBatch = 8;
-// Where the touched characters go, so that the compiler keeps the reads.
-volatile char16_t touchSink = 0;
 
 char16_t touchRows(const std::vector<ListEntry>& rows, int from, const Options& options)
 {
@@ -455,7 +453,9 @@ qint64 MakeHTML(const std::vector<ListEntry>& rows, const QStringList& panels,
         }
         out.literal("</TABLE></CENTER>\r\n<BR>\r\n<BR>\r\n");
     }
-    touchSink = touched;
+    // The touched characters go somewhere the compiler must keep, so that it keeps the reads;
+    // a local of each call, as pages may be made on several threads at once.
+    [[maybe_unused]] volatile char16_t touchSink = touched;
     writeSummary(out, panels, options);
     out.literal("</FONT></BODY></HTML>\r\n");
 

@@ -18,7 +18,6 @@
 #include "ui/Gauge.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -227,12 +226,7 @@ void MaintenanceCommands::removeFromUserList(ListWindow& window)
     for (const int row : selected)
         members.removeAll(window.model()->entry(row).value(ListEntry::ID));
     if (int(selected.size()) == int(window.model()->entries().size()) || members.isEmpty()) {
-        window.model()->clear();
-        window.setUsrHdrs(QStringList());
-        window.setQut(QString());
-        for (int panel = 1; panel <= 4; ++panel)
-            if (auto* label = window.findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(panel)))
-                label->setText(panel == 1 ? QStringLiteral("No songs in list.") : QString());
+        window.emptyUserList();
         return;
     }
     // The songs leave the list only: the window's query names the members that are left.

@@ -394,6 +394,14 @@ void ListWindow::showNoSongs()
     }
 }
 
+void ListWindow::emptyUserList()
+{
+    m_model->clear();
+    m_usrHdrs.clear();
+    m_qut.clear();
+    setPanels({QStringLiteral("No songs in list."), QString(), QString(), QString()});
+}
+
 void ListWindow::refreshList()
 {
     if (m_qut.isEmpty())

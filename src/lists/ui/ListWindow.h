@@ -93,6 +93,9 @@ public:
     static QString loadingCaption();
     // Shows no rows, as a build of an empty result does (a list whose songs were not found).
     void showNoSongs();
+    // Empties a user list whose every song was taken out: no rows, no members, no query, and
+    // "No songs in list." as the only status text.
+    void emptyUserList();
     // Drag and drop: whether rows dragged from the window named `source` are taken here (a
     // user list other than the source), and taking them: the songs `ids` go before the
     // list's members, and the list is queried again with its sort order and filters.
