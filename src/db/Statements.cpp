@@ -353,4 +353,21 @@ QString countConverted()
     return QStringLiteral("select count(*) from converted");
 }
 
+QString selectShareSearch(const QString& foldedArtist, const QString& foldedTitle)
+{
+    QString sql = QStringLiteral("select * from tamboro where location like \"%!\"");
+    if (!foldedArtist.isEmpty())
+        sql += QStringLiteral(" and foldcontains(") + quoted(foldedArtist) +
+               QStringLiteral(", Artist)");
+    if (!foldedTitle.isEmpty())
+        sql +=
+            QStringLiteral(" and foldcontains(") + quoted(foldedTitle) + QStringLiteral(", Title)");
+    return sql + QStringLiteral(" order by artist, title, ID");
+}
+
+QString selectByFilename(const QString& filename)
+{
+    return QStringLiteral("select * from tamboro where filename = ") + quoted(filename);
+}
+
 } // namespace Statements

@@ -102,4 +102,11 @@ QString copyAllIntoConverted();
 QString selectIdsInCopyOrder();
 QString countConverted();
 
+// The personal sharing server. Its search: the hard-disk songs whose case-folded artist and
+// title contain the given forms (stored form, case-folded; an empty form adds no condition),
+// in artist and title order, ties by ID.
+QString selectShareSearch(const QString& foldedArtist, const QString& foldedTitle);
+// The rows whose stored file name is exactly `filename` (stored form), with its letter case.
+QString selectByFilename(const QString& filename);
+
 } // namespace Statements

@@ -210,6 +210,17 @@ const CatalogueCase catalogueCases[] = {
     {"re-index count", [] { return countConverted(); }, "select count(*) from converted"},
     {"existence check read", [] { return selectHardDiskIdsAndFilenames(); },
      "select ID, filename from tamboro where location like \"%!\""},
+    {"share search",
+     [] { return selectShareSearch(QStringLiteral("abba"), QStringLiteral("don|1t")); },
+     "select * from tamboro where location like \"%!\" and foldcontains(\"abba\", Artist) and "
+     "foldcontains(\"don|1t\", Title) order by artist, title, ID"},
+    {"share search, any title", [] { return selectShareSearch(QStringLiteral("abba"), QString()); },
+     "select * from tamboro where location like \"%!\" and foldcontains(\"abba\", Artist) order "
+     "by artist, title, ID"},
+    {"share search, everything", [] { return selectShareSearch(QString(), QString()); },
+     "select * from tamboro where location like \"%!\" order by artist, title, ID"},
+    {"one file name", [] { return selectByFilename(QStringLiteral("/m/f.mp3")); },
+     "select * from tamboro where filename = \"/m/f.mp3\""},
 };
 
 class CatalogueTable : public ::testing::TestWithParam<CatalogueCase>
@@ -249,6 +260,8 @@ TEST(Statements, ValuesThatWouldBreakOutOfTheirLiteralAreRefused)
             return insertSong(song);
         },
         [&] { return deleteByFilename(injection); },
+        [&] { return selectShareSearch(QStringLiteral("a"), injection); },
+        [&] { return selectByFilename(injection); },
         [&] { return selectById(QStringLiteral("1 or 1=1")); },
         [&] { return deleteById(QStringLiteral("")); },
         [&] { return selectByIds({QStringLiteral("1\"")}); },
