@@ -88,7 +88,17 @@ bench-playlist: build-release
 bench-play: build-release
 	cmake --build --preset release --target bench-play -j $(JOBS)
 
-# Copying 1,000 files of 5 MB (made for the run, 5 GB) against cp of the same files, medians Re-indexing and existence check over 100,000-song list corpus once).
+# Copying 1,000 files of 5 MB (made for the run, 5 GB) against cp of the same files, medians
+# of 5 alternating rounds.
+.PHONY: bench-copy
+bench-copy: build-release
+	cmake --build --preset release --target CopyBench -j $(JOBS)
+	./build/release/bench/CopyBench
+
+# Re-indexing and the existence check over the 100,000-song list corpus (made once).
+bench-maintenance: build-release
+	cmake --build --preset release --target MaintenanceBench -j $(JOBS)
+	./build/release/bench/MaintenanceBench
 
 format:
 	find src tests bench decoder fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
