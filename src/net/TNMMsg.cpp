@@ -116,6 +116,9 @@ QTcpSocket* SocketClient::open()
 
     m_socket = new QTcpSocket(this);
     QTcpSocket* socket = m_socket;
+    if (!LocalAddress.isNull() && LocalAddress != QHostAddress(QHostAddress::AnyIPv4) &&
+        !socket->bind(LocalAddress))
+        throw ESockError(SockErrors::textFor(socket->error()));
     socket->connectToHost(address, Port);
     waitUntil(
         [socket] {

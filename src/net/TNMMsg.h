@@ -22,6 +22,9 @@ public:
 
     // A dotted IPv4 address or a host name.
     QString Host;
+    // The address connections go out from; null or all interfaces lets the system choose. A peer
+    // answers to the address it was contacted from.
+    QHostAddress LocalAddress;
     quint16 Port = 6711;
     // Always empty in this program; a frame carries it all the same.
     QString FromName;

@@ -36,6 +36,14 @@ constexpr ValueInfo kValues[] = {
     {SettingsStore::ReadID3v2Tags, "True", Form::Flag},
     {SettingsStore::ID3v1CodePage, "Windows-1252", Form::Text},
     {SettingsStore::PlayerBar, "False", Form::Flag},
+    {SettingsStore::CentralServer, "127.0.0.1", Form::Text},
+    {SettingsStore::SharingAddress, "0.0.0.0", Form::Text},
+    {SettingsStore::PersonalServerPort, "6710", Form::Text},
+    {SettingsStore::ResultPort, "6711", Form::Text},
+    {SettingsStore::StreamPort, "6712", Form::Text},
+    {SettingsStore::InfoPort, "6713", Form::Text},
+    {SettingsStore::CentralServerPort, "6714", Form::Text},
+    {SettingsStore::CentralResultPort, "6715", Form::Text},
 };
 
 const ValueInfo& infoOf(const QString& name)

@@ -8,7 +8,7 @@
 
 #include <memory>
 
-// The user's settings: eighteen text values at the top level of one QSettings, each with a
+// The user's settings: twenty-six text values at the top level of one QSettings, each with a
 // default that a reader gets while the value is missing. Every write is flushed at once, so
 // a later start or another process sees it.
 //
@@ -39,6 +39,16 @@ public:
     static constexpr const char ID3v1CodePage[] = "ID3v1CodePage";
     // Whether the main window shows its player bar ("True") or keeps it hidden ("False").
     static constexpr const char PlayerBar[] = "PlayerBar";
+    // The sharing network: the central server's address, the address the user's own servers
+    // listen on (and connect from, when it is not all interfaces), and the port numbers.
+    static constexpr const char CentralServer[] = "CentralServer";
+    static constexpr const char SharingAddress[] = "SharingAddress";
+    static constexpr const char PersonalServerPort[] = "PersonalServerPort";
+    static constexpr const char ResultPort[] = "ResultPort";
+    static constexpr const char StreamPort[] = "StreamPort";
+    static constexpr const char InfoPort[] = "InfoPort";
+    static constexpr const char CentralServerPort[] = "CentralServerPort";
+    static constexpr const char CentralResultPort[] = "CentralResultPort";
 
     // The user's own store: QSettings("Kestrova", "Tamboro3") in the native format.
     SettingsStore();
@@ -48,7 +58,7 @@ public:
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
 
-    // The eighteen names in the order above.
+    // The twenty-six names in the order above.
     static const QStringList& names();
     static QString defaultText(const QString& name);
 

@@ -61,6 +61,14 @@ TEST_F(SettingsStoreTest, EmptyStoreYieldsEveryDefaultAndCreatesNothing)
         {"ReadID3v2Tags", "True"},
         {"ID3v1CodePage", "Windows-1252"},
         {"PlayerBar", "False"},
+        {"CentralServer", "127.0.0.1"},
+        {"SharingAddress", "0.0.0.0"},
+        {"PersonalServerPort", "6710"},
+        {"ResultPort", "6711"},
+        {"StreamPort", "6712"},
+        {"InfoPort", "6713"},
+        {"CentralServerPort", "6714"},
+        {"CentralResultPort", "6715"},
     };
     auto store = openStore();
     ASSERT_EQ(SettingsStore::names().size(), qsizetype(std::size(defaults)));
