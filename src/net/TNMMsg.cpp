@@ -111,6 +111,7 @@ QHostAddress SocketClient::resolve()
 QTcpSocket* SocketClient::open()
 {
     const QHostAddress address = resolve();
+    m_resolved = address;
     if (address.isNull() || address == QHostAddress(QHostAddress::AnyIPv4))
         throw ESockError(SockErrors::NullRemoteAddress);
 

@@ -32,6 +32,11 @@ public:
     std::chrono::milliseconds connectTimeout{10000};
     std::chrono::milliseconds replyTimeout{30000};
 
+    // Resolves the host as a connect would. Throws ESockError.
+    QHostAddress lookup() { return resolve(); }
+    // The address the host name resolved to at the last connect.
+    QHostAddress resolvedAddress() const { return m_resolved; }
+
     // Closes the connection if one is open.
     void Disconnect();
     bool connected() const;
@@ -58,6 +63,7 @@ private:
     QHostAddress resolve();
 
     QTcpSocket* m_socket = nullptr;
+    QHostAddress m_resolved;
     bool m_aborted = false;
     bool m_busy = false;
 };
