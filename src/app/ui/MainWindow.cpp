@@ -27,6 +27,7 @@
 #include "lists/ui/ListOpeners.h"
 #include "lists/ui/ListWindow.h"
 #include "lists/ui/UserListCommands.h"
+#include "net/SharingClient.h"
 #include "platform/Errors.h"
 #include "platform/Home.h"
 #include "platform/ShellVerbs.h"
@@ -166,6 +167,10 @@ void MainWindow::createWidgets()
                           [this] { return m_playStr; }, [this] { return m_enqStr; },
                           [this] { playWithBuiltInPlayer(); }},
                          this);
+
+    SharingSettings sharing;
+    guarded([&] { sharing = SharingSettings::from(*m_services.settings); });
+    m_sharing = new SharingClient(sharing, this);
 
     m_massRetag = new MassRetagCommand(m_services.home, *m_services.dialogs, this, m_gauge,
                                        [this] { return activeListWindow(); });

@@ -25,6 +25,7 @@ class MainWindowMenus;
 class OptionsDialog;
 class ParameterCommands;
 class PlayCommands;
+class SharingClient;
 class MprisService;
 class PlayerBar;
 class PlayerTransport;
@@ -68,6 +69,9 @@ public:
     // media controls drive it.
     PlayerTransport* playerTransport() const { return m_transport.get(); }
     PlayerBar* playerBar() const { return m_playerBar; }
+    // The user's side of the sharing network; its servers listen from the first search or
+    // download on.
+    SharingClient* sharing() const { return m_sharing; }
     QMenu* parameterMenu() const;
     QMenu* trayMenu() const;
 
@@ -162,6 +166,7 @@ private:
     HtmlExportCommand* m_htmlExport = nullptr;
     CopyFilesCommand* m_copyFiles = nullptr;
     PlayCommands* m_playCommands = nullptr;
+    SharingClient* m_sharing = nullptr;
     MaintenanceCommands* m_maintenance = nullptr;
     TPhantom* m_phantom = nullptr;
     // The tag editor and other tool windows follow the main window to the tray and step aside

@@ -7,6 +7,7 @@
 #include "intake/ui/TagEditorWindow.h"
 #include "lists/ui/ListModel.h"
 #include "lists/ui/ListWindow.h"
+#include "net/SharingClient.h"
 #include "platform/Clock.h"
 #include "player/TMPEGPlayer.h"
 #include "settings/SettingsStore.h"
@@ -136,11 +137,13 @@ TEST_F(MainWindowTest, StartUpState)
         bool active;
     };
     const Expected timers[] = {
-        {"Timer1", 50, true, true},       {"OtherThingsTimer", 500, true, true},
-        {"Validator", 1000, false, true}, {"Timer2", 5000, false, true},
-        {"CheckTimer", 333, false, true}, {"RefreshListTimer", 750, true, false},
-        {"ColorTimer", 750, true, false}, {"ColumnTimer", 750, true, false},
-        {"Massrename", 500, true, false},
+        {"Timer1", 50, true, true},          {"OtherThingsTimer", 500, true, true},
+        {"Validator", 1000, false, true},    {"Timer2", 5000, false, true},
+        {"CheckTimer", 333, false, true},    {"RefreshListTimer", 750, true, false},
+        {"ColorTimer", 750, true, false},    {"ColumnTimer", 750, true, false},
+        {"Massrename", 500, true, false},    {"SearchRes", 500, true, false},
+        {"EnqueueTimer", 500, true, false},  {"Later", 250, true, false},
+        {"Startdownload", 250, true, false},
     };
     for (const Expected& e : timers) {
         QTimer* t = timer(*window, e.name);
@@ -154,6 +157,8 @@ TEST_F(MainWindowTest, StartUpState)
     EXPECT_FALSE(window->findChild<QMenu*>(QStringLiteral("Internet1"))->menuAction()->isVisible());
     // The main player has its own copy of the library, apart from the home's.
     EXPECT_TRUE(window->mainPlayer()->loaded());
+    // Nothing listens for the sharing network until the user searches or downloads.
+    EXPECT_FALSE(window->sharing()->isListening());
 }
 
 TEST_F(MainWindowTest, ToolBarHintsAndDividersInOrder)
