@@ -192,9 +192,10 @@ void SharingClient::sendLater()
 
 void SharingClient::sendGetIt()
 {
-    // To the host that said it is ready, which is the host of the first download.
+    // To the host that said it is ready, for the download that host holds: with several servers
+    // in the queue, the ready one need not hold the first entry.
     m_sendingHost = m_peerAddress;
-    m_sendingTarget = m_downloads ? m_downloads->firstTarget() : QString();
+    m_sendingTarget = m_downloads ? m_downloads->targetFor(m_peerAddress) : QString();
     m_cln->Host = m_peerAddress;
     post(m_peerAddress, Verb::GetIt + m_sendingTarget);
 }

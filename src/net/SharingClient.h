@@ -22,12 +22,12 @@ public:
     virtual ~DownloadHooks() = default;
     // Whether a queued download is held by the computer at this dotted address.
     virtual bool holdsDownloadFrom(const QString& peer) const = 0;
-    // The target file of the first download; may be empty.
-    virtual QString firstTarget() const = 0;
+    // The target file of the first download this host holds; may be empty.
+    virtual QString targetFor(const QString& peer) const = 0;
     // Whether a file is being received now.
     virtual bool transferRunning() const = 0;
-    // A sender that was asked for the first download connects (main thread): the file its bytes
-    // go to. An empty answer drops the stream. The user may be asked here.
+    // A sender that was told to send connects (main thread): the file its bytes go to, which is
+    // that host's download's. An empty answer drops the stream. The user may be asked here.
     virtual QString streamTarget(const QString& peer) = 0;
 };
 

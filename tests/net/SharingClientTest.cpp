@@ -28,7 +28,7 @@ namespace {
 struct Downloads : DownloadHooks
 {
     bool holdsDownloadFrom(const QString& peer) const override { return hosts.contains(peer); }
-    QString firstTarget() const override { return target; }
+    QString targetFor(const QString&) const override { return target; }
     bool transferRunning() const override { return running; }
     QString streamTarget(const QString&) override
     {
