@@ -12,6 +12,7 @@ namespace EmbeddedFiles {
 const Definition DllContainer{"DllContainer", ".so", false, ":/embedded/DllContainer.bin"};
 const Definition DatabaseContainer{"DatabaseContainer", ".DB", false,
                                    ":/embedded/DatabaseContainer.bin"};
+const Definition DLAni{"DLAni", ".gif", false, ":/embedded/DLAniContainer.bin"};
 
 std::unique_ptr<TFileSource> load(const Definition& file, Clock& clock, const QString& tempDir)
 {

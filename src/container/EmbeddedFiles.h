@@ -23,6 +23,8 @@ struct Definition
 extern const Definition DllContainer;
 // The empty song table, written out as the user's first "tamboro.db".
 extern const Definition DatabaseContainer;
+// The download animation the downloads window plays while a file arrives.
+extern const Definition DLAni;
 
 // Makes the container of `file` and writes its file out to a temporary file. Throws
 // EInOutError when the program does not carry the image, and what TFileSource::loadFileData

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <gtest/gtest.h>
 
 namespace {
@@ -42,6 +43,23 @@ TEST(EmbeddedFiles, CarriedTemplateBecomesAnEmptySongTable)
     rq.setSql(Statements::selectAll());
     rq.open();
     EXPECT_EQ(rq.field(SongColumn::ID), QStringLiteral("1"));
+}
+
+TEST(EmbeddedFiles, CarriedAnimationIsTheDrawnClipAndPlays)
+{
+    TempHome home;
+    SystemClock clock;
+    const auto container = EmbeddedFiles::load(EmbeddedFiles::DLAni, clock, home.path());
+    ASSERT_TRUE(container->fileName().endsWith(QStringLiteral(".gif")));
+    QFile written(container->fileName());
+    QFile drawn(QStringLiteral(T3_SOURCE_DIR "/src/container/embedded/DLAni.gif"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(drawn.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), drawn.readAll());
+    QImageReader reader(container->fileName());
+    EXPECT_TRUE(reader.supportsAnimation());
+    EXPECT_GT(reader.imageCount(), 1);
+    EXPECT_EQ(reader.size(), QSize(16, 16));
 }
 
 TEST(EmbeddedFiles, CopyNeverReplacesAnExistingFile)
