@@ -28,6 +28,8 @@
 #include "lists/ui/ListWindow.h"
 #include "lists/ui/UserListCommands.h"
 #include "net/SharingClient.h"
+#include "net/ui/DownloadsCommand.h"
+#include "net/ui/DownloadsWindow.h"
 #include "platform/Errors.h"
 #include "platform/Home.h"
 #include "platform/ShellVerbs.h"
@@ -171,6 +173,7 @@ void MainWindow::createWidgets()
     SharingSettings sharing;
     guarded([&] { sharing = SharingSettings::from(*m_services.settings); });
     m_sharing = new SharingClient(sharing, this);
+    m_downloads = new DownloadsCommand(*m_sharing, *m_services.dialogs, this);
 
     m_massRetag = new MassRetagCommand(m_services.home, *m_services.dialogs, this, m_gauge,
                                        [this] { return activeListWindow(); });
@@ -250,6 +253,7 @@ void MainWindow::connectCommands()
             [this] { tileWindows(Qt::Vertical); });
     connect(m_menus->action("MinimizeAll1"), &QAction::triggered, this, &MainWindow::minimizeAll);
     command("Options1", [this] { showOptions(); });
+    command("Downloadswindow1", [this] { m_downloads->showWindow(); });
 
     // Help
     command("Versioninfo1", [this] { showAbout(); });
@@ -322,6 +326,7 @@ void MainWindow::adoptListWindow(QMdiSubWindow* sub)
     connect(list, &ListWindow::htmlPageRequested, m_htmlExport, &HtmlExportCommand::open,
             Qt::UniqueConnection);
     connect(list, &QObject::destroyed, this, &MainWindow::listWindowGone, Qt::UniqueConnection);
+    m_downloads->adopt(list);
     connect(list, &ListWindow::copyFilesRequested, m_copyFiles, &CopyFilesCommand::run,
             Qt::UniqueConnection);
     m_playCommands->adopt(list);
@@ -355,6 +360,8 @@ void MainWindow::startUp()
             EmbeddedFiles::load(EmbeddedFiles::DllContainer, *m_services.clock, m_services.tempDir);
         m_databaseContainer = EmbeddedFiles::load(EmbeddedFiles::DatabaseContainer,
                                                   *m_services.clock, m_services.tempDir);
+        m_dlAniContainer =
+            EmbeddedFiles::load(EmbeddedFiles::DLAni, *m_services.clock, m_services.tempDir);
     });
     m_timer1->start();
     scanDrives();
@@ -499,6 +506,8 @@ void MainWindow::timer1Tick()
 void MainWindow::otherThingsTick()
 {
     placeTagEditor();
+    if (m_dlAniContainer)
+        m_downloads->window()->loadAnimation(m_dlAniContainer->fileName());
 }
 
 void MainWindow::placeTagEditor()

@@ -26,6 +26,7 @@ class OptionsDialog;
 class ParameterCommands;
 class PlayCommands;
 class SharingClient;
+class DownloadsCommand;
 class MprisService;
 class PlayerBar;
 class PlayerTransport;
@@ -72,6 +73,7 @@ public:
     // The user's side of the sharing network; its servers listen from the first search or
     // download on.
     SharingClient* sharing() const { return m_sharing; }
+    DownloadsCommand* downloads() const { return m_downloads; }
     QMenu* parameterMenu() const;
     QMenu* trayMenu() const;
 
@@ -167,6 +169,7 @@ private:
     CopyFilesCommand* m_copyFiles = nullptr;
     PlayCommands* m_playCommands = nullptr;
     SharingClient* m_sharing = nullptr;
+    DownloadsCommand* m_downloads = nullptr;
     MaintenanceCommands* m_maintenance = nullptr;
     TPhantom* m_phantom = nullptr;
     // The tag editor and other tool windows follow the main window to the tray and step aside
@@ -185,6 +188,7 @@ private:
 
     std::unique_ptr<TFileSource> m_dllContainer;
     std::unique_ptr<TFileSource> m_databaseContainer;
+    std::unique_ptr<TFileSource> m_dlAniContainer;
     std::unique_ptr<QTemporaryDir> m_playerLibraryDir;
     std::unique_ptr<TMPEGPlayer> m_player;
     // Goes before the player it drives.

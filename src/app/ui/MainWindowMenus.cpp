@@ -49,6 +49,7 @@ void MainWindowMenus::createActions()
     editor->setCheckable(true);
     editor->setChecked(true);
     add("Playerbar1", QStringLiteral("&Player bar"))->setCheckable(true);
+    add("Downloadswindow1", QStringLiteral("&Downloads window"));
     add("Close1", QStringLiteral("C&lose"));
     add("TileHorizontally1", QStringLiteral("Tile &Horizontally"));
     add("TileVertically1", QStringLiteral("&Tile Vertically"));
@@ -95,6 +96,7 @@ void MainWindowMenus::createMenus()
     QMenu* view = menu("View1", QStringLiteral("&View"));
     put(view, "ID3Tageditor1");
     put(view, "Playerbar1");
+    put(view, "Downloadswindow1");
     view->addSeparator();
     put(view, "Close1");
     put(view, "TileHorizontally1");
