@@ -22,6 +22,7 @@ int runCopyCommand(CliContext& context, const QStringList& args);
 int runImportCommand(CliContext& context, const QStringList& args);
 int runCheckCommand(CliContext& context, const QStringList& args);
 int runTop10Command(CliContext& context, const QStringList& args);
+int runFetchCommand(CliContext& context, const QStringList& args);
 int runReindexCommand(CliContext& context, const QStringList& args);
 int runDeleteCommand(CliContext& context, const QStringList& args);
 

@@ -125,6 +125,9 @@ Commands:
                                    deleted
   top10 [--json]                   the ten most played songs, most played first; exit code
                                    1 when the table holds fewer than ten
+  fetch --server HOST [--bind ADDR] [--wait SECONDS] REMOTE-NAME TARGET
+                                   downloads one file from a personal server through its
+                                   queue; the file appears as TARGET only when whole
   reindex [--json]                 number the songs 1, 2, 3, ... in artist and title order,
                                    play counts and every other value kept; the new table
                                    replaces the old one only when complete, and any failure
@@ -168,6 +171,7 @@ const Command commands[] = {
     {"top10", runTop10Command},
     {"reindex", runReindexCommand},
     {"delete", runDeleteCommand},
+    {"fetch", runFetchCommand},
 };
 
 } // namespace
