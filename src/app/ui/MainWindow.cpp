@@ -28,6 +28,7 @@
 #include "lists/ui/ListWindow.h"
 #include "lists/ui/UserListCommands.h"
 #include "net/SharingClient.h"
+#include "net/ui/InternetSearchCommand.h"
 #include "platform/Errors.h"
 #include "platform/Home.h"
 #include "platform/ShellVerbs.h"
@@ -251,6 +252,13 @@ void MainWindow::connectCommands()
     connect(m_menus->action("MinimizeAll1"), &QAction::triggered, this, &MainWindow::minimizeAll);
     command("Options1", [this] { showOptions(); });
 
+    // Internet
+    auto* internet =
+        new InternetSearchCommand({this, m_listContext.get(), m_mdiArea, m_sharing,
+                                   m_services.dialogs, m_services.settings, m_services.home},
+                                  this);
+    command("SearchanInternetbasedPersonalTamboroServer1", [internet] { internet->open(); });
+
     // Help
     command("Versioninfo1", [this] { showAbout(); });
 
@@ -366,7 +374,6 @@ void MainWindow::startUp()
     loadMainPlayer();
     m_otherThingsTimer->start();
     m_quitRequested = false;
-    // The Internet commands stay as the layout made them, hidden: nothing shows them yet.
 
     m_validator->start();
     m_timer2->start();
