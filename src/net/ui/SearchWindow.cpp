@@ -63,6 +63,8 @@ SearchWindow::SearchWindow(SharingClient& sharing, Dialogs& dialogs, const Setti
     setObjectName(QStringLiteral("Form16"));
     setWindowTitle(QStringLiteral("Search Internet"));
     setWindowIcon(Icons::get(Icons::Id::InternetSearch));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(250, 277);
 
     QGroupBox* information = group("GroupBox1", QStringLiteral(" Information "), this);
@@ -73,6 +75,10 @@ SearchWindow::SearchWindow(SharingClient& sharing, Dialogs& dialogs, const Setti
                                         "EXPERIMENTAL."),
                          information);
     text->setWordWrap(true);
+    // The notice is read once; a smaller face lets it fit the fixed window whole.
+    QFont small = text->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    text->setFont(small);
     auto* informationLayout = new QVBoxLayout(information);
     informationLayout->setContentsMargins(6, 2, 6, 4);
     informationLayout->addWidget(text);
