@@ -144,11 +144,9 @@ SearchWindow::SearchWindow(SharingClient& sharing, Dialogs& dialogs, const Setti
     m_searchButton->setToolTip(centralServer());
 }
 
-SearchWindow::~SearchWindow()
-{
-    if (m_searching)
-        m_sharing.cancelSearch();
-}
+// The main window's sharing client may already be gone when the program ends: a search still
+// out then is no longer anybody's business.
+SearchWindow::~SearchWindow() = default;
 
 QString SearchWindow::contactErrorText()
 {

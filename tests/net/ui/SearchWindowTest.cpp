@@ -15,6 +15,7 @@
 #include "testsupport/TempHome.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -154,6 +155,17 @@ TEST_F(SearchWindowTest, ShowsItsLayoutAndTheHistorySortedWithTheFirstEntryChose
     window.show();
     EXPECT_TRUE(window.artist().isEmpty());
     EXPECT_EQ(button()->toolTip(), QStringLiteral("127.0.0.1"));
+}
+
+TEST_F(SearchWindowTest, AHistoryThatCannotBeReadIsReportedAndTheBoxStartsEmpty)
+{
+    ASSERT_TRUE(QDir().mkpath(historyFile()));
+    window.show();
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_EQ(dialogs.messages().front().kind, Dialogs::Kind::Error);
+    EXPECT_TRUE(dialogs.messages().front().text.contains(ServerHistory::fileName));
+    EXPECT_TRUE(window.servers().isEmpty());
+    EXPECT_TRUE(isReady());
 }
 
 struct HistoryCase
