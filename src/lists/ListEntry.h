@@ -26,6 +26,8 @@ struct ListEntry
     QString caption;
     std::array<QString, subCount> sub;
     bool available = false; // row image 0 when true, 1 when not
+    // Row image 6 instead: a file on another computer, found by an Internet search.
+    bool remote = false;
 
     const QString& value(Sub which) const { return sub[which]; }
 };

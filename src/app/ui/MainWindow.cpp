@@ -30,6 +30,7 @@
 #include "net/SharingClient.h"
 #include "net/ui/DownloadsCommand.h"
 #include "net/ui/DownloadsWindow.h"
+#include "net/ui/InternetSearchCommand.h"
 #include "platform/Errors.h"
 #include "platform/Home.h"
 #include "platform/ShellVerbs.h"
@@ -255,6 +256,13 @@ void MainWindow::connectCommands()
     command("Options1", [this] { showOptions(); });
     command("Downloadswindow1", [this] { m_downloads->showWindow(); });
 
+    // Internet
+    auto* internet =
+        new InternetSearchCommand({this, m_listContext.get(), m_mdiArea, m_sharing,
+                                   m_services.dialogs, m_services.settings, m_services.home},
+                                  this);
+    command("SearchanInternetbasedPersonalTamboroServer1", [internet] { internet->open(); });
+
     // Help
     command("Versioninfo1", [this] { showAbout(); });
 
@@ -373,7 +381,6 @@ void MainWindow::startUp()
     loadMainPlayer();
     m_otherThingsTimer->start();
     m_quitRequested = false;
-    // The Internet commands stay as the layout made them, hidden: nothing shows them yet.
 
     m_validator->start();
     m_timer2->start();

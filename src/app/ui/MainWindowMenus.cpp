@@ -115,7 +115,6 @@ void MainWindowMenus::createMenus()
 
     QMenu* internet = menu("Internet1", QStringLiteral("&Internet"));
     put(internet, "SearchanInternetbasedPersonalTamboroServer1");
-    internet->menuAction()->setVisible(false);
 
     QMenu* help = menu("Help1", QStringLiteral("&Help"));
     put(help, "Versioninfo1");
@@ -191,12 +190,11 @@ void MainWindowMenus::createToolBar()
         QStringLiteral("Add information from another database about the changable/remote mediums"),
         menuItem("Adddatafromanotherdatabase1"));
     divider();
-    // The Internet commands: part of the layout, hidden.
+    // The Internet commands: the personal server ships with the program, so they are shown.
     button(QStringLiteral("Search an Internet based Personal Tamboro Server and download files"),
-           menuItem("SearchanInternetbasedPersonalTamboroServer1"))
-        ->setVisible(false);
+           menuItem("SearchanInternetbasedPersonalTamboroServer1"));
     button(QString())->setVisible(false);
-    divider()->setVisible(false);
+    divider();
     button(QStringLiteral("View version info"), menuItem("Versioninfo1"));
 }
 

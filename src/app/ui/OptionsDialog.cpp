@@ -248,6 +248,16 @@ QWidget* OptionsDialog::buildOtherPage()
     tagsLayout->addLayout(codePageLine);
     tagsLayout->addWidget(m_codePageNote);
 
+    auto* internet = new QGroupBox(QStringLiteral(" Internet "), page);
+    internet->setObjectName(QStringLiteral("InternetGroup"));
+    m_centralServer = new QLineEdit(internet);
+    m_centralServer->setObjectName(QStringLiteral("CentralServerEdit"));
+    auto* centralLabel = new QLabel(QStringLiteral("Central server:"), internet);
+    centralLabel->setBuddy(m_centralServer);
+    auto* internetLayout = new QHBoxLayout(internet);
+    internetLayout->addWidget(centralLabel);
+    internetLayout->addWidget(m_centralServer, 1);
+
     auto* reset = new QPushButton(QStringLiteral("Reset to default"), page);
     reset->setObjectName(QStringLiteral("ResetOther"));
     reset->setAutoDefault(false);
@@ -257,6 +267,7 @@ QWidget* OptionsDialog::buildOtherPage()
     layout->addWidget(other);
     layout->addWidget(tags);
     layout->addWidget(history);
+    layout->addWidget(internet);
     layout->addWidget(reset, 0, Qt::AlignRight);
     layout->addStretch();
     return page;
@@ -295,6 +306,7 @@ void OptionsDialog::formActivate()
     m_codePageNote->setVisible(!note.isEmpty());
 
     m_clearCache->setEnabled(QFile::exists(QDir(m_home).filePath(kCacheFile)));
+    m_centralServer->setText(m_settings.text(latin1(SettingsStore::CentralServer)));
 }
 
 QString OptionsDialog::applyTagCodePage(const SettingsStore& settings)
@@ -407,6 +419,7 @@ void OptionsDialog::resetOther()
     m_readId3v2->setChecked(true);
     m_codePage->setCurrentIndex(
         m_codePage->findText(latin1(SingleByteCodePage::DefaultName), Qt::MatchFixedString));
+    m_centralServer->setText(SettingsStore::defaultText(latin1(SettingsStore::CentralServer)));
 }
 
 void OptionsDialog::sortAlbumsClicked(bool checked)
@@ -430,8 +443,14 @@ void OptionsDialog::clearParameterCache()
 
 void OptionsDialog::applyAndClose()
 {
+    const QString centralServer = m_centralServer->text().trimmed();
+    if (centralServer.isEmpty() || centralServer.contains(QLatin1Char(' '))) {
+        reportError(QStringLiteral("The central server must be an address or a host name, such "
+                                   "as 127.0.0.1."));
+        return;
+    }
     const bool stored = ErrorBoundary::run(
-        [this] {
+        [this, &centralServer] {
             m_settings.setColor(latin1(SettingsStore::BackColor), m_backColor);
             m_settings.setColor(latin1(SettingsStore::FontColor), m_fontColor);
             m_settings.setText(latin1(SettingsStore::Font), FontFace::faceName(m_fontEdit->text()));
@@ -446,6 +465,7 @@ void OptionsDialog::applyAndClose()
             m_settings.setText(latin1(SettingsStore::FastSearchParam), fastSearch);
             m_settings.setFlag(latin1(SettingsStore::ReadID3v2Tags), m_readId3v2->isChecked());
             m_settings.setText(latin1(SettingsStore::ID3v1CodePage), m_codePage->currentText());
+            m_settings.setText(latin1(SettingsStore::CentralServer), centralServer);
             applyTagCodePage(m_settings);
         },
         m_dialogs);

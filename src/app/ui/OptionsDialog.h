@@ -19,7 +19,8 @@ class SettingsStore;
 
 // The Options dialog (Form8): colours and font of the list windows, their columns, the album
 // sort rules, the FastSearch join word, removing the cache of parameter requests, and how tags
-// are read (ID3v2 tags of files without an ID3v1 tag, the code page of ID3v1 text). The
+// are read (ID3v2 tags of files without an ID3v1 tag, the code page of ID3v1 text), and the
+// central server of Internet searches. The
 // dialog lives as long as the program and is shown modally; every time it is shown it loads
 // the settings afresh, and only OK writes them back (the font colour is the exception: picking
 // one stores it at once).
@@ -93,4 +94,5 @@ private:
     QCheckBox* m_readId3v2 = nullptr;
     QComboBox* m_codePage = nullptr;
     QLabel* m_codePageNote = nullptr;
+    QLineEdit* m_centralServer = nullptr;
 };

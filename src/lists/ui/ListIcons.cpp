@@ -22,6 +22,11 @@ QIcon rowImage(bool available)
     return Icons::get(available ? Icons::Id::RowAvailable : Icons::Id::RowNotAvailable);
 }
 
+QIcon remoteRowImage()
+{
+    return Icons::get(Icons::Id::MediumNetwork);
+}
+
 QIcon headerImage(bool descending)
 {
     return Icons::get(descending ? Icons::Id::SortDown : Icons::Id::SortUp);

@@ -16,6 +16,8 @@ enum class Kind {
 QIcon listIcon(Kind kind);
 // Row image 0 (available) or 1 (not available).
 QIcon rowImage(bool available);
+// Row image 6: a file on another computer.
+QIcon remoteRowImage();
 // Header image 4 (ascending) or 5 (descending).
 QIcon headerImage(bool descending);
 

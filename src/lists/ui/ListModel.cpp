@@ -50,7 +50,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
         return value(entry, index.column());
     case Qt::DecorationRole:
         if (index.column() == 0)
-            return rowIcon(entry.available);
+            return entry.remote ? remoteIcon() : rowIcon(entry.available);
         break;
     default:
         break;
@@ -163,6 +163,13 @@ void ListModel::clearHeaderImages()
 {
     for (int column = 0; column < columns; ++column)
         setHeaderImage(column, HeaderImage::None);
+}
+
+const QIcon& ListModel::remoteIcon() const
+{
+    if (m_remoteIcon.isNull())
+        m_remoteIcon = ListIcons::remoteRowImage();
+    return m_remoteIcon;
 }
 
 const QIcon& ListModel::rowIcon(bool available) const

@@ -54,6 +54,7 @@ public:
 
 private:
     const QIcon& rowIcon(bool available) const;
+    const QIcon& remoteIcon() const;
 
     std::vector<ListEntry> m_entries;
     QString m_dragSource;
@@ -61,6 +62,7 @@ private:
     // Made on first use: a model may exist before the application's style does.
     mutable QIcon m_availableIcon;
     mutable QIcon m_missingIcon;
+    mutable QIcon m_remoteIcon;
     mutable QIcon m_ascendingIcon;
     mutable QIcon m_descendingIcon;
 };

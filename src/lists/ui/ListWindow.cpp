@@ -260,6 +260,32 @@ QMenu* ListWindow::contextMenu() const
     return m_useDownloadMenu ? m_popupMenu2 : m_popupMenu1;
 }
 
+void ListWindow::setHeaderSorting(bool on)
+{
+    m_view->header()->setSectionsClickable(on);
+}
+
+void ListWindow::setMultipleSelection(bool on)
+{
+    m_view->setSelectionMode(on ? QAbstractItemView::ExtendedSelection
+                                : QAbstractItemView::SingleSelection);
+}
+
+void ListWindow::setRowDragging(bool on)
+{
+    m_view->setDragEnabled(on);
+}
+
+void ListWindow::setFilterPanelVisible(bool on)
+{
+    m_topPanel->setVisible(on);
+}
+
+void ListWindow::setHideBoxEnabled(bool on)
+{
+    m_hideBox->setEnabled(on);
+}
+
 bool ListWindow::isUserList() const
 {
     return caption().contains(QLatin1String("User List "));

@@ -138,6 +138,15 @@ public:
     // Internet search results use the menu with the single item "Download" instead.
     void setDownloadMenu(bool on) { m_useDownloadMenu = on; }
     QMenu* contextMenu() const;
+    // What a window of search results switches off: sorting by a header click, selecting more
+    // than one row, dragging rows out, the filter panel and the hide box.
+    void setHeaderSorting(bool on);
+    void setMultipleSelection(bool on);
+    void setRowDragging(bool on);
+    void setFilterPanelVisible(bool on);
+    void setHideBoxEnabled(bool on);
+    // Status panel texts set by the window's opener, index 0 to 3.
+    void setPanelTexts(const QStringList& texts) { setPanels(texts); }
 
 signals:
     void playRequested(ListWindow* window);

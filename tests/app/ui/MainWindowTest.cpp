@@ -154,7 +154,8 @@ TEST_F(MainWindowTest, StartUpState)
     }
     EXPECT_TRUE(act(*window, "ID3Tageditor1")->isChecked());
     EXPECT_FALSE(act(*window, "SaveUserList1")->isEnabled());
-    EXPECT_FALSE(window->findChild<QMenu*>(QStringLiteral("Internet1"))->menuAction()->isVisible());
+    // The personal server ships with the program: its commands are shown.
+    EXPECT_TRUE(window->findChild<QMenu*>(QStringLiteral("Internet1"))->menuAction()->isVisible());
     // The main player has its own copy of the library, apart from the home's.
     EXPECT_TRUE(window->mainPlayer()->loaded());
     // Nothing listens for the sharing network until the user searches or downloads.
@@ -194,10 +195,9 @@ TEST_F(MainWindowTest, ToolBarHintsAndDividersInOrder)
         QStringLiteral("Mass re-tagger (re-tag multiple files simultaniously)"),
         QStringLiteral("Add information from another database about the changable/remote mediums"),
         QStringLiteral("|"),
-        QStringLiteral(
-            "(hidden) Search an Internet based Personal Tamboro Server and download files"),
+        QStringLiteral("Search an Internet based Personal Tamboro Server and download files"),
         QStringLiteral("(hidden) "),
-        QStringLiteral("(hidden) |"),
+        QStringLiteral("|"),
         QStringLiteral("View version info"),
     };
     EXPECT_EQ(layout, expected);

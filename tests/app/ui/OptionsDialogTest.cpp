@@ -1,6 +1,7 @@
 #include "app/ui/OptionsDialog.h"
 #include "intake/TMP3Info.h"
 #include "settings/SettingsStore.h"
+#include "testsupport/CaseNames.h"
 #include "testsupport/ScriptedDialogs.h"
 #include "testsupport/TempHome.h"
 
@@ -433,5 +434,57 @@ TEST_F(OptionsTagTest, UnavailableCodePageFallsBackToWindows1252WithANote)
     EXPECT_FALSE(note()->isHidden());
     EXPECT_TRUE(note()->text().contains("No-Such-Page")) << note()->text().toStdString();
 }
+
+} // namespace
+
+namespace {
+
+// The central server of Internet searches: shown with the default, stored on OK without the
+// spaces around it; a text that names no server is refused and nothing is written.
+struct CentralServerCase
+{
+    const char* name;
+    const char* typed;
+    const char* stored; // null: refused
+};
+
+const CentralServerCase centralServerCases[] = {
+    {"address kept without spaces", "  10.1.2.3 ", "10.1.2.3"},
+    {"host name", "central.example", "central.example"},
+    {"empty refused", "  ", nullptr},
+    {"two words refused", "central server", nullptr},
+};
+
+class OptionsCentralServer : public OptionsDialogTest,
+                             public ::testing::WithParamInterface<CentralServerCase>
+{};
+
+TEST_P(OptionsCentralServer, OkStoresAServerAndRefusesAnythingElse)
+{
+    const CentralServerCase& c = GetParam();
+    OptionsDialog& dialog = open();
+    auto* edit = find<QLineEdit>("CentralServerEdit");
+    EXPECT_EQ(edit->text(), "127.0.0.1");
+    edit->setText(QString::fromLatin1(c.typed));
+    if (!c.stored)
+        m_dialogs.queueAnswer(Answer::Ok);
+    click("OkButton");
+    if (c.stored) {
+        EXPECT_EQ(stored("CentralServer"), c.stored);
+        EXPECT_FALSE(dialog.isVisible());
+        open();
+        EXPECT_EQ(edit->text(), c.stored);
+        click("ResetOther");
+        EXPECT_EQ(edit->text(), "127.0.0.1");
+    } else {
+        ASSERT_EQ(m_dialogs.messages().size(), 1);
+        EXPECT_EQ(m_dialogs.messages().front().kind, Kind::Error);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(stored("CentralServer"), "<missing>");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(OptionsDialog, OptionsCentralServer,
+                         ::testing::ValuesIn(centralServerCases), RowName());
 
 } // namespace
