@@ -1,11 +1,10 @@
 #include "net/ui/DownloadsCommand.h"
 
-#include "db/TextCodec.h"
 #include "lists/ListEntry.h"
 #include "lists/ui/ListModel.h"
 #include "lists/ui/ListWindow.h"
 #include "net/DownloadQueue.h"
-#include "net/ShareCatalogue.h"
+#include "net/SearchResults.h"
 #include "net/ui/DownloadsWindow.h"
 #include "platform/Errors.h"
 #include "ui/Dialogs.h"
@@ -75,18 +74,14 @@ void DownloadsCommand::download(ListWindow* list)
     if (rows.empty())
         return;
     const ListEntry& row = list->model()->entry(rows.front());
-    const QString shown = row.value(ListEntry::Filename);
-    QString from = row.value(ListEntry::Location);
-    from.chop(1); // the remote medium's marker
-    const QString target = chooseTarget(namePart(shown));
+    const QString target = chooseTarget(namePart(row.value(ListEntry::Filename)));
     if (target.isEmpty()) {
         // Nothing added; the downloads already waiting go on.
         m_queue->requestIfWaiting();
         return;
     }
     try {
-        // The server knows the file by its name in the form its song table keeps it.
-        m_queue->add({ShareCatalogue::wireText(TextCodec::reFilter(shown)), from, target});
+        m_queue->add({SearchResults::remoteFileName(row), SearchResults::serverOf(row), target});
     } catch (...) {
         m_dialogs.message(Dialogs::Kind::Error, currentErrorText());
     }
