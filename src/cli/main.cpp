@@ -134,6 +134,19 @@ Commands:
                                    files too (to the desktop's trash where the medium has
                                    one), with --files-only only the files. Prints the
                                    records and files deleted
+  share [--bind ADDR] [--port N] [--central HOST]
+                                   the personal sharing server: answers other users'
+                                   searches of this home's hard-disk songs and sends the
+                                   files they ask for, until SIGINT or SIGTERM; listens on
+                                   ADDR (all interfaces unless given) port N (6710); with
+                                   --central it registers with that central server every
+                                   minute. Logs each request on stderr; exit code 1 when
+                                   the port is taken
+  central [--bind ADDR] [--port N] [--peer ADDR[:PORT]]...
+                                   the central sharing server: passes users' searches on to
+                                   the personal servers that registered with it and those
+                                   named with --peer (port 6710 unless given) and answers
+                                   with their records; listens on port N (6714) and 6715
 
 Exit code: 0 when everything worked, 1 when a file given could not be read, does not
 exist or could not be written, or the command failed, 2 for a mistake in the command.
@@ -168,6 +181,8 @@ const Command commands[] = {
     {"top10", runTop10Command},
     {"reindex", runReindexCommand},
     {"delete", runDeleteCommand},
+    {"share", runShareCommand},
+    {"central", runCentralCommand},
 };
 
 } // namespace
