@@ -181,6 +181,11 @@ struct RefusedCase
     std::function<QString(ShareHome&)> request;
 };
 
+void PrintTo(const RefusedCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class PersonalServerRefuses : public PersonalServerTest,
                               public ::testing::WithParamInterface<RefusedCase>
 {};
