@@ -264,6 +264,7 @@ TEST_F(PersonalServerTest, AnOfferThatIsNeverAnsweredIsDroppedAndTheQueueMovesOn
     SharingPeer silent;
     SharingPeer next;
     EXPECT_EQ(post(silent, QStringLiteral("DOWNLOAD$") + dancingQueen), kOk);
+    ASSERT_TRUE(eventually([&] { return silent.received(6711, "INCOMING$").size() == 1; }));
     EXPECT_EQ(post(next, QStringLiteral("DOWNLOAD$") + waterloo), kOk);
     ASSERT_TRUE(eventually([&] { return next.received(6711, "INCOMING$").size() == 1; }));
     EXPECT_TRUE(logged(QStringLiteral("dropped: no answer to INCOMING$")));
