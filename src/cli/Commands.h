@@ -25,6 +25,8 @@ int runTop10Command(CliContext& context, const QStringList& args);
 int runFetchCommand(CliContext& context, const QStringList& args);
 int runReindexCommand(CliContext& context, const QStringList& args);
 int runDeleteCommand(CliContext& context, const QStringList& args);
+int runShareCommand(CliContext& context, const QStringList& args);
+int runCentralCommand(CliContext& context, const QStringList& args);
 
 // The rows of a list one per line, then its status panels, as `list` prints them.
 void printListRows(CliContext& context, const ListBuildResult& result, bool json);

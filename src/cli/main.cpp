@@ -125,9 +125,6 @@ Commands:
                                    deleted
   top10 [--json]                   the ten most played songs, most played first; exit code
                                    1 when the table holds fewer than ten
-  fetch --server HOST [--bind ADDR] [--wait SECONDS] REMOTE-NAME TARGET
-                                   downloads one file from a personal server through its
-                                   queue; the file appears as TARGET only when whole
   reindex [--json]                 number the songs 1, 2, 3, ... in artist and title order,
                                    play counts and every other value kept; the new table
                                    replaces the old one only when complete, and any failure
@@ -137,6 +134,22 @@ Commands:
                                    files too (to the desktop's trash where the medium has
                                    one), with --files-only only the files. Prints the
                                    records and files deleted
+  share [--bind ADDR] [--port N] [--central HOST]
+                                   the personal sharing server: answers other users'
+                                   searches of this home's hard-disk songs and sends the
+                                   files they ask for, until SIGINT or SIGTERM; listens on
+                                   ADDR (all interfaces unless given) port N (6710); with
+                                   --central it registers with that central server every
+                                   minute. Logs each request on stderr; exit code 1 when
+                                   the port is taken
+  central [--bind ADDR] [--port N] [--peer ADDR[:PORT]]...
+                                   the central sharing server: passes users' searches on to
+                                   the personal servers that registered with it and those
+                                   named with --peer (port 6710 unless given) and answers
+                                   with their records; listens on port N (6714) and 6715
+  fetch --server HOST [--bind ADDR] [--wait SECONDS] REMOTE-NAME TARGET
+                                   downloads one file from a personal server through its
+                                   queue; the file appears as TARGET only when whole
 
 Exit code: 0 when everything worked, 1 when a file given could not be read, does not
 exist or could not be written, or the command failed, 2 for a mistake in the command.
@@ -171,6 +184,8 @@ const Command commands[] = {
     {"top10", runTop10Command},
     {"reindex", runReindexCommand},
     {"delete", runDeleteCommand},
+    {"share", runShareCommand},
+    {"central", runCentralCommand},
     {"fetch", runFetchCommand},
 };
 
