@@ -218,16 +218,25 @@ void DownloadQueue::resetCurrent()
 void DownloadQueue::enqueued(const QString& message, const QString& peer)
 {
     emit showRequested();
-    if (m_entries.isEmpty())
-        return;
     const QString name = message.mid(Verb::Enqueued.size());
+    // The request the server queued; the queue message of a download that has ended meanwhile
+    // (its file can arrive before the message's timer fires) finds none and changes nothing.
+    qsizetype queued = -1;
+    for (qsizetype i = 0; i < m_entries.size() && queued < 0; ++i) {
+        const DownloadEntry& entry = m_entries[i];
+        if (entry.download == name &&
+            (entry.from == peer || m_resolved.value(entry.from) == peer))
+            queued = i;
+    }
+    if (queued < 0)
+        return;
     m_current.fromIp = peer;
     m_current.toFile = name;
     m_current.status = QStringLiteral("Remotely queued");
     emit currentChanged();
-    // The queued request moves from the head to the end and keeps its target file.
-    m_entries.append({name, peer, m_entries.first().toFile});
-    m_entries.removeFirst();
+    // The queued request moves to the end and keeps its target file.
+    const DownloadEntry moved = m_entries.takeAt(queued);
+    m_entries.append({name, peer, moved.toFile});
     emit entriesChanged();
     const DownloadEntry& first = m_entries.first();
     if (first.download == name && first.from == peer)

@@ -117,3 +117,21 @@ TEST(DownloadQueue, AnUnreachableServersEntryGoesAndTheNextIsRequested)
     ASSERT_EQ(fixture.queue.entries().size(), 2);
     EXPECT_EQ(fixture.queue.entries()[0].download, QStringLiteral("/b.mp3"));
 }
+
+TEST(DownloadQueue, AQueueMessageForNoWaitingRequestMovesNothing)
+{
+    QueueFixture fixture;
+    Server first, second;
+    fixture.queue.add({QStringLiteral("/a.mp3"), first.name(), QStringLiteral("/tmp/a.mp3")});
+    fixture.queue.add({QStringLiteral("/b.mp3"), second.name(), QStringLiteral("/tmp/b.mp3")});
+    ASSERT_TRUE(eventually([&] { return first.received.size() == 1; }));
+    const QList<DownloadEntry> before = fixture.queue.entries();
+
+    // A file of this server that is no longer waiting here (it came before its message).
+    QSignalSpy shown(&fixture.queue, &DownloadQueue::showRequested);
+    first.post(fixture.address, QStringLiteral("ENQUEUED$/done.mp3"));
+    ASSERT_TRUE(eventually([&] { return shown.size() == 1; }));
+    EXPECT_EQ(fixture.queue.entries(), before);
+    spinFor(400ms);
+    EXPECT_TRUE(second.received.isEmpty());
+}
