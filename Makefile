@@ -116,3 +116,11 @@ bench-share-search: build-release
 bench-share: build-release
 	cmake --build --preset release --target ShareSearchNetBench -j $(JOBS)
 	./build/release/bench/ShareSearchNetBench
+# The message layer on loopback: a 1 GB stream (a file made for the run, then removed) received
+# to disk against a plain socket pair, with the receiver's peak memory, medians of 5 alternating
+# rounds; and 1,000 messages posted one after another, one connection each.
+.PHONY: bench-net
+bench-net: build-release
+	cmake --build --preset release --target NetStreamBench NetMessageBench -j $(JOBS)
+	./build/release/bench/NetStreamBench
+	./build/release/bench/NetMessageBench
