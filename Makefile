@@ -116,6 +116,7 @@ bench-share-search: build-release
 bench-share: build-release
 	cmake --build --preset release --target ShareSearchNetBench -j $(JOBS)
 	./build/release/bench/ShareSearchNetBench
+
 # The message layer on loopback: a 1 GB stream (a file made for the run, then removed) received
 # to disk against a plain socket pair, with the receiver's peak memory, medians of 5 alternating
 # rounds; and 1,000 messages posted one after another, one connection each.
