@@ -1,4 +1,5 @@
 #include "net/CentralServer.h"
+#include "net/SharingSettings.h"
 
 #include "net/Outbox.h"
 #include "net/ServerLog.h"
@@ -11,21 +12,6 @@
 using ServerLog::field;
 
 namespace {
-
-bool isSpecific(const QHostAddress& address)
-{
-    return !address.isNull() && address != QHostAddress(QHostAddress::AnyIPv4) &&
-           address != QHostAddress(QHostAddress::Any) &&
-           address != QHostAddress(QHostAddress::AnyIPv6);
-}
-
-// The dotted form a peer's address is known by.
-QString keyOf(const QHostAddress& address)
-{
-    bool ok = false;
-    const quint32 v4 = address.toIPv4Address(&ok);
-    return ok ? QHostAddress(v4).toString() : address.toString();
-}
 
 // The whole records of an answer, each with its ten fields and their ends.
 QStringList recordsOf(const QString& text)
@@ -59,7 +45,7 @@ CentralServer::CentralServer(Options options, QObject* parent)
     m_requests->Port = m_options.port;
     m_results->BindAddress = m_options.bindAddress;
     m_results->Port = m_options.ports.centralResultPort;
-    if (isSpecific(m_options.bindAddress))
+    if (isSpecificAddress(m_options.bindAddress))
         m_outbox->localAddress = m_options.bindAddress;
     m_outbox->connectTimeout = m_options.connectTimeout;
     m_outbox->replyTimeout = m_options.replyTimeout;
@@ -91,7 +77,7 @@ bool CentralServer::start()
     for (TNMMSGServ* server : {m_requests.get(), m_results.get()}) {
         if (!server->listen()) {
             m_error = QStringLiteral("%1:%2: %3")
-                          .arg(keyOf(server->BindAddress))
+                          .arg(dottedAddress(server->BindAddress))
                           .arg(server->Port)
                           .arg(server->errorString());
             stop();
@@ -124,7 +110,7 @@ QStringList CentralServer::knownServers()
 {
     QStringList known;
     for (const Peer& peer : m_options.peers)
-        known << QStringLiteral("%1:%2").arg(keyOf(peer.address)).arg(peer.port);
+        known << QStringLiteral("%1:%2").arg(dottedAddress(peer.address)).arg(peer.port);
     for (auto it = m_registered.begin(); it != m_registered.end();) {
         if (it->second.second.elapsed() > m_options.registrationLifetime.count()) {
             log(it->first, Verb::Register, QString(), QStringLiteral("forgotten: no registration"));
@@ -135,7 +121,7 @@ QStringList CentralServer::knownServers()
         // A server named on the command line is asked once, at the port given there.
         const bool fixed =
             std::any_of(m_options.peers.begin(), m_options.peers.end(),
-                        [&it](const Peer& p) { return keyOf(p.address) == it->first; });
+                        [&it](const Peer& p) { return dottedAddress(p.address) == it->first; });
         if (!fixed)
             known << entry;
         ++it;
@@ -254,7 +240,7 @@ QString CentralServer::collect(const std::vector<std::pair<QHostAddress, QString
     std::vector<QString> prefixes;
     for (const auto& [address, text] : answers) {
         records.push_back(recordsOf(text));
-        prefixes.push_back(keyOf(address) + QLatin1Char(';'));
+        prefixes.push_back(dottedAddress(address) + QLatin1Char(';'));
     }
     QString message = Verb::SearchResults;
     qsizetype bytes = message.toUtf8().size();

@@ -9,21 +9,6 @@
 
 namespace {
 
-QString dotted(const QHostAddress& address)
-{
-    bool ok = false;
-    const quint32 v4 = address.toIPv4Address(&ok);
-    return ok ? QHostAddress(v4).toString() : address.toString();
-}
-
-// The name part of a server's file name, which may be a Windows path.
-QString namePart(const QString& path)
-{
-    const qsizetype cut =
-        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    return path.mid(cut + 1);
-}
-
 QString speedText(qint64 bytes, qint64 ms)
 {
     if (ms <= 0)
@@ -65,6 +50,13 @@ DownloadQueue::~DownloadQueue()
     m_sharing.setDownloads(nullptr);
 }
 
+QString DownloadQueue::namePart(const QString& path)
+{
+    const qsizetype cut =
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    return path.mid(cut + 1);
+}
+
 void DownloadQueue::setTargetChooser(std::function<QString(const QString&)> chooser)
 {
     m_chooser = std::move(chooser);
@@ -96,7 +88,7 @@ void DownloadQueue::request()
     m_requester->Host = first.from;
     try {
         // Known before the post: the server may answer while the post is still finishing.
-        m_resolved.insert(first.from, dotted(m_requester->lookup()));
+        m_resolved.insert(first.from, dottedAddress(m_requester->lookup()));
         m_requester->PostText(Verb::Download + first.download);
     } catch (...) {
         // The server cannot be reached: its entry goes, and the next is tried at once.
@@ -224,8 +216,7 @@ void DownloadQueue::enqueued(const QString& message, const QString& peer)
     qsizetype queued = -1;
     for (qsizetype i = 0; i < m_entries.size() && queued < 0; ++i) {
         const DownloadEntry& entry = m_entries[i];
-        if (entry.download == name &&
-            (entry.from == peer || m_resolved.value(entry.from) == peer))
+        if (entry.download == name && (entry.from == peer || m_resolved.value(entry.from) == peer))
             queued = i;
     }
     if (queued < 0)

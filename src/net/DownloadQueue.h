@@ -50,6 +50,9 @@ public:
     // Seconds the current transfer has run (the transfer timer's ticks).
     int seconds() const { return m_seconds; }
 
+    // The name part of a server's file name, which may be a Windows path.
+    static QString namePart(const QString& path);
+
     // Asks for the target of a stream whose first entry has none; an empty answer drops the
     // stream. The window asks the user; without it the stream is dropped.
     void setTargetChooser(std::function<QString(const QString& proposed)> chooser);

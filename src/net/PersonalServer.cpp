@@ -1,4 +1,5 @@
 #include "net/PersonalServer.h"
+#include "net/SharingSettings.h"
 
 #include "net/Outbox.h"
 #include "net/ServerLog.h"
@@ -13,13 +14,6 @@
 using ServerLog::field;
 
 namespace {
-
-bool isSpecific(const QHostAddress& address)
-{
-    return !address.isNull() && address != QHostAddress(QHostAddress::AnyIPv4) &&
-           address != QHostAddress(QHostAddress::Any) &&
-           address != QHostAddress(QHostAddress::AnyIPv6);
-}
 
 QString errorOutcome(const std::optional<QString>& error)
 {
@@ -38,7 +32,7 @@ PersonalServer::PersonalServer(SongDatabase& database, Options options, QObject*
 {
     m_server->BindAddress = m_options.bindAddress;
     m_server->Port = m_options.port;
-    if (isSpecific(m_options.bindAddress))
+    if (isSpecificAddress(m_options.bindAddress))
         m_outbox->localAddress = m_options.bindAddress;
     m_outbox->connectTimeout = m_options.connectTimeout;
     m_outbox->replyTimeout = m_options.replyTimeout;

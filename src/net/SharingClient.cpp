@@ -20,13 +20,6 @@ QTimer* oneShot(QObject* parent, const char* name, int interval)
     return timer;
 }
 
-QString dotted(const QHostAddress& address)
-{
-    bool ok = false;
-    const quint32 v4 = address.toIPv4Address(&ok);
-    return ok ? QHostAddress(v4).toString() : address.toString();
-}
-
 } // namespace
 
 SharingClient::SharingClient(const SharingSettings& settings, QObject* parent)
@@ -98,7 +91,7 @@ void SharingClient::start()
     for (TNMGeneralServer* server : servers) {
         if (!server->listen())
             throw ESockError(QStringLiteral("Cannot listen on %1 port %2: %3")
-                                 .arg(dotted(server->BindAddress))
+                                 .arg(dottedAddress(server->BindAddress))
                                  .arg(server->Port)
                                  .arg(server->errorString()));
     }

@@ -3,6 +3,20 @@
 #include "platform/Errors.h"
 #include "settings/SettingsStore.h"
 
+QString dottedAddress(const QHostAddress& address)
+{
+    bool ok = false;
+    const quint32 v4 = address.toIPv4Address(&ok);
+    return ok ? QHostAddress(v4).toString() : address.toString();
+}
+
+bool isSpecificAddress(const QHostAddress& address)
+{
+    return !address.isNull() && address != QHostAddress(QHostAddress::AnyIPv4) &&
+           address != QHostAddress(QHostAddress::Any) &&
+           address != QHostAddress(QHostAddress::AnyIPv6);
+}
+
 quint16 portFromText(const QString& text, const QString& what)
 {
     bool ok = false;

@@ -25,6 +25,12 @@ struct SharingSettings
     static SharingSettings from(const SettingsStore& store);
 };
 
+// The dotted form an address is known by in the protocol: an IPv4 address, also one that
+// arrived mapped into IPv6, as "a.b.c.d".
+QString dottedAddress(const QHostAddress& address);
+// Whether `address` names one interface rather than all of them.
+bool isSpecificAddress(const QHostAddress& address);
+
 // A port number from its text; throws EConvertError naming `what`.
 quint16 portFromText(const QString& text, const QString& what);
 // An IPv4 or IPv6 address from its text; throws EConvertError naming `what`.

@@ -1,6 +1,7 @@
 #include "net/TNMGeneralServer.h"
 
 #include "net/MessageFrame.h"
+#include "net/SharingSettings.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -35,9 +36,7 @@ ServedConnection::~ServedConnection() = default;
 
 QString ServedConnection::peerText() const
 {
-    bool ok = false;
-    const quint32 v4 = m_peer.toIPv4Address(&ok);
-    return ok ? QHostAddress(v4).toString() : m_peer.toString();
+    return dottedAddress(m_peer);
 }
 
 void ServedConnection::begin()

@@ -13,18 +13,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace {
-
-// The name part of a server's file name, which may be a Windows path.
-QString namePart(const QString& path)
-{
-    const qsizetype cut =
-        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    return path.mid(cut + 1);
-}
-
-} // namespace
-
 DownloadsCommand::DownloadsCommand(SharingClient& sharing, Dialogs& dialogs, QWidget* mainWindow)
     : QObject(mainWindow)
     , m_dialogs(dialogs)
@@ -74,7 +62,7 @@ void DownloadsCommand::download(ListWindow* list)
     if (rows.empty())
         return;
     const ListEntry& row = list->model()->entry(rows.front());
-    const QString target = chooseTarget(namePart(row.value(ListEntry::Filename)));
+    const QString target = chooseTarget(DownloadQueue::namePart(row.value(ListEntry::Filename)));
     if (target.isEmpty()) {
         // Nothing added; the downloads already waiting go on.
         m_queue->requestIfWaiting();
