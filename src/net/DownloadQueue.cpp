@@ -24,6 +24,7 @@ QString speedText(qint64 bytes, qint64 ms)
 DownloadQueue::DownloadQueue(SharingClient& sharing, QObject* parent)
     : QObject(parent)
     , m_sharing(sharing)
+    , m_sharingAlive(&sharing)
     , m_requestDl(new QTimer(this))
     , m_dltimer(new QTimer(this))
     , m_requester(std::make_unique<TNMMsg>())
@@ -47,7 +48,9 @@ DownloadQueue::DownloadQueue(SharingClient& sharing, QObject* parent)
 
 DownloadQueue::~DownloadQueue()
 {
-    m_sharing.setDownloads(nullptr);
+    // The window that owns both may have let the protocol's side go first.
+    if (m_sharingAlive)
+        m_sharing.setDownloads(nullptr);
 }
 
 QString DownloadQueue::namePart(const QString& path)

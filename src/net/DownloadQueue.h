@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <QMap>
@@ -92,6 +93,7 @@ private:
     qsizetype entryOf(const QString& peer) const;
 
     SharingClient& m_sharing;
+    QPointer<SharingClient> m_sharingAlive;
     QList<DownloadEntry> m_entries;
     // The address each server's name resolved to when it was asked, so that its answers,
     // which come from that address, are known as its own.
