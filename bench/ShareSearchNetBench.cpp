@@ -7,6 +7,7 @@
 //
 //   ShareSearchNetBench [CORPUS-DIR]   (the corpus is made on the first run and kept)
 #include "ListCorpus.h"
+#include "NetBenchSupport.h"
 #include "net/PersonalServer.h"
 #include "net/TNMMSGServ.h"
 #include "net/TNMMsg.h"
@@ -14,8 +15,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
-
-#include <unistd.h>
 
 using namespace ListCorpus;
 
@@ -30,12 +29,6 @@ struct Search
     QString text;
 };
 
-// An address of 127.0.0.0/8 of this run's own.
-QHostAddress loopback(quint32 host)
-{
-    return QHostAddress((127u << 24) | ((static_cast<quint32>(::getpid()) & 0xffffu) << 8) | host);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -49,12 +42,12 @@ int main(int argc, char** argv)
         SongDatabase db(QDir(dir).filePath(QStringLiteral("home")));
 
         PersonalServer::Options options;
-        options.bindAddress = loopback(2);
+        options.bindAddress = NetBench::loopback(2);
         PersonalServer server(db, options);
         if (!server.start())
             throw TamboroError(server.errorString());
 
-        const QHostAddress asker = loopback(3);
+        const QHostAddress asker = NetBench::loopback(3);
         TNMMSGServ results;
         results.BindAddress = asker;
         results.Port = options.ports.resultPort;

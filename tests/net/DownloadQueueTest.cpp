@@ -5,6 +5,7 @@
 #include "net/TNMMSGServ.h"
 #include "net/TNMMsg.h"
 #include "testsupport/Eventually.h"
+#include "testsupport/InboxPeer.h"
 #include "testsupport/Loopback.h"
 
 #include <QSignalSpy>
@@ -15,31 +16,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-struct Server
-{
-    Server()
-    {
-        inbox.BindAddress = address;
-        inbox.Port = 6710;
-        QObject::connect(
-            &inbox, &TNMMSGServ::OnMSG, &inbox,
-            [this](const QString&, const QString& text, const QString&) { received << text; });
-        EXPECT_TRUE(inbox.listen());
-    }
-    QString name() const { return address.toString(); }
-    void post(const QHostAddress& to, const QString& text)
-    {
-        TNMMsg client;
-        client.Host = to.toString();
-        client.Port = 6711;
-        client.LocalAddress = address;
-        client.PostText(text);
-    }
-
-    QHostAddress address = uniqueLoopback();
-    TNMMSGServ inbox;
-    QStringList received;
-};
+using Server = InboxPeer;
 
 struct QueueFixture
 {
@@ -70,7 +47,7 @@ TEST(DownloadQueue, AQueueOfOneStaysAsItIsWhenItsServerQueuesIt)
     EXPECT_EQ(server.received[0], QStringLiteral("DOWNLOAD$/music/a.mp3"));
 
     QSignalSpy shown(&fixture.queue, &DownloadQueue::showRequested);
-    server.post(fixture.address, QStringLiteral("ENQUEUED$/music/a.mp3"));
+    server.post(fixture.address, 6711, QStringLiteral("ENQUEUED$/music/a.mp3"));
     ASSERT_TRUE(eventually([&] { return shown.size() == 1; }));
     const QList<DownloadEntry> expected{
         {QStringLiteral("/music/a.mp3"), server.name(), QStringLiteral("/tmp/a.mp3")}};
@@ -91,7 +68,7 @@ TEST(DownloadQueue, TheQueuedHeadGoesToTheEndAndTheNextIsRequestedAtOnce)
     ASSERT_TRUE(eventually([&] { return first.received.size() == 1; }));
     EXPECT_TRUE(second.received.isEmpty());
 
-    first.post(fixture.address, QStringLiteral("ENQUEUED$/a.mp3"));
+    first.post(fixture.address, 6711, QStringLiteral("ENQUEUED$/a.mp3"));
     ASSERT_TRUE(eventually([&] { return second.received.size() == 1; }));
     EXPECT_EQ(second.received[0], QStringLiteral("DOWNLOAD$/b.mp3"));
     const QList<DownloadEntry> expected{
@@ -129,7 +106,7 @@ TEST(DownloadQueue, AQueueMessageForNoWaitingRequestMovesNothing)
 
     // A file of this server that is no longer waiting here (it came before its message).
     QSignalSpy shown(&fixture.queue, &DownloadQueue::showRequested);
-    first.post(fixture.address, QStringLiteral("ENQUEUED$/done.mp3"));
+    first.post(fixture.address, 6711, QStringLiteral("ENQUEUED$/done.mp3"));
     ASSERT_TRUE(eventually([&] { return shown.size() == 1; }));
     EXPECT_EQ(fixture.queue.entries(), before);
     spinFor(400ms);

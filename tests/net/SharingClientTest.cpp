@@ -10,6 +10,7 @@
 #include "net/Verbs.h"
 #include "testsupport/CaseNames.h"
 #include "testsupport/Eventually.h"
+#include "testsupport/InboxPeer.h"
 #include "testsupport/Loopback.h"
 #include "testsupport/TempHome.h"
 
@@ -42,35 +43,7 @@ struct Downloads : DownloadHooks
     int streamContacts = 0;
 };
 
-// A personal server as far as the user's side sees it: it keeps what it is sent on its port
-// 6710 and posts from its own address.
-struct Peer
-{
-    Peer()
-    {
-        inbox.BindAddress = address;
-        inbox.Port = 6710;
-        QObject::connect(
-            &inbox, &TNMMSGServ::OnMSG, &inbox,
-            [this](const QString&, const QString& text, const QString&) { received << text; });
-        EXPECT_TRUE(inbox.listen());
-    }
-
-    QString name() const { return address.toString(); }
-
-    void post(const QHostAddress& to, quint16 port, const QString& text)
-    {
-        TNMMsg client;
-        client.Host = to.toString();
-        client.Port = port;
-        client.LocalAddress = address;
-        client.PostText(text);
-    }
-
-    QHostAddress address = uniqueLoopback();
-    TNMMSGServ inbox;
-    QStringList received;
-};
+using Peer = InboxPeer;
 
 struct ClientFixture
 {
