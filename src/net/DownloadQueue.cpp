@@ -224,10 +224,14 @@ void DownloadQueue::enqueued(const QString& message, const QString& peer)
     }
     if (queued < 0)
         return;
-    m_current.fromIp = peer;
-    m_current.toFile = name;
-    m_current.status = QStringLiteral("Remotely queued");
-    emit currentChanged();
+    // While a file arrives, the current download is that file: another server's queue message
+    // must not put its name over the transfer's progress.
+    if (!transferRunning()) {
+        m_current.fromIp = peer;
+        m_current.toFile = name;
+        m_current.status = QStringLiteral("Remotely queued");
+        emit currentChanged();
+    }
     // The queued request moves to the end and keeps its target file.
     const DownloadEntry moved = m_entries.takeAt(queued);
     m_entries.append({name, peer, moved.toFile});

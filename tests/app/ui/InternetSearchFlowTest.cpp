@@ -3,6 +3,7 @@
 // answer.
 
 #include "app/ui/AppHarness.h"
+#include "app/ui/SearchWindowDriver.h"
 #include "lists/ui/ListModel.h"
 #include "lists/ui/ListWindow.h"
 #include "net/SharingClient.h"
@@ -15,12 +16,8 @@
 
 #include <QAbstractItemView>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QMenu>
-#include <QRadioButton>
-#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
@@ -85,27 +82,13 @@ protected:
                        const char* command = "SearchanInternetbasedPersonalTamboroServer1")
     {
         (toCentral ? central : personal).reply = reply;
-        const int before = int(window->listWindows().size());
-        QTimer::singleShot(0, window.get(), [this, toCentral] {
-            auto* form = window->findChild<SearchWindow*>(QStringLiteral("Form16"));
-            ASSERT_NE(form, nullptr);
-            searchWindowWasModal = form->isVisible() && form->isModal();
-            form->findChild<QRadioButton*>(toCentral ? "RadioButton1" : "RadioButton2")
-                ->setChecked(true);
-            form->findChild<QComboBox*>("ComboBox1")->setEditText(personal.name());
-            form->findChild<QLineEdit*>("Edit1")->setText(QStringLiteral("Abba"));
-            form->findChild<QLineEdit*>("Edit2")->setText(QStringLiteral("Waterloo"));
-            form->findChild<QToolButton*>("SpeedButton1")->click();
-        });
-        // Never held by a window that stays open.
-        QTimer::singleShot(10s, window.get(), [this] {
-            if (auto* form = window->findChild<SearchWindow*>(QStringLiteral("Form16")))
-                form->reject();
-        });
-        act(*window, command)->trigger();
+        ListWindow* list = searchThroughWindow(*window,
+                                               {toCentral, personal.name(), QStringLiteral("Abba"),
+                                                QStringLiteral("Waterloo"), command},
+                                               &searchWindowWasModal);
         EXPECT_TRUE(searchWindowWasModal);
-        EXPECT_TRUE(eventually([&] { return int(window->listWindows().size()) > before; }));
-        return window->listWindows().value(before);
+        EXPECT_NE(list, nullptr);
+        return list;
     }
 
     static QStringList column(ListWindow& list, int sub)
