@@ -35,8 +35,7 @@ void DownloadsCommand::adopt(ListWindow* list)
 
 void DownloadsCommand::showWindow()
 {
-    m_window->show();
-    m_window->raise();
+    m_window->showOnTop();
 }
 
 QString DownloadsCommand::chooseTarget(const QString& name)

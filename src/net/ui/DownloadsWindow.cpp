@@ -92,15 +92,26 @@ DownloadsWindow::DownloadsWindow(DownloadQueue& queue, QWidget* parent)
     connect(&queue, &DownloadQueue::entriesChanged, this, &DownloadsWindow::showEntries);
     connect(&queue, &DownloadQueue::currentChanged, this, &DownloadsWindow::showCurrent);
     connect(&queue, &DownloadQueue::receiving, this, &DownloadsWindow::setReceiving);
-    connect(&queue, &DownloadQueue::showRequested, this, [this] {
-        show();
-        raise();
-    });
+    connect(&queue, &DownloadQueue::showRequested, this, &DownloadsWindow::showOnTop);
     showEntries();
     showCurrent();
 }
 
 DownloadsWindow::~DownloadsWindow() = default;
+
+void DownloadsWindow::showOnTop()
+{
+    // First shown in the main window's lower right corner: always on top, it must not cover the
+    // menus and the tool bar. Where the user moves it afterwards, it stays.
+    if (!m_placed && parentWidget()) {
+        const QRect main = parentWidget()->frameGeometry();
+        move(main.right() - frameGeometry().width() - 24,
+             main.bottom() - frameGeometry().height() - 48);
+        m_placed = true;
+    }
+    show();
+    raise();
+}
 
 void DownloadsWindow::loadAnimation(const QString& fileName)
 {

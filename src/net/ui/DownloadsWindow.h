@@ -25,6 +25,9 @@ public:
 
     QTreeWidget* queueView() const { return m_list; }
 
+    // Shows the window above the others; the first time, placed where it hides little.
+    void showOnTop();
+
 private:
     void showEntries();
     void showCurrent();
@@ -39,4 +42,5 @@ private:
     QLabel* m_animate;
     QMovie* m_movie = nullptr;
     QTreeWidget* m_list;
+    bool m_placed = false;
 };

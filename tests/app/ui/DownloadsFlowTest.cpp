@@ -14,6 +14,7 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QToolBar>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -58,6 +59,12 @@ TEST_F(DownloadsFlowTest, TheWindowShowsNothingYetAndIsReachedFromTheViewMenu)
     EXPECT_EQ(downloads->windowTitle(), QStringLiteral("Downloads window"));
     EXPECT_EQ(downloads->size(), QSize(340, 193));
     EXPECT_TRUE(downloads->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    // Always on top, so it keeps clear of the menus and the tool bar.
+    EXPECT_TRUE(window->frameGeometry().contains(downloads->frameGeometry()));
+    auto* toolBar = window->findChild<QToolBar*>();
+    ASSERT_NE(toolBar, nullptr);
+    EXPECT_GT(downloads->frameGeometry().top(),
+              toolBar->mapToGlobal(QPoint(0, toolBar->height())).y());
     for (const char* value : {"Label4", "Label5", "Label6", "Label7"})
         EXPECT_EQ(text(*downloads, value), QStringLiteral("n/a")) << value;
     auto* gauge = downloads->findChild<QProgressBar*>(QStringLiteral("Gauge1"));
