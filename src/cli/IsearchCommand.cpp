@@ -9,7 +9,9 @@
 #include <QJsonArray>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -130,7 +132,8 @@ int runIsearchCommand(CliContext& context, const QStringList& args)
     sharing.search(artist, title, central ? QString() : server);
     // The post waits with the event loop running: the answer may be in already.
     if (!answer) {
-        giveUp.start(waitSeconds * 1000);
+        // A timer counts milliseconds in an int: a longer wait is the longest it can count.
+        giveUp.start(std::min(waitSeconds, std::numeric_limits<int>::max() / 1000) * 1000);
         loop.exec();
     }
     if (!answer) {
