@@ -23,6 +23,7 @@ int runImportCommand(CliContext& context, const QStringList& args);
 int runCheckCommand(CliContext& context, const QStringList& args);
 int runTop10Command(CliContext& context, const QStringList& args);
 int runFetchCommand(CliContext& context, const QStringList& args);
+int runIsearchCommand(CliContext& context, const QStringList& args);
 int runReindexCommand(CliContext& context, const QStringList& args);
 int runDeleteCommand(CliContext& context, const QStringList& args);
 int runShareCommand(CliContext& context, const QStringList& args);

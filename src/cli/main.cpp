@@ -150,6 +150,15 @@ Commands:
   fetch --server HOST [--bind ADDR] [--wait SECONDS] REMOTE-NAME TARGET
                                    downloads one file from a personal server through its
                                    queue; the file appears as TARGET only when whole
+  isearch [--json] [--central | --server HOST] [--bind ADDR] [--wait SECONDS] ARTIST TITLE
+                                   the Internet search: asks the central server (the
+                                   setting "CentralServer"; the default) or the personal
+                                   server HOST for songs whose artist and title contain
+                                   the texts, and prints the caption, the rows as the
+                                   results window shows them (at most 50, in artist order,
+                                   each with its server and file name for fetch) and its
+                                   panels; exit code 1 on a socket error or when no answer
+                                   comes within SECONDS (30)
 
 Exit code: 0 when everything worked, 1 when a file given could not be read, does not
 exist or could not be written, or the command failed, 2 for a mistake in the command.
@@ -187,6 +196,7 @@ const Command commands[] = {
     {"share", runShareCommand},
     {"central", runCentralCommand},
     {"fetch", runFetchCommand},
+    {"isearch", runIsearchCommand},
 };
 
 } // namespace

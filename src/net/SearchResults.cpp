@@ -67,6 +67,12 @@ bool readRecord(QStringView& rest, bool central, QString& address, ListEntry& ro
 
 namespace SearchResults {
 
+QString noAnswerText()
+{
+    return QStringLiteral("The server has not answered the search. It may be busy or no longer "
+                          "running; please try again later.");
+}
+
 std::vector<ListEntry> parse(const QString& answer, bool central, const QString& server,
                              const std::function<void(int count)>& rowAdded)
 {
@@ -91,6 +97,14 @@ std::vector<ListEntry> parse(const QString& answer, bool central, const QString&
     return rows;
 }
 
+std::vector<ListEntry> shownRows(const QString& answer, bool central, const QString& server,
+                                 const std::function<void(int count)>& rowAdded)
+{
+    std::vector<ListEntry> rows = parse(answer, central, server, rowAdded);
+    sortByCaption(rows);
+    return rows;
+}
+
 void sortByCaption(std::vector<ListEntry>& rows)
 {
     std::stable_sort(rows.begin(), rows.end(), [](const ListEntry& a, const ListEntry& b) {
@@ -103,6 +117,11 @@ QString caption(bool central, const QString& server, const QString& artist, cons
     const QString from = central ? QStringLiteral("Central Tamboro Server") : server;
     return QStringLiteral("Internet Search Results from %1 for \"%2\" and \"%3\"")
         .arg(from, artist, title);
+}
+
+QStringList panels(int count)
+{
+    return {QStringLiteral("Results: %1").arg(count), QStringLiteral("(maximum %1)").arg(maxRows)};
 }
 
 QString remoteFileName(const ListEntry& row)

@@ -56,16 +56,15 @@ ListWindow* InternetSearchCommand::searchRes(const QString& answer)
         GaugeRun run(gauge, QString());
         if (gauge)
             gauge->start(QString(), gaugeRound);
-        rows = SearchResults::parse(answer, central, m_window->serverText(), [gauge](int count) {
-            if (gauge)
-                gauge->setValue(count % gaugeRound);
-        });
-        SearchResults::sortByCaption(rows);
+        rows =
+            SearchResults::shownRows(answer, central, m_window->serverText(), [gauge](int count) {
+                if (gauge)
+                    gauge->setValue(count % gaugeRound);
+            });
     }
     const int count = int(rows.size());
     list->model()->setEntries(std::move(rows));
     list->makeColumns();
-    list->setPanelTexts({QStringLiteral("Results: %1").arg(count),
-                         QStringLiteral("(maximum %1)").arg(SearchResults::maxRows)});
+    list->setPanelTexts(SearchResults::panels(count));
     return list;
 }

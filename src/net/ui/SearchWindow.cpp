@@ -1,5 +1,6 @@
 #include "net/ui/SearchWindow.h"
 
+#include "net/SearchResults.h"
 #include "net/ServerHistory.h"
 #include "net/SharingClient.h"
 #include "net/SockError.h"
@@ -156,8 +157,7 @@ QString SearchWindow::contactErrorText()
 
 QString SearchWindow::noAnswerText()
 {
-    return QStringLiteral("The server has not answered the search. It may be busy or no longer "
-                          "running; please try again later.");
+    return SearchResults::noAnswerText();
 }
 
 bool SearchWindow::centralChosen() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/SearchResults.h"
+
 #include <QDialog>
 #include <QString>
 #include <QStringList>
@@ -26,7 +28,7 @@ class SearchWindow : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr std::chrono::milliseconds defaultAnswerWait{30000};
+    static constexpr std::chrono::milliseconds defaultAnswerWait = SearchResults::answerWait;
 
     SearchWindow(SharingClient& sharing, Dialogs& dialogs, const SettingsStore& settings,
                  QString home, QWidget* parent = nullptr);
