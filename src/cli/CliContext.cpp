@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -184,4 +185,15 @@ QStringList cliQueryIds(SongDatabase& database, const QString& sql)
         ids << query.field(SongColumn::ID);
     query.close();
     return ids;
+}
+
+int waitSecondsOption(const CliArgs& parsed, int fallback)
+{
+    if (!parsed.has(QStringLiteral("--wait")))
+        return fallback;
+    bool ok = false;
+    const int seconds = parsed.value(QStringLiteral("--wait")).toInt(&ok);
+    if (!ok || seconds <= 0)
+        throw CliUsageError(QStringLiteral("--wait takes a number of seconds"));
+    return std::min(seconds, std::numeric_limits<int>::max() / 1000);
 }

@@ -57,6 +57,10 @@ private:
 
 CliArgs parseCliArgs(const QStringList& args, const QStringList& flags, const QStringList& valued);
 
+// The seconds of "--wait" (`fallback` when not given); a usage error unless a whole number
+// above 0. Capped at what a timer can count in milliseconds.
+int waitSecondsOption(const CliArgs& parsed, int fallback);
+
 // What to say of a path given on the command line that names no file. A name typed in bytes
 // that are not UTF-8 reaches the program with replacement characters: it may well name a
 // file, but not one the program can open by that name, and the user is told so.

@@ -29,13 +29,7 @@ int runFetchCommand(CliContext& context, const QStringList& args)
     if (parsed.has(QStringLiteral("--bind")))
         settings.address =
             addressFromText(parsed.value(QStringLiteral("--bind")), QStringLiteral("--bind"));
-    int waitSeconds = 600;
-    if (parsed.has(QStringLiteral("--wait"))) {
-        bool ok = false;
-        waitSeconds = parsed.value(QStringLiteral("--wait")).toInt(&ok);
-        if (!ok || waitSeconds <= 0)
-            throw CliUsageError(QStringLiteral("--wait takes a number of seconds"));
-    }
+    const int waitSeconds = waitSecondsOption(parsed, 600);
     const QString remote = parsed.positional[0];
     const QString target = QFileInfo(parsed.positional[1]).absoluteFilePath();
 
@@ -70,8 +64,7 @@ int runFetchCommand(CliContext& context, const QStringList& args)
     QTimer giveUp;
     giveUp.setSingleShot(true);
     QObject::connect(&giveUp, &QTimer::timeout, &loop, [&] {
-        context.err << "The server did not send the file within " << waitSeconds
-                    << " seconds\n";
+        context.err << "The server did not send the file within " << waitSeconds << " seconds\n";
         loop.quit();
     });
     // The server knows the file by its name in the form its song table keeps it.

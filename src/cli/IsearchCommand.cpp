@@ -9,9 +9,7 @@
 #include <QJsonArray>
 #include <QTimer>
 
-#include <algorithm>
 #include <chrono>
-#include <limits>
 #include <optional>
 
 namespace {
@@ -105,14 +103,9 @@ int runIsearchCommand(CliContext& context, const QStringList& args)
     if (parsed.has(QStringLiteral("--bind")))
         settings.address =
             addressFromText(parsed.value(QStringLiteral("--bind")), QStringLiteral("--bind"));
-    int waitSeconds =
-        int(std::chrono::duration_cast<std::chrono::seconds>(SearchResults::answerWait).count());
-    if (parsed.has(QStringLiteral("--wait"))) {
-        bool ok = false;
-        waitSeconds = parsed.value(QStringLiteral("--wait")).toInt(&ok);
-        if (!ok || waitSeconds <= 0)
-            throw CliUsageError(QStringLiteral("--wait takes a number of seconds"));
-    }
+    const int waitSeconds = waitSecondsOption(
+        parsed,
+        int(std::chrono::duration_cast<std::chrono::seconds>(SearchResults::answerWait).count()));
     const bool json = parsed.has(QStringLiteral("--json"));
     const QString artist = parsed.positional[0];
     const QString title = parsed.positional[1];
@@ -132,8 +125,7 @@ int runIsearchCommand(CliContext& context, const QStringList& args)
     sharing.search(artist, title, central ? QString() : server);
     // The post waits with the event loop running: the answer may be in already.
     if (!answer) {
-        // A timer counts milliseconds in an int: a longer wait is the longest it can count.
-        giveUp.start(std::min(waitSeconds, std::numeric_limits<int>::max() / 1000) * 1000);
+        giveUp.start(waitSeconds * 1000);
         loop.exec();
     }
     if (!answer) {
