@@ -9,6 +9,7 @@
 #include "testsupport/Loopback.h"
 #include "testsupport/ServerProcess.h"
 #include "testsupport/ShareHome.h"
+#include "testsupport/SharingProcesses.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,10 +22,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A share process on an address of its own, over a home with a few songs.
-struct RunningShare
+// A share over a few songs whose order shows the sorting.
+struct SongShare : RunningShare
 {
-    explicit RunningShare(const QStringList& extra = {})
+    explicit SongShare(const QStringList& extra = {})
+        : RunningShare(extra)
     {
         // The share answers in the order of the stored artists, where the apostrophe's code
         // comes after the letters; a results window puts "'Til Tuesday" first.
@@ -32,22 +34,12 @@ struct RunningShare
                      home.music(QStringLiteral("Voices.mp3")));
         home.addSong(QStringLiteral("Blondie"), QStringLiteral("Atomic"),
                      home.music(QStringLiteral("Atomic.mp3")));
-        waterloo = home.music(QStringLiteral("Water|loo's.mp3"));
         home.addSong(QStringLiteral("abba"), QStringLiteral("Waterloo"), waterloo, waterlooBytes);
         home.addSong(QStringLiteral("Queen"), QStringLiteral("Bicycle"),
                      home.music(QStringLiteral("Bicycle.mp3")));
-        server = std::make_unique<ServerProcess>(
-            home.home,
-            QStringList{QStringLiteral("share"), QStringLiteral("--bind"), address.toString()} +
-                extra);
     }
-    QString name() const { return address.toString(); }
-
-    QHostAddress address = uniqueLoopback();
-    ShareHome home;
     const QByteArray waterlooBytes = patternBytes(70000);
-    QString waterloo;
-    std::unique_ptr<ServerProcess> server;
+    const QString waterloo = home.music(QStringLiteral("Water|loo's.mp3"));
 };
 
 // A row as isearch prints it, for a song ShareHome added.
@@ -80,7 +72,7 @@ QStringList isearch(const QStringList& args)
 
 TEST(IsearchCommand, ASharesRowsComeInArtistOrderWithWhatFetchNeeds)
 {
-    RunningShare share;
+    SongShare share;
     ASSERT_TRUE(share.server->started()) << failureText(*share.server).toStdString();
 
     TempHome mine;
@@ -125,18 +117,14 @@ TEST(IsearchCommand, ASharesRowsComeInArtistOrderWithWhatFetchNeeds)
 
 TEST(IsearchCommand, TheCentralServerOfTheSettingsIsAskedUnlessAServerIsNamed)
 {
-    TempHome centralHome;
-    const QHostAddress centralAddress = uniqueLoopback();
-    ServerProcess central(centralHome, {QStringLiteral("central"), QStringLiteral("--bind"),
-                                        centralAddress.toString()});
-    ASSERT_TRUE(central.started()) << failureText(central).toStdString();
-    RunningShare share({QStringLiteral("--central"), centralAddress.toString()});
+    RunningCentral central;
+    ASSERT_TRUE(central.server.started()) << failureText(central.server).toStdString();
+    SongShare share({QStringLiteral("--central"), central.name()});
     ASSERT_TRUE(share.server->started()) << failureText(*share.server).toStdString();
-    ASSERT_TRUE(eventually([&] { return central.count(": registered") == 1; }))
-        << central.err().toStdString();
+    ASSERT_TRUE(central.registered(1)) << central.server.err().toStdString();
 
     TempHome mine;
-    setting(mine, QStringLiteral("CentralServer"), centralAddress.toString());
+    setting(mine, QStringLiteral("CentralServer"), central.name());
     const QStringList texts{QStringLiteral("ABBA"), QStringLiteral("water")};
     const CliRun named = runCli(mine.path(), isearch(QStringList{"--json", "--central"} + texts));
     ASSERT_EQ(named.exitCode, 0) << named.err.toStdString();

@@ -7,6 +7,7 @@
 #include "testsupport/ServerProcess.h"
 #include "testsupport/ShareHome.h"
 #include "testsupport/SharingPeer.h"
+#include "testsupport/SharingProcesses.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -25,11 +26,8 @@ const QString kOk = QStringLiteral("OK              ");
 
 TEST(ShareCommand, SearchesAreAnsweredDirectlyAndThroughTheCentralWithinItsLimits)
 {
-    TempHome centralHome;
-    const QHostAddress centralAddress = uniqueLoopback();
-    ServerProcess central(centralHome, {QStringLiteral("central"), QStringLiteral("--bind"),
-                                        centralAddress.toString()});
-    ASSERT_TRUE(central.started()) << failureText(central).toStdString();
+    RunningCentral central;
+    ASSERT_TRUE(central.server.started()) << failureText(central.server).toStdString();
 
     // Two shares, each with 40 short records and 30 long ones.
     ShareHome homes[2];
@@ -45,15 +43,14 @@ TEST(ShareCommand, SearchesAreAnsweredDirectlyAndThroughTheCentralWithinItsLimit
                          QString(400, QLatin1Char('c')));
         addresses.push_back(uniqueLoopback());
         shares.push_back(std::make_unique<ServerProcess>(
-            home.home, QStringList{QStringLiteral("share"), QStringLiteral("--bind"),
-                                   addresses.back().toString(), QStringLiteral("--central"),
-                                   centralAddress.toString()}));
+            home.home,
+            QStringList{QStringLiteral("share"), QStringLiteral("--bind"),
+                        addresses.back().toString(), QStringLiteral("--central"), central.name()}));
         ASSERT_TRUE(shares.back()->started()) << failureText(*shares.back()).toStdString();
         EXPECT_TRUE(shares.back()->out.startsWith("Sharing 70 hard-disk songs"))
             << shares.back()->out.toStdString();
     }
-    ASSERT_TRUE(eventually([&] { return central.count(": registered") == 2; }))
-        << central.err().toStdString();
+    ASSERT_TRUE(central.registered(2)) << central.server.err().toStdString();
 
     SharingPeer user;
     EXPECT_EQ(user.post(addresses[0], 6710, QStringLiteral("SEARCH$common$")), kOk);
@@ -62,7 +59,7 @@ TEST(ShareCommand, SearchesAreAnsweredDirectlyAndThroughTheCentralWithinItsLimit
     EXPECT_EQ(shares[0]->count(" SEARCH$ artist=\"common\" title=\"\": 40 records to "), 1)
         << shares[0]->err().toStdString();
 
-    EXPECT_EQ(user.post(centralAddress, 6714, QStringLiteral("SEARCH$common$")), kOk);
+    EXPECT_EQ(user.post(central.address, 6714, QStringLiteral("SEARCH$common$")), kOk);
     ASSERT_TRUE(eventually([&] { return user.received(6715).size() == 1; }, 10s));
     std::map<QString, int> perShare;
     for (const QStringList& fields : resultRecords(user.received(6715).first()))
@@ -70,7 +67,7 @@ TEST(ShareCommand, SearchesAreAnsweredDirectlyAndThroughTheCentralWithinItsLimit
     EXPECT_EQ(perShare, (std::map<QString, int>{{addresses[0].toString(), 25},
                                                 {addresses[1].toString(), 25}}));
 
-    EXPECT_EQ(user.post(centralAddress, 6714, QStringLiteral("SEARCH$long$")), kOk);
+    EXPECT_EQ(user.post(central.address, 6714, QStringLiteral("SEARCH$long$")), kOk);
     ASSERT_TRUE(eventually([&] { return user.received(6715).size() == 2; }, 10s));
     const QString capped = user.received(6715).last();
     EXPECT_LE(capped.toUtf8().size(), 9999);

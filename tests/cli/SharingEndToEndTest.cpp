@@ -9,6 +9,7 @@
 #include "testsupport/Loopback.h"
 #include "testsupport/ServerProcess.h"
 #include "testsupport/ShareHome.h"
+#include "testsupport/SharingProcesses.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,27 +19,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// A share process on an address of its own, over a home with a few songs.
-struct RunningShare
-{
-    explicit RunningShare(const QStringList& extra = {})
-    {
-        server = std::make_unique<ServerProcess>(
-            home.home,
-            QStringList{QStringLiteral("share"), QStringLiteral("--bind"), address.toString()} +
-                extra);
-    }
-    QHostAddress address = uniqueLoopback();
-    ShareHome home;
-    std::unique_ptr<ServerProcess> server;
-};
 
 SharingSettings userSettings(const QHostAddress& central)
 {
@@ -52,12 +32,9 @@ SharingSettings userSettings(const QHostAddress& central)
 
 TEST(SharingEndToEnd, TheProgramSearchesAShareDirectlyAndThroughTheCentral)
 {
-    TempHome centralHome;
-    const QHostAddress centralAddress = uniqueLoopback();
-    ServerProcess central(centralHome, {QStringLiteral("central"), QStringLiteral("--bind"),
-                                        centralAddress.toString()});
-    ASSERT_TRUE(central.started()) << failureText(central).toStdString();
-    RunningShare share({QStringLiteral("--central"), centralAddress.toString()});
+    RunningCentral central;
+    ASSERT_TRUE(central.server.started()) << failureText(central.server).toStdString();
+    RunningShare share({QStringLiteral("--central"), central.name()});
     share.home.addSong(QStringLiteral("Abba"), QStringLiteral("Waterloo"),
                        share.home.music(QStringLiteral("Waterloo.mp3")));
     share.home.addSong(QStringLiteral("Abba"), QStringLiteral("Don't Go"),
@@ -65,10 +42,9 @@ TEST(SharingEndToEnd, TheProgramSearchesAShareDirectlyAndThroughTheCentral)
     share.home.addSong(QStringLiteral("Blondie"), QStringLiteral("Atomic"),
                        share.home.music(QStringLiteral("Atomic.mp3")));
     ASSERT_TRUE(share.server->started()) << failureText(*share.server).toStdString();
-    ASSERT_TRUE(eventually([&] { return central.count(": registered") == 1; }))
-        << central.err().toStdString();
+    ASSERT_TRUE(central.registered(1)) << central.server.err().toStdString();
 
-    SharingClient client(userSettings(centralAddress));
+    SharingClient client(userSettings(central.address));
     QSignalSpy answered(&client, &SharingClient::searchAnswered);
     client.search(QStringLiteral("abba"), QString(), share.address.toString());
     ASSERT_TRUE(eventually([&] { return answered.size() == 1; }));
@@ -106,7 +82,7 @@ TEST(SharingEndToEnd, A20MegabyteFileArrivesByteForByteThroughTheWholeExchange)
     ASSERT_TRUE(eventually([&] { return ended.size() == 1; }, 30s))
         << failureText(*share.server).toStdString();
     EXPECT_EQ(ended[0][1].toString(), QString());
-    EXPECT_TRUE(contents(target) == bytes);
+    EXPECT_TRUE(fileContents(target) == bytes);
     // The server's queue message may be handed over only after the file came; it then finds
     // nothing to move.
     spinFor(700ms);
@@ -132,7 +108,7 @@ TEST(SharingEndToEnd, FetchDownloadsOneFileFromTheCommandLine)
                                             uniqueLoopback().toString(), path, target});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, ("stored: " + target + "\n").toUtf8());
-    EXPECT_TRUE(contents(target) == bytes);
+    EXPECT_TRUE(fileContents(target) == bytes);
 
     // A file the share does not offer is never queued: nothing answers, and fetch gives up.
     const CliRun refused = runCli(

@@ -11,6 +11,7 @@
 #include "testsupport/Loopback.h"
 #include "testsupport/ServerProcess.h"
 #include "testsupport/ShareHome.h"
+#include "testsupport/SharingProcesses.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,31 +23,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// A share process on an address of its own, serving the songs added before start().
-struct RunningShare
-{
-    bool start(const QStringList& extra = {})
-    {
-        server = std::make_unique<ServerProcess>(
-            home.home,
-            QStringList{QStringLiteral("share"), QStringLiteral("--bind"), address.toString()} +
-                extra);
-        return server->started();
-    }
-    QString name() const { return address.toString(); }
-    qint64 pid() const { return server->process.processId(); }
-
-    QHostAddress address = uniqueLoopback();
-    ShareHome home;
-    std::unique_ptr<ServerProcess> server;
-};
 
 // What happened to the downloads, in order: "start <server>" when a file begins to arrive,
 // "end <server>" or "fail <server>" when its download ends.
@@ -113,11 +89,9 @@ protected:
 
 TEST_F(SharingWindowEndToEndTest, RowsFoundDirectlyAndThroughTheCentralDownloadOneAfterTheOther)
 {
-    TempHome centralHome;
-    ServerProcess central(centralHome, {QStringLiteral("central"), QStringLiteral("--bind"),
-                                        centralAddress.toString()});
-    ASSERT_TRUE(central.started()) << failureText(central).toStdString();
-    RunningShare share;
+    RunningCentral central(centralAddress);
+    ASSERT_TRUE(central.server.started()) << failureText(central.server).toStdString();
+    RunningShare share({QStringLiteral("--central"), central.name()});
     const QByteArray waterloo = patternBytes(3 * 1024 * 1024 + 11);
     const QByteArray fernando = patternBytes(5 * 1024 * 1024 + 3).mid(17);
     share.home.addSong(QStringLiteral("Abba"), QStringLiteral("Waterloo"),
@@ -126,10 +100,8 @@ TEST_F(SharingWindowEndToEndTest, RowsFoundDirectlyAndThroughTheCentralDownloadO
                        share.home.music(QStringLiteral("Fernando's.mp3")), fernando);
     share.home.addSong(QStringLiteral("Blondie"), QStringLiteral("Atomic"),
                        share.home.music(QStringLiteral("Atomic.mp3")));
-    ASSERT_TRUE(share.start({QStringLiteral("--central"), centralAddress.toString()}))
-        << failureText(*share.server).toStdString();
-    ASSERT_TRUE(eventually([&] { return central.count(": registered") == 1; }))
-        << central.err().toStdString();
+    ASSERT_TRUE(share.server->started()) << failureText(*share.server).toStdString();
+    ASSERT_TRUE(central.registered(1)) << central.server.err().toStdString();
 
     auto window = start();
     DownloadLog log(*window);
@@ -151,8 +123,8 @@ TEST_F(SharingWindowEndToEndTest, RowsFoundDirectlyAndThroughTheCentralDownloadO
     download(*viaCentral, 0, target(QStringLiteral("Waterloo.mp3")));
     ASSERT_TRUE(queueEmptied(*window, 30s)) << failureText(*share.server).toStdString();
 
-    EXPECT_TRUE(contents(target(QStringLiteral("Fernando.mp3"))) == fernando);
-    EXPECT_TRUE(contents(target(QStringLiteral("Waterloo.mp3"))) == waterloo);
+    EXPECT_TRUE(fileContents(target(QStringLiteral("Fernando.mp3"))) == fernando);
+    EXPECT_TRUE(fileContents(target(QStringLiteral("Waterloo.mp3"))) == waterloo);
     EXPECT_EQ(filesIn(targetDir.path()),
               (QStringList{QStringLiteral("Fernando.mp3"), QStringLiteral("Waterloo.mp3")}));
     // Never two at once: each file ended before the next began.
@@ -169,12 +141,12 @@ TEST_F(SharingWindowEndToEndTest, AServerKilledInTheMiddleLeavesNoPartOfItsFileA
     const QByteArray big = patternBytes(40 * 1024 * 1024);
     dying.home.addSong(QStringLiteral("Abba"), QStringLiteral("Waterloo"),
                        dying.home.music(QStringLiteral("Waterloo.mp3")), big);
-    ASSERT_TRUE(dying.start()) << failureText(*dying.server).toStdString();
+    ASSERT_TRUE(dying.server->started()) << failureText(*dying.server).toStdString();
     RunningShare next;
     const QByteArray small = patternBytes(2 * 1024 * 1024 + 5);
     next.home.addSong(QStringLiteral("Abba"), QStringLiteral("Fernando"),
                       next.home.music(QStringLiteral("Fernando.mp3")), small);
-    ASSERT_TRUE(next.start()) << failureText(*next.server).toStdString();
+    ASSERT_TRUE(next.server->started()) << failureText(*next.server).toStdString();
 
     auto window = start();
     DownloadLog log(*window);
@@ -209,7 +181,7 @@ TEST_F(SharingWindowEndToEndTest, AServerKilledInTheMiddleLeavesNoPartOfItsFileA
     EXPECT_EQ(log.events.filter(QStringLiteral("fail ")),
               QStringList{QStringLiteral("fail ") + dying.name()});
     EXPECT_EQ(log.events.last(), QStringLiteral("end ") + next.name());
-    EXPECT_TRUE(contents(target(QStringLiteral("Fernando.mp3"))) == small);
+    EXPECT_TRUE(fileContents(target(QStringLiteral("Fernando.mp3"))) == small);
     // Neither the target nor a temporary file of the broken download is left.
     EXPECT_EQ(filesIn(targetDir.path()), QStringList{QStringLiteral("Fernando.mp3")});
 }
