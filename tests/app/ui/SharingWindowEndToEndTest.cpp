@@ -7,6 +7,7 @@
 #include "net/DownloadQueue.h"
 #include "net/SharingClient.h"
 #include "net/ui/DownloadsCommand.h"
+#include "net/ui/DownloadsWindow.h"
 #include "testsupport/Eventually.h"
 #include "testsupport/Loopback.h"
 #include "testsupport/ServerProcess.h"
@@ -15,6 +16,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -25,7 +27,8 @@ using namespace std::chrono_literals;
 namespace {
 
 // What happened to the downloads, in order: "start <server>" when a file begins to arrive,
-// "end <server>" or "fail <server>" when its download ends.
+// "end <server>" or "fail <server>" when its download ends; and the downloads window's status
+// at each failure.
 class DownloadLog
 {
 public:
@@ -37,14 +40,18 @@ public:
                              if (onStart)
                                  onStart(peer);
                          });
+        auto* status = window.downloads()->window()->findChild<QLabel*>(QStringLiteral("Label7"));
         QObject::connect(&window.downloads()->queue(), &DownloadQueue::downloadEnded, &context,
-                         [this](const DownloadEntry& entry, const QString& reason) {
+                         [this, status](const DownloadEntry& entry, const QString& reason) {
                              events << (reason.isEmpty() ? QStringLiteral("end ")
                                                          : QStringLiteral("fail ")) +
                                            entry.from;
+                             if (!reason.isEmpty() && status)
+                                 failureStatus << status->text();
                          });
     }
     QStringList events;
+    QStringList failureStatus;
     std::function<void(const QString& peer)> onStart;
 
 private:
@@ -184,4 +191,37 @@ TEST_F(SharingWindowEndToEndTest, AServerKilledInTheMiddleLeavesNoPartOfItsFileA
     EXPECT_TRUE(fileContents(target(QStringLiteral("Fernando.mp3"))) == small);
     // Neither the target nor a temporary file of the broken download is left.
     EXPECT_EQ(filesIn(targetDir.path()), QStringList{QStringLiteral("Fernando.mp3")});
+}
+
+TEST_F(SharingWindowEndToEndTest, ATargetThatCannotBeMadeIsReportedAndTheNextGoesOn)
+{
+    RunningShare share;
+    ASSERT_TRUE(share.server->started()) << failureText(*share.server).toStdString();
+    const QByteArray fernando = patternBytes(1024 * 1024 + 9);
+    share.home.addSong(QStringLiteral("Abba"), QStringLiteral("Fernando"),
+                       share.home.music(QStringLiteral("Fernando.mp3")), fernando);
+    share.home.addSong(QStringLiteral("Abba"), QStringLiteral("Waterloo"),
+                       share.home.music(QStringLiteral("Waterloo.mp3")));
+
+    auto window = start();
+    DownloadLog log(*window);
+    ListWindow* list =
+        searchThroughWindow(*window, {false, share.name(), QStringLiteral("abba"), QString()});
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->model()->rowCount(), 2);
+    // A folder in the target's path that is a file: the target cannot be made, even by root.
+    writeTestFile(target(QStringLiteral("blocker")), "not a folder");
+    download(*list, 1, target(QStringLiteral("blocker/Waterloo.mp3")));
+    download(*list, 0, target(QStringLiteral("Fernando.mp3")));
+    ASSERT_TRUE(queueEmptied(*window, 30s)) << log.events.join(", ").toStdString();
+
+    const QString from = share.name();
+    EXPECT_EQ(log.events,
+              (QStringList{"start " + from, "fail " + from, "start " + from, "end " + from}));
+    ASSERT_EQ(log.failureStatus.size(), 1);
+    EXPECT_TRUE(log.failureStatus[0].contains(QStringLiteral("blocker/Waterloo.mp3")))
+        << log.failureStatus[0].toStdString();
+    EXPECT_TRUE(fileContents(target(QStringLiteral("Fernando.mp3"))) == fernando);
+    EXPECT_EQ(filesIn(targetDir.path()),
+              (QStringList{QStringLiteral("Fernando.mp3"), QStringLiteral("blocker")}));
 }
