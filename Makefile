@@ -125,3 +125,12 @@ bench-net: build-release
 	cmake --build --preset release --target NetStreamBench NetMessageBench -j $(JOBS)
 	./build/release/bench/NetStreamBench
 	./build/release/bench/NetMessageBench
+
+# "Download" on a result row to the stored file for a 100 MB song (made for the run, then
+# removed) served by a running `tamboro3-cli share` on loopback, with the phases of the
+# exchange, against a plain socket pair writing the same bytes with and without fdatasync;
+# medians of 5 alternating rounds.
+.PHONY: bench-download
+bench-download: build-release
+	cmake --build --preset release --target DownloadBench tamboro3-cli -j $(JOBS)
+	./build/release/bench/DownloadBench
