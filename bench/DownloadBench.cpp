@@ -92,17 +92,6 @@ sockaddr_in socketAddress(const char* dotted, int port)
     return at;
 }
 
-void sendAll(int fd, const char* data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
-        if (n <= 0)
-            die(QStringLiteral("plain pair: send failed"));
-        data += n;
-        size -= size_t(n);
-    }
-}
-
 // Waits for the go on standard input, then sends the file from `from` to to:port.
 int plainSend(const char* from, const char* to, int port, const char* path)
 {
@@ -123,7 +112,8 @@ int plainSend(const char* from, const char* to, int port, const char* path)
     std::vector<char> buffer(kPlainChunk);
     ssize_t n;
     while ((n = ::read(in, buffer.data(), buffer.size())) > 0)
-        sendAll(fd, buffer.data(), size_t(n));
+        if (!NetBench::sendAll(fd, buffer.data(), size_t(n)))
+            die(QStringLiteral("plain pair: send failed"));
     ::close(in);
     ::close(fd);
     return 0;
@@ -210,33 +200,6 @@ void makeSong(const QString& path, qint64 bytes)
         const qint64 part = std::min<qint64>(block.size(), bytes - done);
         if (file.write(block.constData(), part) != part)
             die(QStringLiteral("cannot write the song"));
-    }
-}
-
-void warm(const QString& path)
-{
-    QFile file(path);
-    QByteArray buffer(8 << 20, Qt::Uninitialized);
-    if (file.open(QIODevice::ReadOnly))
-        while (file.read(buffer.data(), buffer.size()) > 0) {
-        }
-}
-
-bool sameBytes(const QString& a, const QString& b)
-{
-    QFile one(a), two(b);
-    if (!one.open(QIODevice::ReadOnly) || !two.open(QIODevice::ReadOnly) ||
-        one.size() != two.size())
-        return false;
-    QByteArray x(4 << 20, Qt::Uninitialized), y(4 << 20, Qt::Uninitialized);
-    for (;;) {
-        const qint64 n = one.read(x.data(), x.size());
-        if (n != two.read(y.data(), y.size()))
-            return false;
-        if (n <= 0)
-            return n == 0;
-        if (std::memcmp(x.constData(), y.constData(), size_t(n)) != 0)
-            return false;
     }
 }
 
@@ -526,7 +489,7 @@ int drive(QApplication& app)
     makeSong(song, bytes);
     makeShareHome(shareHome, song);
     ::sync();
-    warm(song);
+    NetBench::warm(song);
 
     // Like two computers: the share on one loopback address, the user on another.
     const QHostAddress shareAddress = NetBench::loopback(2);
@@ -562,7 +525,7 @@ int drive(QApplication& app)
             auto runDownload = [&] {
                 downloads.push_back(
                     downloadOnce(window, download, dialogs, probe, share, target, bytes));
-                if (round == 1 && !sameBytes(song, target))
+                if (round == 1 && !NetBench::sameBytes(song, target))
                     die(QStringLiteral("the downloaded file differs from the song"));
             };
             auto runPlain = [&] {

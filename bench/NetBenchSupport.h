@@ -12,7 +12,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <functional>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace NetBench {
@@ -88,6 +90,48 @@ inline void quitWhenInputCloses(QCoreApplication& app, std::function<void()> onI
             onInput();
         }
     });
+}
+
+// Whether two files hold the same bytes.
+inline bool sameBytes(const QString& a, const QString& b)
+{
+    QFile one(a), two(b);
+    if (!one.open(QIODevice::ReadOnly) || !two.open(QIODevice::ReadOnly) ||
+        one.size() != two.size())
+        return false;
+    QByteArray x(4 << 20, Qt::Uninitialized), y(4 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = one.read(x.data(), x.size());
+        if (n != two.read(y.data(), y.size()))
+            return false;
+        if (n <= 0)
+            return n == 0;
+        if (std::memcmp(x.constData(), y.constData(), size_t(n)) != 0)
+            return false;
+    }
+}
+
+// Reads a file once, so that the timed runs find it in the page cache.
+inline void warm(const QString& path)
+{
+    QFile file(path);
+    QByteArray buffer(8 << 20, Qt::Uninitialized);
+    if (file.open(QIODevice::ReadOnly))
+        while (file.read(buffer.data(), buffer.size()) > 0) {
+        }
+}
+
+// Sends all `size` bytes on the socket `fd`; false when the peer is gone.
+inline bool sendAll(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
 }
 
 } // namespace NetBench

@@ -139,33 +139,6 @@ void makeSource(const QString& path, qint64 bytes)
     }
 }
 
-bool sameBytes(const QString& a, const QString& b)
-{
-    QFile one(a), two(b);
-    if (!one.open(QIODevice::ReadOnly) || !two.open(QIODevice::ReadOnly) ||
-        one.size() != two.size())
-        return false;
-    QByteArray x(4 << 20, Qt::Uninitialized), y(4 << 20, Qt::Uninitialized);
-    for (;;) {
-        const qint64 n = one.read(x.data(), x.size());
-        if (n != two.read(y.data(), y.size()))
-            return false;
-        if (n <= 0)
-            return n == 0;
-        if (std::memcmp(x.constData(), y.constData(), size_t(n)) != 0)
-            return false;
-    }
-}
-
-void warm(const QString& path)
-{
-    QFile file(path);
-    QByteArray buffer(8 << 20, Qt::Uninitialized);
-    if (file.open(QIODevice::ReadOnly))
-        while (file.read(buffer.data(), buffer.size()) > 0) {
-        }
-}
-
 // Removes what earlier runs received and syncs, so that the next run starts on a quiet disk.
 void clearReceived(const QString& folder)
 {
@@ -177,17 +150,6 @@ void clearReceived(const QString& folder)
 }
 
 enum class PlainSink { Nothing, File, SyncedFile };
-
-void sendAll(int fd, const char* data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
-        if (n <= 0)
-            die("plain pair: send failed");
-        data += n;
-        size -= size_t(n);
-    }
-}
 
 // The same bytes through a plain socket pair: a thread reads the source and sends it, this thread
 // receives and (unless told otherwise) writes a file. Returns the seconds from the connect to
@@ -214,7 +176,8 @@ double plainPair(const QHostAddress& address, const QString& source, const QStri
         std::vector<char> buffer(kPlainChunk);
         ssize_t n;
         while ((n = ::read(in, buffer.data(), buffer.size())) > 0)
-            sendAll(fd, buffer.data(), size_t(n));
+            if (!NetBench::sendAll(fd, buffer.data(), size_t(n)))
+                die("plain pair: send failed");
         ::close(in);
         ::close(fd);
     });
@@ -308,7 +271,7 @@ int drive(QCoreApplication& app)
     std::fflush(stdout);
     makeSource(source, bytes);
     ::sync();
-    warm(source);
+    NetBench::warm(source);
 
     const QHostAddress address = NetBench::loopback(12);
     QProcess receiver;
@@ -337,7 +300,8 @@ int drive(QCoreApplication& app)
         };
         if (round % 2) {
             runStream();
-            if (round == 1 && !sameBytes(source, root.filePath(QStringLiteral("stream-1.bin"))))
+            if (round == 1 &&
+                !NetBench::sameBytes(source, root.filePath(QStringLiteral("stream-1.bin"))))
                 die("the stored stream differs from the source");
             runPlain();
         } else {

@@ -74,14 +74,7 @@ QStringList UserListFile::read(QIODevice& device, const QString& name)
     QByteArray text = bytes;
     if (text.startsWith("\xEF\xBB\xBF"))
         text.remove(0, 3);
-    QStringList lines;
-    for (QByteArray line : text.split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (!line.isEmpty())
-            lines << LegacyText::decode(line);
-    }
-    return lines;
+    return LegacyText::decodeLines(text);
 }
 
 QStringList UserListFile::load(const QString& path)

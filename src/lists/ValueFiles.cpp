@@ -48,24 +48,6 @@ QString pathOf(const QString& home, Kind kind)
     return Home::file(home, ValueFiles::fileName(kind));
 }
 
-QStringList readFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EInOutError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw EInOutError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    QStringList values;
-    for (QByteArray line : bytes.split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (!line.isEmpty())
-            values.append(LegacyText::decode(line));
-    }
-    return values;
-}
-
 // Written beside the file and renamed over it only when complete, so that no reader ever sees
 // half a file. The files are a cache the dialog rebuilds whenever "Artists.dat" is missing:
 // the rename does not wait for the disk as well.
@@ -215,7 +197,7 @@ Lists read(const QString& home, const Progress& progress)
         progress(done, kindCount);
     for (Kind kind : kinds) {
         // A file from an earlier version may hold another order.
-        lists.of(kind) = readFile(pathOf(home, kind));
+        lists.of(kind) = LegacyText::readLines(pathOf(home, kind));
         sortByCaption(kind, lists.of(kind));
         if (progress)
             progress(++done, kindCount);

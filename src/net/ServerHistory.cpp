@@ -18,22 +18,7 @@ namespace ServerHistory {
 QStringList load(const QString& home)
 {
     const QString path = Home::file(home, fileName);
-    QFile file(path);
-    if (!file.exists())
-        return {};
-    if (!file.open(QIODevice::ReadOnly))
-        throw EInOutError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw EInOutError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    QStringList entries;
-    for (QByteArray line : bytes.split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (!line.isEmpty())
-            entries.append(LegacyText::decode(line));
-    }
-    return entries;
+    return QFile::exists(path) ? LegacyText::readLines(path) : QStringList();
 }
 
 void save(const QString& home, const QStringList& entries)

@@ -1,5 +1,8 @@
 #include "platform/LegacyText.h"
 
+#include "platform/Errors.h"
+
+#include <QFile>
 #include <QHash>
 #include <QStringDecoder>
 
@@ -53,6 +56,29 @@ QString LegacyText::decode(const QByteArray& bytes)
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8(bytes);
     return utf8.hasError() ? fromWindows1252(bytes) : text;
+}
+
+QStringList LegacyText::decodeLines(const QByteArray& bytes)
+{
+    QStringList lines;
+    for (QByteArray line : bytes.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (!line.isEmpty())
+            lines.append(decode(line));
+    }
+    return lines;
+}
+
+QStringList LegacyText::readLines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EInOutError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw EInOutError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+    return decodeLines(bytes);
 }
 
 namespace {

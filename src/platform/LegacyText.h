@@ -17,6 +17,12 @@ namespace LegacyText {
 // typographic characters of 0x80-0x9F).
 QString decode(const QByteArray& bytes);
 
+// The lines of a text file (ended by CR LF or by LF alone) that are not empty, each decoded.
+QStringList decodeLines(const QByteArray& bytes);
+
+// The file's lines as decodeLines gives them; EInOutError when it cannot be read.
+QStringList readLines(const QString& path);
+
 // `bytes` as Windows-1252; the five codes it leaves unused stay as their Latin-1 characters.
 QString fromWindows1252(const QByteArray& bytes);
 

@@ -7,6 +7,7 @@
 #include "settings/SettingsStore.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorBoundary.h"
+#include "ui/Placement.h"
 #include "ui/QtColors.h"
 
 #include <QButtonGroup>
@@ -24,7 +25,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -324,8 +324,7 @@ void OptionsDialog::showEvent(QShowEvent* event)
     if (event->spontaneous())
         return;
     formActivate();
-    if (const QScreen* where = screen())
-        move(where->availableGeometry().center() - rect().center());
+    centerOnScreen(*this);
 }
 
 bool OptionsDialog::eventFilter(QObject* watched, QEvent* event)

@@ -2,6 +2,7 @@
 
 #include "ui/BackgroundRunner.h"
 #include "ui/Dialogs.h"
+#include "ui/Placement.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,7 +11,6 @@
 #include <QPainterPath>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -150,8 +150,7 @@ FileCopy::Result CopyWindow::copy(const QStringList& sources, const QString& fol
     m_folderLabel->setText(QStringLiteral("To: ") + QDir::toNativeSeparators(folder));
     m_cancelButton->setEnabled(true);
     adjustSize();
-    if (const QScreen* where = screen())
-        move(where->availableGeometry().center() - rect().center());
+    centerOnScreen(*this);
     exec();
     m_pending = false;
     return m_result;

@@ -5,6 +5,7 @@
 #include "ui/ErrorBoundary.h"
 #include "ui/Gauge.h"
 #include "ui/Icons.h"
+#include "ui/Placement.h"
 
 #include <QAbstractListModel>
 #include <QGridLayout>
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -271,8 +271,7 @@ void ParameterDialog::showEvent(QShowEvent* event)
     if (event->spontaneous())
         return;
     formActivate();
-    if (const QScreen* where = screen())
-        move(where->availableGeometry().center() - rect().center());
+    centerOnScreen(*this);
 }
 
 bool ParameterDialog::eventFilter(QObject* watched, QEvent* event)

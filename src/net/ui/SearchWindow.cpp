@@ -9,6 +9,7 @@
 #include "settings/SettingsStore.h"
 #include "ui/Dialogs.h"
 #include "ui/Icons.h"
+#include "ui/Placement.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -17,7 +18,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 #include <QToolButton>
@@ -200,8 +200,7 @@ void SearchWindow::showEvent(QShowEvent* event)
     if (event->spontaneous())
         return;
     formActivate();
-    if (const QScreen* where = screen())
-        move(where->availableGeometry().center() - rect().center());
+    centerOnScreen(*this);
 }
 
 void SearchWindow::formActivate()
