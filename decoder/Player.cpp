@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <future>
 #include <optional>
 #include <sys/resource.h>
@@ -66,48 +67,69 @@ int niceFor(int priority)
     }
 }
 
-enum class LengthPlan { TrustHeader, Scan, CutShort };
+enum class LengthPlan { TrustHeader, Count, Refuse };
 
-// Decides whether the length header of the first frame can be believed. It can when the byte
-// count it gives agrees, within a frame, with the audio bytes actually there: then its frame
-// count is the stream's. A header that promises more bytes than the file holds belongs either
-// to a file that was cut short (its last frame is cut) or is simply wrong, and then the frames
-// that are there are counted. Anything else (no header, a VBRI header, which libmpg123 does
-// not read, or a header covering only the first of several glued files) needs a scan.
-LengthPlan planLength(BlockReader& reader, const StreamLayout& layout, bool seekable)
+// Encoders whose Xing/Info frame count is known to leave the header frame itself out, as
+// libmpg123 reads it. Others (iTunes, mp3HD among them) count it in, which would make the
+// length a frame longer than what decodes.
+bool encoderCountsAudioFramesOnly(const StreamLayout& layout)
+{
+    for (const char* name : {"LAME", "Lavc", "Lavf", "GOGO", "L3.9"}) {
+        if (std::memcmp(layout.encoder, name, sizeof layout.encoder) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Decides whether the length header of the first frame can be believed. It can when an encoder
+// of known habits wrote it and the byte count it gives is exactly the audio bytes that are there
+// (counted with or without an ID3v2 tag in front, as encoders differ): then its frame count is
+// the stream's. Anything else is counted: a header that promises more than the file holds (a
+// cut file, or a wrong header), junk or zeros after the frames, a VBRI header, which libmpg123
+// does not read, a header covering only the first of several glued files, no header at all.
+LengthPlan planLength(const StreamLayout& layout, bool seekable)
 {
     const long long audioBytes = layout.audioEnd >= 0 ? layout.audioEnd - layout.audioStart : -1;
     const bool xingFrames = layout.header == LengthHeader::Xing && layout.headerFrames > 0;
-    if (layout.headerBytes >= 0 && audioBytes >= 0) {
+    if (!seekable) {
+        // Nothing can be counted without going back: the header is all there is, unless it
+        // promises more than there can be.
         const long long slack = layout.first.maxFrameBytes();
-        const long long promised = layout.headerBytes;
-        // Encoders differ on whether the count includes an ID3v2 tag in front.
-        if (promised > audioBytes + layout.id3v2Bytes + slack)
-            return StreamProbe::survey(reader, layout).cutAtEnd || !seekable ? LengthPlan::CutShort
-                                                                             : LengthPlan::Scan;
-        const bool agrees = std::llabs(audioBytes - promised) <= slack ||
-                            std::llabs(audioBytes + layout.id3v2Bytes - promised) <= slack;
-        if (agrees && xingFrames)
-            return LengthPlan::TrustHeader;
-    } else if (audioBytes < 0 && xingFrames) {
-        return LengthPlan::TrustHeader; // a stream of unknown size: nothing to check against
+        if (layout.headerBytes >= 0 && audioBytes >= 0 &&
+            layout.headerBytes > audioBytes + layout.id3v2Bytes + slack)
+            return LengthPlan::Refuse;
+        return LengthPlan::TrustHeader;
     }
-    // A stream that cannot go back after a scan keeps libmpg123's estimate.
-    return seekable ? LengthPlan::Scan : LengthPlan::TrustHeader;
+    if (audioBytes < 0)
+        return xingFrames ? LengthPlan::TrustHeader : LengthPlan::Count;
+    const long long promised = layout.headerBytes;
+    const bool exact = promised == audioBytes || promised == audioBytes + layout.id3v2Bytes;
+    return xingFrames && exact && encoderCountsAudioFramesOnly(layout) ? LengthPlan::TrustHeader
+                                                                       : LengthPlan::Count;
 }
 
-// Average bitrate in kbit/s over the untrimmed frames; none when the end of the audio is
-// unknown. libmpg123 skips a Xing/Info frame but decodes a VBRI frame as audio, so only the
-// former is left out of both counts.
-std::optional<double> averageKbps(const StreamLayout& layout, long long frames, long rate)
+// Average bitrate in kbit/s of `bytes` of frames lasting `frames` of the first frame's
+// duration; none when the bytes are unknown.
+std::optional<double> averageKbps(const StreamLayout& layout, long long bytes, long long frames,
+                                  long rate)
 {
-    if (layout.audioEnd < 0 || frames <= 0 || rate <= 0)
+    if (bytes < 0 || frames <= 0 || rate <= 0)
         return std::nullopt;
-    long long bytes = layout.audioEnd - layout.audioStart;
-    if (layout.header == LengthHeader::Xing)
-        bytes -= layout.first.frameBytes;
     const double seconds = static_cast<double>(frames) * layout.first.samplesPerFrame / rate;
     return static_cast<double>(bytes) * 8.0 / seconds / 1000.0;
+}
+
+// The bytes of audio frames in the window: libmpg123 skips a Xing/Info frame but decodes a VBRI
+// frame as audio, so only the former is left out. From the walk when there was one, which left
+// out what lies between frames; -1 when the end of the audio is unknown.
+long long audioFrameBytes(const StreamLayout& layout, const std::optional<FrameWalk>& walked)
+{
+    const long long header = layout.header == LengthHeader::Xing ? layout.first.frameBytes : 0;
+    if (walked)
+        return walked->frameBytes - header;
+    if (layout.audioEnd < 0)
+        return -1;
+    return layout.audioEnd - layout.audioStart - header;
 }
 
 int samplesPerFrame(const mpg123_frameinfo& info)
@@ -171,14 +193,18 @@ Player::~Player()
         mpg123_delete(m_handle);
 }
 
-void Player::record(int code)
+void Player::record(int code, const char* detail)
 {
     // A failure stays until LastError() reads it; a success reports a failure of the play
     // thread that nobody has been told of yet.
-    if (code == MPEGDLL_OK)
+    if (code == MPEGDLL_OK) {
         code = m_pendingError.exchange(MPEGDLL_OK);
-    if (code != MPEGDLL_OK)
+        detail = "";
+    }
+    if (code != MPEGDLL_OK) {
         m_lastError = code;
+        m_lastErrorDetail = detail;
+    }
 }
 
 bool Player::requireSong()
@@ -216,6 +242,10 @@ bool Player::init()
     const bool ok =
         handle != nullptr &&
         mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0) == MPG123_OK &&
+        // Junk between frames is stepped over however long it is, as the frame walk steps
+        // over it: by default the decoder gives up after a kilobyte, and the song would end
+        // there. The probe has found a chain of frames before the decoder ever sees the file.
+        mpg123_param(handle, MPG123_RESYNC_LIMIT, -1, 0) == MPG123_OK &&
         mpg123_replace_reader_handle(handle, readCallback, seekCallback, nullptr) == MPG123_OK;
     if (!ok) {
         if (handle != nullptr)
@@ -259,20 +289,44 @@ void Player::open(const char* fileName, int streamMode, const CallbackByteSource
     else if (streamMode == 1)
         source = CallbackByteSource::open(stream);
     if (!source) {
-        record(MPEGDLL_ERR_INPUT);
+        record(MPEGDLL_ERR_INPUT, streamMode == 1 ? "the stream cannot be opened"
+                                                  : "the file cannot be opened as a file");
+        return;
+    }
+    if (source->size() == 0) {
+        record(MPEGDLL_ERR_INPUT, "the file is empty");
         return;
     }
     auto reader =
         std::make_unique<BlockReader>(*source, std::span(m_block.get(), ReaderBlockBytes));
-    const std::optional<StreamLayout> layout = StreamProbe::probe(*reader, source->size());
+    std::optional<StreamLayout> layout = StreamProbe::probe(*reader, source->size());
     if (!layout) {
-        record(MPEGDLL_ERR_INPUT);
+        record(MPEGDLL_ERR_INPUT, "no MPEG audio frame found");
         return;
     }
-    const LengthPlan plan = planLength(*reader, *layout, source->seekable());
-    if (plan == LengthPlan::CutShort) {
-        record(MPEGDLL_ERR_INPUT);
+    const bool seekable = source->seekable();
+    LengthPlan plan = planLength(*layout, seekable);
+    if (plan == LengthPlan::Refuse) {
+        record(MPEGDLL_ERR_INPUT, "the stream is shorter than its header says");
         return;
+    }
+    // The frames that are there, never what a header promises: a cut last frame and whatever
+    // follows the last whole frame stay outside the decoder's window, so a file cut in the
+    // middle of a frame reads and plays exactly as one cut where that frame begins.
+    std::optional<FrameWalk> walked;
+    if (plan == LengthPlan::Count && layout->audioEnd >= 0) {
+        walked = StreamProbe::walk(*reader, *layout);
+        const long long headerFrames = layout->header == LengthHeader::Xing ? 1 : 0;
+        if (walked->frames <= headerFrames) {
+            record(MPEGDLL_ERR_INPUT, "no whole MPEG audio frame");
+            return;
+        }
+        const bool trimmed = walked->wholeEnd < layout->audioEnd;
+        layout->audioEnd = walked->wholeEnd;
+        // Zeros or an unknown tag after complete frames were all that disagreed with the header.
+        if (trimmed && !walked->cutAtEnd && walked->clean() &&
+            planLength(*layout, seekable) == LengthPlan::TrustHeader)
+            plan = LengthPlan::TrustHeader;
     }
     reader->setWindow(layout->audioStart, layout->audioEnd);
 
@@ -294,32 +348,39 @@ void Player::open(const char* fileName, int streamMode, const CallbackByteSource
     ok = mpg123_open_handle(decoder, reader.get()) == MPG123_OK &&
          mpg123_getformat(decoder, &rate, &channels, &encoding) == MPG123_OK &&
          rate == first.sampleRate;
+    // A clean stream without a header frame is counted by the walk alone. With a header frame,
+    // the decoder trims what the header tells it to (an encoder's delay and padding, its own
+    // delay), and only its scan knows what that leaves of frames that are not as promised.
+    long long frames = -1;
+    long long samples = -1;
     bool scanned = false;
-    std::optional<FrameCount> walked;
-    if (ok && plan == LengthPlan::Scan) {
-        walked = StreamProbe::countFrames(*reader, *layout);
-        ok = walked || mpg123_scan(decoder) == MPG123_OK;
-        scanned = true;
+    if (ok && plan == LengthPlan::Count) {
+        if (walked && walked->clean() && layout->header == LengthHeader::None) {
+            frames = walked->frames;
+            samples = frames * first.samplesPerFrame;
+        } else {
+            ok = mpg123_scan(decoder) == MPG123_OK;
+            scanned = true;
+        }
     }
-    long long frames = walked ? walked->frames
-                       : ok   ? static_cast<long long>(mpg123_framelength(decoder))
-                              : -1;
-    std::optional<double> average = averageKbps(*layout, frames, rate);
+    if (ok && frames < 0)
+        frames = static_cast<long long>(mpg123_framelength(decoder));
+    const long long bytes = audioFrameBytes(*layout, walked);
+    std::optional<double> average = averageKbps(*layout, bytes, frames, rate);
     // A header frame count that cannot be true (the bytes would make an impossible bitrate)
     // is replaced by counting.
-    if (ok && !scanned && average && !plausibleKbps(first, *average) && source->seekable()) {
+    if (ok && plan == LengthPlan::TrustHeader && average && !plausibleKbps(first, *average) &&
+        seekable) {
         ok = mpg123_scan(decoder) == MPG123_OK;
+        scanned = true;
         frames = ok ? static_cast<long long>(mpg123_framelength(decoder)) : -1;
-        average = averageKbps(*layout, frames, rate);
+        average = averageKbps(*layout, bytes, frames, rate);
     }
-    long long samples = walked ? walked->samples
-                        : ok   ? static_cast<long long>(mpg123_length(decoder))
-                               : -1;
+    if (ok && samples < 0)
+        samples = static_cast<long long>(mpg123_length(decoder));
     // libmpg123 counts every frame as long as the first one: glued parts of other rates need
-    // their frames' own durations. The walk over the headers that tells is cheap next to the
-    // scan it follows; a stream the frame walk counted has one rate throughout.
-    if (ok && scanned && !walked && samples > 0 &&
-        StreamProbe::survey(*reader, *layout).durationsVary) {
+    // their frames' own durations, which the walk has told apart.
+    if (ok && scanned && walked && walked->durationsVary && samples > 0) {
         const std::optional<long long> summed =
             lengthOfMixedFrames(decoder, first, samples, frames);
         if (summed)
@@ -329,9 +390,10 @@ void Player::open(const char* fileName, int streamMode, const CallbackByteSource
     }
     // An average outside what MPEG allows after counting means the "frames" are noise that
     // happened to look like frames.
-    if (samples <= 0 || frames <= 0 || (average && !plausibleKbps(first, *average))) {
+    if (!ok || samples <= 0 || frames <= 0 || (average && !plausibleKbps(first, *average))) {
         mpg123_close(decoder);
-        record(MPEGDLL_ERR_INPUT);
+        record(MPEGDLL_ERR_INPUT, ok ? "the frames found are not MPEG audio"
+                                     : "the MPEG audio frames cannot be decoded");
         return;
     }
     int kbps = average ? static_cast<int>(std::lround(*average)) : 0;

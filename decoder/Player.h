@@ -57,11 +57,14 @@ public:
     int length();
     int seekable();
     int takeLastError();
+    // What the last failure found, in words ("the file is empty"); empty when it has no more
+    // to say than its code. Not cleared by takeLastError.
+    const char* lastErrorDetail() const { return m_lastErrorDetail.c_str(); }
 
 private:
     // Records the outcome of a public call: its own failure, else a failure of the play thread
     // that nobody has been told of yet.
-    void record(int code);
+    void record(int code, const char* detail = "");
     bool requireSong();
     int startPlayback(int startMs, int endMs, unsigned char* endFlag);
     void stopPlayback();
@@ -120,6 +123,7 @@ private:
     std::atomic<pid_t> m_threadId{0};
     std::atomic<int> m_lastError{0};
     std::atomic<int> m_pendingError{0};
+    std::string m_lastErrorDetail; // the caller's thread only
 };
 
 } // namespace mpegdll

@@ -71,20 +71,74 @@ long long skipId3v2(BlockReader& reader, long long size)
     return position;
 }
 
-// End of the audio: before a trailing ID3v1 tag and an APEv2 tag in front of it.
+// The size of an APEv2 tag (with its header, if any) that ends at `end`; 0 when none does.
+long long apeTagBefore(BlockReader& reader, long long start, long long end)
+{
+    unsigned char footer[32];
+    if (end - start < 32 || reader.readAt(end - 32, footer, 32) != 32 ||
+        std::memcmp(footer, "APETAGEX", 8) != 0)
+        return 0;
+    const long long tagSize = static_cast<long long>(littleEndian32(footer + 12));
+    const bool hasHeader = (littleEndian32(footer + 20) & 0x80000000UL) != 0;
+    const long long total = tagSize + (hasHeader ? 32 : 0);
+    return tagSize >= 32 && total <= end - start ? total : 0;
+}
+
+// The size of a Lyrics3 tag (version 2: "LYRICS200" after six digits of size; version 1:
+// "LYRICSEND", at most 5100 bytes after its "LYRICSBEGIN") that ends at `end`; 0 when none does.
+long long lyrics3TagBefore(BlockReader& reader, long long start, long long end)
+{
+    constexpr char Begin[] = "LYRICSBEGIN";
+    constexpr long long BeginLength = sizeof Begin - 1;
+    unsigned char tail[15];
+    if (end - start < 15 + BeginLength || reader.readAt(end - 15, tail, 15) != 15)
+        return 0;
+    if (std::memcmp(tail + 6, "LYRICS200", 9) == 0) {
+        long long size = 0;
+        for (int i = 0; i < 6; ++i) {
+            if (tail[i] < '0' || tail[i] > '9')
+                return 0;
+            size = size * 10 + (tail[i] - '0');
+        }
+        const long long total = size + 15;
+        unsigned char begin[BeginLength];
+        if (size < BeginLength || total > end - start ||
+            reader.readAt(end - total, begin, BeginLength) != BeginLength ||
+            std::memcmp(begin, Begin, BeginLength) != 0)
+            return 0;
+        return total;
+    }
+    if (std::memcmp(tail + 6, "LYRICSEND", 9) == 0) {
+        constexpr long long MaxVersion1 = 5100 + BeginLength + 9;
+        const long long span = std::min(MaxVersion1, end - start);
+        std::vector<unsigned char> data(static_cast<size_t>(span));
+        if (reader.readAt(end - span, data.data(), data.size()) != span)
+            return 0;
+        // The last "LYRICSBEGIN": the lyrics may quote the word, the tag starts at the first one
+        // that leaves only lyrics behind it, which the nearest one to the end always does.
+        const auto found = std::find_end(data.begin(), data.end() - 9, Begin, Begin + BeginLength);
+        if (found == data.end() - 9)
+            return 0;
+        return static_cast<long long>(data.end() - found);
+    }
+    return 0;
+}
+
+// End of the audio: before a trailing ID3v1 tag, and before the APEv2 and Lyrics3 tags in front
+// of it, in whatever order the taggers left them.
 long long trimTrailingTags(BlockReader& reader, long long start, long long end)
 {
-    unsigned char tag[32];
+    unsigned char tag[3];
     if (end - start >= 128 && reader.readAt(end - 128, tag, 3) == 3 &&
         std::memcmp(tag, "TAG", 3) == 0)
         end -= 128;
-    if (end - start >= 32 && reader.readAt(end - 32, tag, 32) == 32 &&
-        std::memcmp(tag, "APETAGEX", 8) == 0) {
-        const long long tagSize = static_cast<long long>(littleEndian32(tag + 12));
-        const bool hasHeader = (littleEndian32(tag + 20) & 0x80000000UL) != 0;
-        const long long total = tagSize + (hasHeader ? 32 : 0);
-        if (tagSize >= 32 && total <= end - start)
-            end -= total;
+    for (int tags = 0; tags < 4; ++tags) {
+        long long size = apeTagBefore(reader, start, end);
+        if (size == 0)
+            size = lyrics3TagBefore(reader, start, end);
+        if (size == 0)
+            break;
+        end -= size;
     }
     return end;
 }
@@ -143,8 +197,13 @@ void readLengthHeader(const std::vector<unsigned char>& data, size_t offset, Str
             layout.headerFrames = static_cast<long long>(bigEndian32(data.data() + field));
             field += 4;
         }
-        if ((flags & 2) != 0 && field + 4 <= frameEnd)
+        if ((flags & 2) != 0 && field + 4 <= frameEnd) {
             layout.headerBytes = static_cast<long long>(bigEndian32(data.data() + field));
+            field += 4;
+        }
+        field += ((flags & 4) != 0 ? 100 : 0) + ((flags & 8) != 0 ? 4 : 0);
+        if (field + sizeof layout.encoder <= frameEnd)
+            std::memcpy(layout.encoder, data.data() + field, sizeof layout.encoder);
         return;
     }
     const size_t vbri = offset + 4 + 32;
@@ -217,81 +276,25 @@ std::optional<StreamLayout> StreamProbe::probe(BlockReader& reader, long long si
     return std::nullopt;
 }
 
-std::optional<FrameCount> StreamProbe::countFrames(BlockReader& reader, const StreamLayout& layout)
+FrameWalk StreamProbe::walk(BlockReader& reader, const StreamLayout& layout)
 {
-    if (layout.audioEnd < 0 || layout.header != LengthHeader::None)
-        return std::nullopt;
-    unsigned char head[4];
-    if (reader.readAt(layout.audioStart, head, sizeof head) != 4)
-        return std::nullopt;
-    // Sync, version, layer and sample rate must stay those of the first frame; the bitrate
-    // and padding give the length.
-    constexpr unsigned long Mask = 0xFFFE0C00UL;
-    const unsigned long expected = bigEndian32(head) & Mask;
-    const bool mono = (head[3] >> 6) == 3;
-    const MpegFrameHeader& first = layout.first;
-    int lengths[16][2] = {};
-    for (int index = 1; index < 15; ++index)
-        for (int padding = 0; padding < 2; ++padding)
-            lengths[index][padding] = frameBytesFor(first.version, first.layer,
-                                                    bitrateRow(first.version, first.layer)[index],
-                                                    first.sampleRate, padding);
-
-    constexpr size_t Chunk = 128 * 1024;
-    std::vector<unsigned char> buffer(Chunk);
-    long long frames = 0;
-    long long position = layout.audioStart;
-    while (position < layout.audioEnd) {
-        const size_t want =
-            static_cast<size_t>(std::min<long long>(Chunk, layout.audioEnd - position));
-        if (reader.readAt(position, buffer.data(), want) != static_cast<long long>(want))
-            return std::nullopt;
-        const bool last = position + static_cast<long long>(want) == layout.audioEnd;
-        size_t at = 0;
-        while (at + 4 <= want) {
-            const unsigned char* p = buffer.data() + at;
-            const unsigned long word = bigEndian32(p);
-            const int length = lengths[p[2] >> 4][(p[2] >> 1) & 1];
-            if ((word & Mask) != expected || ((p[3] >> 6) == 3) != mono || (p[3] & 3) == 2 ||
-                length == 0)
-                return std::nullopt;
-            if (at + static_cast<size_t>(length) > want)
-                break;
-            at += static_cast<size_t>(length);
-            ++frames;
-        }
-        if (last) {
-            if (at != want)
-                return std::nullopt; // a cut frame or stray bytes at the end
-            break;
-        }
-        if (at == 0)
-            return std::nullopt;
-        position += static_cast<long long>(at);
-    }
-    if (frames == 0)
-        return std::nullopt;
-    return FrameCount{frames, frames * first.samplesPerFrame};
-}
-
-FrameSurvey StreamProbe::survey(BlockReader& reader, const StreamLayout& layout)
-{
-    FrameSurvey result;
+    FrameWalk result;
     if (layout.audioEnd < 0)
         return result;
     const MpegFrameHeader& first = layout.first;
     constexpr size_t Chunk = 128 * 1024;
     std::vector<unsigned char> buffer(Chunk);
     long long position = layout.audioStart;
+    long long lastEnd = layout.audioStart;
     // In step: the previous frame ended where this one begins. Out of step (after junk), a
-    // header only counts when another header follows it, so that junk that happens to look
-    // like a header is neither a glued part nor a cut frame.
+    // header only counts when another header of its stream follows it, so that junk that
+    // happens to look like a header is neither a frame nor a cut one.
     bool inStep = true;
     while (position + 4 <= layout.audioEnd) {
         const size_t want =
             static_cast<size_t>(std::min<long long>(Chunk, layout.audioEnd - position));
         if (reader.readAt(position, buffer.data(), want) != static_cast<long long>(want))
-            return result;
+            break;
         const bool last = position + static_cast<long long>(want) == layout.audioEnd;
         size_t at = 0;
         while (at + 4 <= want) {
@@ -311,18 +314,27 @@ FrameSurvey StreamProbe::survey(BlockReader& reader, const StreamLayout& layout)
             }
             if (next > want) {
                 result.cutAtEnd = true;
-                return result;
+                break;
             }
+            const long long frameStart = position + static_cast<long long>(at);
+            result.skipped += frameStart - lastEnd;
+            lastEnd = position + static_cast<long long>(next);
+            ++result.frames;
+            result.frameBytes += header->frameBytes;
+            if (!header->sameStream(first))
+                result.oneStream = false;
             if (static_cast<long long>(header->samplesPerFrame) * first.sampleRate !=
                 static_cast<long long>(first.samplesPerFrame) * header->sampleRate)
                 result.durationsVary = true;
             inStep = true;
             at = next;
         }
-        if (last || at == 0)
+        if (last || result.cutAtEnd || at == 0)
             break;
         position += static_cast<long long>(at);
     }
+    if (result.frames > 0)
+        result.wholeEnd = lastEnd;
     return result;
 }
 

@@ -41,26 +41,32 @@ struct StreamLayout
     LengthHeader header = LengthHeader::None; // a Xing/Info or VBRI header in the first frame
     long long headerFrames = -1;              // its frame count, -1 when it has none
     long long headerBytes = -1;               // its byte count, -1 when it has none
+    // The encoder named in the LAME extension of a Xing/Info frame ("LAME", "Lavc", ...);
+    // zeros when there is none.
+    char encoder[4] = {};
 };
 
-struct FrameCount
+// What a walk over the frames of a stream, from its first frame to the end of its audio, found.
+// Only whole frames count: a frame that runs past the end (a download that stopped, a copy
+// from a scratched CD) and the bytes between frames (junk, damage, zeros) are left out.
+struct FrameWalk
 {
-    long long frames = 0;
-    long long samples = 0;
-};
-
-// What a walk over all the frames of a stream found.
-struct FrameSurvey
-{
-    // The last frame runs past the end of the audio: the file was cut short.
-    bool cutAtEnd = false;
+    long long frames = 0;     // whole frames, a Xing or VBRI frame in front included
+    long long frameBytes = 0; // the bytes of those frames
+    long long wholeEnd = -1;  // where the last whole frame ends
+    long long skipped = 0;    // bytes stepped over between frames
+    bool cutAtEnd = false;    // the frame after the last whole one runs past the end
+    bool oneStream = true;    // every frame of the first frame's stream (version, layer, rate)
     // Some frame lasts another time than the first (another rate, or another number of
     // samples per frame): glued files, whose length is not frames x the first frame's.
     bool durationsVary = false;
+
+    // Frames of one stream and nothing else from the first frame to wholeEnd.
+    bool clean() const { return skipped == 0 && oneStream; }
 };
 
-// Finds the audio in a song: skips ID3v2 tags in front and ID3v1/APEv2 tags behind, looks for
-// the first frame that starts a consistent chain of frames, and reads its length header.
+// Finds the audio in a song: skips ID3v2 tags in front and ID3v1, Lyrics3 and APEv2 tags behind,
+// looks for the first frame that starts a consistent chain of frames, and reads its length header.
 class StreamProbe
 {
 public:
@@ -75,15 +81,9 @@ public:
     // Null when no MPEG audio frame chain is found. size: the source's size, -1 unknown.
     static std::optional<StreamLayout> probe(BlockReader& reader, long long size);
 
-    // Counts the frames of a stream without a length header by walking from frame to frame, a
-    // fraction of the work of a decoder's scan. Null unless the frames run without a gap or a
-    // change of stream from the first to the very end of the audio: anything else (junk, glued
-    // files, a cut last frame) is left to the decoder's scan, whose count then stands.
-    static std::optional<FrameCount> countFrames(BlockReader& reader, const StreamLayout& layout);
-
-    // Walks every frame from the first to the end of the audio, stepping over junk between
-    // frames, to tell a cut file and glued parts of other rates. Unknown end: nothing found.
-    static FrameSurvey survey(BlockReader& reader, const StreamLayout& layout);
+    // Walks every frame from the first to the end of the audio in one pass over the file,
+    // stepping over junk between frames. Unknown end: nothing found.
+    static FrameWalk walk(BlockReader& reader, const StreamLayout& layout);
 
 private:
     // Looks for the first frame in [start, start + searchLimit) and fills in layout from it.

@@ -116,6 +116,11 @@ MPEGDLL_API int LastError(void)
     return player().takeLastError();
 }
 
+MPEGDLL_API const char* LastErrorDetail(void)
+{
+    return player().lastErrorDetail();
+}
+
 MPEGDLL_API int Seekable(void)
 {
     return player().seekable();

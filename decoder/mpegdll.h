@@ -75,10 +75,13 @@ MPEGDLL_API void deinit(void);
 /* Opens a song (closing one that is open): a file name (UTF-8) with streamMode 0 and no
  * callbacks, or streamMode 1 with the callbacks and their context. The song's length,
  * bitrate and frequency are known afterwards. Error 3 (and mode 0) when it is not readable
- * MPEG audio: the name is not that of a readable regular file; no chain of MPEG audio frames
- * starts within the first 64 KiB after any ID3v2 tag; its Xing/Info or VBRI header promises
- * more bytes than the file holds (a file cut short); or its bytes are far more than frames of
- * that kind can hold (noise that happens to contain frame headers). Error 2 before init(). */
+ * MPEG audio: the name is not that of a readable regular file; the file is empty; no chain of
+ * MPEG audio frames starts within the first 64 KiB after any ID3v2 tag; no whole audio frame
+ * is there; or its bytes are far more than frames of that kind can hold (noise that happens to
+ * contain frame headers). LastErrorDetail() says which. A file cut short opens with the frames
+ * that are whole, whatever its Xing/Info or VBRI header promises; it plays to the last of them.
+ * A stream that cannot seek is refused when its header promises more than it holds.
+ * Error 2 before init(). */
 MPEGDLL_API void Open(const char* fileName, int streamMode, MpegStreamOpen openStream,
                       MpegStreamClose closeStream, MpegStreamRestart restartStream,
                       MpegStreamRead readStream, MpegStreamSeek seekStream,
@@ -111,8 +114,8 @@ MPEGDLL_API int Play(int startMs, int endMs, unsigned char* endFlag);
 MPEGDLL_API void Close(void);
 
 MPEGDLL_API int GetFrequency(void); /* Hz */
-/* Average bitrate in kbit/s, rounded: the audio bytes (without tags and a Xing/Info frame)
- * over the duration of all frames. */
+/* Average bitrate in kbit/s, rounded: the bytes of the audio frames (without tags, a Xing/Info
+ * frame, and anything between or after the frames) over the duration of all frames. */
 MPEGDLL_API int GetBitrate(void);
 MPEGDLL_API int GetLayer(void);      /* 1, 2 or 3 */
 MPEGDLL_API int GetPlayerMode(void); /* MPEGDLL_MODE_... */
@@ -127,6 +130,10 @@ MPEGDLL_API void ResetPlayerMode(void);
 MPEGDLL_API void Seek(int positionMs);
 /* The code of the last failure, 0 for none; reading it clears it. */
 MPEGDLL_API int LastError(void);
+/* What the last failure found, in English words ("the file is empty", "no MPEG audio frame
+ * found"); "" when it has no more to say than its code. Reading the code does not clear it; the
+ * text stays valid until the next call. */
+MPEGDLL_API const char* LastErrorDetail(void);
 /* Nonzero when the open song can seek. */
 MPEGDLL_API int Seekable(void);
 /* Scales the output volume (1.0 leaves it unchanged), for this and later songs. Error 1 for a

@@ -98,6 +98,11 @@ int runProbeCommand(CliContext& context, const QStringList& args)
                 .add(QStringLiteral("bitrate"), bitrate)
                 .add(QStringLiteral("frequency"), frequency)
                 .add(QStringLiteral("track_length"), trackLength);
+        } catch (const TMPEGError& e) {
+            record.add(QStringLiteral("error"), e.message());
+            if (!e.detail().isEmpty())
+                record.add(QStringLiteral("reason"), e.detail());
+            anyFailed = true;
         } catch (const TamboroError& e) {
             record.add(QStringLiteral("error"), e.message());
             anyFailed = true;

@@ -79,8 +79,9 @@ Commands:
                                    files as given, folders scanned breadth first for *.mp3
                                    and *.wma (any letter case); prints the report rows, then
                                    the figures (with --json a bad file's row also has
-                                   its "reason", empty when the file could not be read as
-                                   a song). The medium is the first path's volume label
+                                   its "reason": what was found, such as "the file is
+                                   empty" or "no MPEG audio frame found"). The medium
+                                   is the first path's volume label
                                    and kind unless given. A path that does not exist is
                                    named on stderr and the exit code is 1.
                                    --progress prints "progress N/M TEXT" lines on stderr:

@@ -17,6 +17,7 @@
 #include "intake/WmaReader.h"
 #include "platform/Errors.h"
 #include "platform/Home.h"
+#include "player/TMPEGError.h"
 #include "player/TMPEGPlayer.h"
 
 #include <QDir>
@@ -56,6 +57,15 @@ bool copyContents(QFile& from, QFile& to)
         if (to.write(buffer, got) != got)
             return false;
     }
+}
+
+// A reader's error as the reason of a bad file's row, which shows the file's name beside it.
+QString reasonFrom(QString message, const QString& fileName)
+{
+    message.replace(QLatin1Char('"') + fileName + QLatin1Char('"'), QStringLiteral("the file"));
+    if (!message.isEmpty())
+        message[0] = message[0].toLower();
+    return message;
 }
 
 } // namespace
@@ -105,7 +115,7 @@ private:
     Song kringeltje(const QString& fileName, bool mp3);
     Song recognize(Song song);
     void store(const Song& plain);
-    void badFile(const QString& fileName, const QString& reason = QString());
+    void badFile(const QString& fileName, const QString& reason);
     void unloadDecoder() noexcept;
     void showProgress(int position, int maximum, const QString& text) const
     {
@@ -208,8 +218,19 @@ std::optional<Song> IntakeRun::Engine::readFile(const QString& fileName, bool re
     }
     try {
         // Only a regular file can be a song; opening a pipe or a device would block the run.
-        if (!QFileInfo(fileName).isFile())
-            throw EInOutError(QStringLiteral("\"%1\" is not a file").arg(fileName));
+        const QFileInfo info(fileName);
+        if (!info.exists()) {
+            badFile(fileName, QStringLiteral("the file does not exist"));
+            return std::nullopt;
+        }
+        if (!info.isFile()) {
+            badFile(fileName, QStringLiteral("it is not a file but a folder, device or pipe"));
+            return std::nullopt;
+        }
+        if (info.size() == 0) {
+            badFile(fileName, QStringLiteral("the file is empty"));
+            return std::nullopt;
+        }
         if (!mp3) {
             const QString problem = WmaReader::headerProblem(fileName);
             if (!problem.isEmpty()) {
@@ -224,8 +245,12 @@ std::optional<Song> IntakeRun::Engine::readFile(const QString& fileName, bool re
         song.genre.replace(QLatin1Char('"'), QChar(doubleQuoteStandIn));
         song.year.replace(QLatin1Char('"'), QChar(doubleQuoteStandIn));
         return song;
-    } catch (const TamboroError&) {
-        badFile(fileName);
+    } catch (const TMPEGError& error) {
+        // The decoder's fixed messages ("Input stream error") say little; what it found says why.
+        badFile(fileName, error.detail().isEmpty() ? error.message() : error.detail());
+        return std::nullopt;
+    } catch (const TamboroError& error) {
+        badFile(fileName, reasonFrom(error.message(), fileName));
         return std::nullopt;
     }
 }
@@ -357,8 +382,8 @@ void IntakeRun::Engine::store(const Song& plain)
     QString insert;
     try {
         insert = Statements::insertSong(song);
-    } catch (const EDatabaseError&) {
-        badFile(plain.filename);
+    } catch (const EDatabaseError& error) {
+        badFile(plain.filename, reasonFrom(error.message(), plain.filename));
         return;
     }
     m_update.setSql(insert);

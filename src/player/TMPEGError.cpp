@@ -43,6 +43,13 @@ TMPEGError TMPEGError::fromLibraryCode(int code)
     return TMPEGError(unknownCodeText(code), UnknownCode);
 }
 
+TMPEGError TMPEGError::withDetail(const QString& detail) const
+{
+    TMPEGError error = *this;
+    error.m_detail = detail;
+    return error;
+}
+
 TMPEGError TMPEGError::cantLoadLibrary()
 {
     return TMPEGError(QStringLiteral("Can't load MPEG library"), NotLoaded);

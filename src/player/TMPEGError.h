@@ -25,6 +25,10 @@ public:
     TMPEGError(const QString& message, quint8 code);
 
     quint8 code() const noexcept { return m_code; }
+    // What the library found, in words ("the file is empty"), beside the code's fixed message;
+    // empty when it said nothing more.
+    const QString& detail() const noexcept { return m_detail; }
+    TMPEGError withDetail(const QString& detail) const;
 
     // The table's text for `code`; a code outside the table gets a text naming it.
     static QString messageFor(quint8 code);
@@ -37,4 +41,5 @@ public:
 
 private:
     quint8 m_code;
+    QString m_detail;
 };

@@ -36,6 +36,8 @@ struct TMPEGPlayer::Entries
     decltype(&::ResetPlayerMode) resetPlayerMode = nullptr;
     decltype(&::Seek) seek = nullptr;
     decltype(&::LastError) lastError = nullptr;
+    // Not one of the 19: a library without it still works, its errors only say less.
+    decltype(&::LastErrorDetail) lastErrorDetail = nullptr;
 };
 
 namespace {
@@ -263,6 +265,7 @@ void TMPEGPlayer::loadLibrary()
     bind(entries->resetPlayerMode, functions[i++]);
     bind(entries->seek, functions[i++]);
     bind(entries->lastError, functions[i++]);
+    bind(entries->lastErrorDetail, library->resolve("LastErrorDetail"));
 
     if (!entries->init()) {
         m_lastError = entries->lastError();
@@ -303,9 +306,12 @@ void TMPEGPlayer::requireLoaded() const
 
 void TMPEGPlayer::checkError()
 {
+    // The detail belongs to the failure whose code is read with it.
+    const char* detail = m_entries->lastErrorDetail ? m_entries->lastErrorDetail() : nullptr;
     m_lastError = m_entries->lastError();
     if (m_lastError != 0)
-        throw TMPEGError::fromLibraryCode(m_lastError);
+        throw TMPEGError::fromLibraryCode(m_lastError)
+            .withDetail(detail ? QString::fromUtf8(detail) : QString());
 }
 
 bool TMPEGPlayer::ended() const

@@ -172,7 +172,7 @@ TEST_F(AddCommandTest, NamesTypedInBytesThatAreNotUtf8)
                                     {"artist", ""},
                                     {"title", ""},
                                     {"filename", broken},
-                                    {"reason", ""}}));
+                                    {"reason", "no MPEG audio frame found"}}));
     EXPECT_EQ(rows[2]["bad"], 2);
 }
 

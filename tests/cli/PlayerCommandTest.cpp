@@ -69,9 +69,10 @@ TEST_F(PlayerCommandTest, ProbeGivesPropertiesOrTheError)
     EXPECT_EQ(out[0]["frequency"].toInt(), 44100);
     EXPECT_EQ(out[0]["track_length"].toString(), "0:00:02"); // half a second is taken off
 
-    EXPECT_EQ(out[1].keys(), (QStringList{"error", "file"}));
+    EXPECT_EQ(out[1].keys(), (QStringList{"error", "file", "reason"}));
     EXPECT_EQ(out[1]["file"].toString(), fixture("random.mp3"));
     EXPECT_EQ(out[1]["error"].toString(), "Input stream error");
+    EXPECT_EQ(out[1]["reason"].toString(), "no MPEG audio frame found");
 
     // The failure did not stop the run.
     EXPECT_EQ(out[2]["frequency"].toInt(), 8000);

@@ -12,6 +12,8 @@ struct BadInput
     const char* name;
     // Makes the input in the test's folder and returns its path.
     std::string (*make)(const std::string& folder);
+    // What LastErrorDetail() says of it.
+    const char* detail;
 };
 
 void PrintTo(const BadInput& c, std::ostream* os)
@@ -46,27 +48,38 @@ std::string randomWithFakeFrames(const std::string& folder)
     return path;
 }
 
+// A Xing frame and nothing after it: a header without audio.
+std::string headerFrameOnly(const std::string& folder)
+{
+    return prefixOf(folder, "vbr_xing.mp3", 417);
+}
+
+const char* const CannotOpen = "the file cannot be opened as a file";
+const char* const NoFrame = "no MPEG audio frame found";
+
 const BadInput Inputs[] = {
-    {"Empty", [](const std::string&) { return fixture("empty.mp3"); }},
-    {"RandomBytes", [](const std::string&) { return fixture("random.mp3"); }},
-    {"RandomWithFakeFrames", randomWithFakeFrames},
-    {"WmaNamedMp3", [](const std::string&) { return fixture("wma.mp3"); }},
-    // A Xing header that vouches for three times the bytes the file holds.
-    {"XingFileCutShort", [](const std::string&) { return fixture("truncated.mp3"); }},
+    {"Empty", [](const std::string&) { return fixture("empty.mp3"); }, "the file is empty"},
+    {"RandomBytes", [](const std::string&) { return fixture("random.mp3"); }, NoFrame},
+    {"RandomWithFakeFrames", randomWithFakeFrames, NoFrame},
+    {"WmaNamedMp3", [](const std::string&) { return fixture("wma.mp3"); }, NoFrame},
     // Less than the first frame (the 417-byte Info frame): no whole frame at all.
-    {"PartOfTheFirstFrame", [](const std::string& f) { return prefixOf(f, "cbr128.mp3", 300); }},
+    {"PartOfTheFirstFrame", [](const std::string& f) { return prefixOf(f, "cbr128.mp3", 300); },
+     NoFrame},
+    {"HeaderFrameOnly", headerFrameOnly, "no whole MPEG audio frame"},
     // The ID3v2 tag of a file and nothing after it.
-    {"Id3v2TagOnly", [](const std::string& f) { return prefixOf(f, "vbr_xing_id3.mp3", 636); }},
-    {"MissingFile", [](const std::string& f) { return f + "/missing.mp3"; }},
-    {"Folder", [](const std::string& f) { return f; }},
+    {"Id3v2TagOnly", [](const std::string& f) { return prefixOf(f, "vbr_xing_id3.mp3", 636); },
+     NoFrame},
+    {"MissingFile", [](const std::string& f) { return f + "/missing.mp3"; }, CannotOpen},
+    {"Folder", [](const std::string& f) { return f; }, CannotOpen},
     // Opening a FIFO without a writer would block a plain open().
     {"Fifo",
      [](const std::string& f) {
          const std::string path = f + "/fifo.mp3";
          EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
          return path;
-     }},
-    {"EmptyName", [](const std::string&) { return std::string(); }},
+     },
+     CannotOpen},
+    {"EmptyName", [](const std::string&) { return std::string(); }, CannotOpen},
 };
 
 class BadInputs : public DecoderTest, public ::testing::WithParamInterface<BadInput>
@@ -77,9 +90,11 @@ TEST_P(BadInputs, AreRefusedAsInputStreamError)
     const std::string path = GetParam().make(m_dir.path().toStdString());
     ::testing::internal::CaptureStderr();
     Open(path.c_str(), 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    const std::string detail = LastErrorDetail();
     const int error = LastError();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(error, MPEGDLL_ERR_INPUT);
+    EXPECT_EQ(detail, GetParam().detail);
     EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_CLOSED);
     EXPECT_EQ(GetLength(), 0);
     EXPECT_EQ(LastError(), MPEGDLL_ERR_MODE);

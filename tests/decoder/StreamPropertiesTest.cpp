@@ -4,11 +4,20 @@
 // libmpg123 without a scan guesses wrong (no header, glued files).
 #include "DecoderTestSupport.h"
 #include "testsupport/CaseNames.h"
+#include "testsupport/DamagedStreams.h"
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace {
+
+using namespace DamagedStreams;
+
+std::vector<char> fixture(const char* name)
+{
+    return readBytes(mpegFixture(name));
+}
 
 struct StreamCase
 {
@@ -79,6 +88,7 @@ struct DerivedCase
     const char* name;
     std::vector<char> (*make)();
     long long samples;
+    int kbps = 0; // the average bitrate, when the case is about it
 };
 
 void PrintTo(const DerivedCase& c, std::ostream* os)
@@ -196,6 +206,31 @@ const DerivedCase Derived[] = {
     {"XingByteCountBeyondTheFile", [] { return withXingBeyondTheFile(3, 0); }, 132300},
     // libmpg123 drops the gapless trim when the header's frame count is wrong.
     {"XingByteAndFrameCountBeyondTheFile", [] { return withXingBeyondTheFile(3, 348); }, 133632},
+    // Cut short: the frames that are whole, whatever the header promises. The decoder drops
+    // the gapless trim of a header whose count the file does not hold (115 audio frames here).
+    {"XingCutInTheLastFrame", [] { return cutInLastFrame(fixture("vbr_xing.mp3"), 60); },
+     115 * 1152},
+    {"InfoCutInTheLastFrame", [] { return cutInLastFrame(fixture("cbr128.mp3"), 100); },
+     115 * 1152},
+    {"XingFileCutToAThird", [] { return fixture("truncated.mp3"); }, 47 * 1152},
+    // The bitrate is that of the frames alone.
+    {"ZerosAfterTheFrames", [] { return withZerosAfter(fixture("cbr128.mp3"), 20000); }, 132300,
+     128},
+    {"ZerosAfterHeaderlessFrames", [] { return withZerosAfter(fixture("layer2.mp2"), 20000); },
+     132480, 128},
+    {"GarbageBetweenFrames", [] { return withGarbageBetweenFrames(fixture("cbr128.mp3"), 3000); },
+     132300, 128},
+    {"ApeLyrics3AndId3v1Tags",
+     [] { return withApeAndLyrics3Tags(fixture("vbr_xing.mp3"), "TAG" + std::string(125, '\0')); },
+     132300, 56},
+    // A foreign encoder's count is checked against the frames that are there: 116 audio frames,
+    // whether or not its count took the Xing frame in. Where the count is right, the decoder
+    // trims its own delay (529 samples) at the start, as for every Xing file without an
+    // encoder's delay and padding.
+    {"XingCountingItsOwnFrame", [] { return withForeignXingCount(fixture("vbr_xing.mp3"), 1); },
+     116 * 1152, 56},
+    {"XingWithoutEncoder", [] { return withForeignXingCount(fixture("vbr_xing.mp3"), 0); },
+     116 * 1152 - 529, 56},
 };
 
 class DerivedStreams : public DecoderTest, public ::testing::WithParamInterface<DerivedCase>
@@ -208,12 +243,75 @@ TEST_P(DerivedStreams, LengthAndDecodeAgree)
     writeBytes(path, c.make());
     ASSERT_NO_FATAL_FAILURE(openFile(path));
     EXPECT_EQ(GetLength(), samplesToMs(c.samples, 44100));
+    if (c.kbps != 0) {
+        EXPECT_EQ(GetBitrate(), c.kbps);
+    }
     const WavInfo wav = decodeToWav();
     ASSERT_TRUE(wav.valid);
     EXPECT_EQ(wav.samples(), c.samples);
 }
 
 INSTANTIATE_TEST_SUITE_P(Variants, DerivedStreams, ::testing::ValuesIn(Derived),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A file cut in the middle of its last frame reads and plays exactly as the same file cut where
+// that frame begins, whatever header it has.
+struct CutCase
+{
+    const char* name;
+    const char* fixture;
+};
+
+void PrintTo(const CutCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+const CutCase Cuts[] = {
+    {"XingHeader", "vbr_xing.mp3"},
+    {"InfoHeader", "cbr128.mp3"},
+    {"NoHeader", "vbr_noheader.mp3"},
+    {"Id3v2InFront", "vbr_xing_id3.mp3"},
+};
+
+class CutInTheLastFrame : public DecoderTest, public ::testing::WithParamInterface<CutCase>
+{
+protected:
+    struct Read
+    {
+        int length = 0;
+        int kbps = 0;
+        long long samples = 0;
+    };
+    Read readAndDecode(const std::vector<char>& bytes)
+    {
+        const std::string path = tempPath("cut.mp3");
+        writeBytes(path, bytes);
+        Read read;
+        openFile(path);
+        read.length = GetLength();
+        read.kbps = GetBitrate();
+        read.samples = decodeToWav().samples();
+        Close();
+        return read;
+    }
+};
+
+TEST_P(CutInTheLastFrame, ReadsAsTheCutWhereTheFrameBegins)
+{
+    std::vector<char> bytes = fixture(GetParam().fixture);
+    const std::vector<size_t> starts = frameStarts(bytes);
+    ASSERT_GT(starts.size(), 10u);
+    const Read onBoundary = readAndDecode(cutInLastFrame(bytes, 0));
+    ASSERT_GT(onBoundary.length, 2800);
+    const Read cut = readAndDecode(cutInLastFrame(bytes, 32));
+    EXPECT_EQ(cut.length, onBoundary.length);
+    EXPECT_EQ(cut.kbps, onBoundary.kbps);
+    EXPECT_EQ(cut.samples, onBoundary.samples);
+    EXPECT_EQ(samplesToMs(cut.samples, 44100), cut.length);
+}
+
+INSTANTIATE_TEST_SUITE_P(Headers, CutInTheLastFrame, ::testing::ValuesIn(Cuts),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A VBRI header that promises twice the bytes the file holds, over frames that are all whole:

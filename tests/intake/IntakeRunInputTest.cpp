@@ -19,6 +19,7 @@ struct BadCase
     const char* name;
     const char* fileName;
     std::function<QByteArray()> bytes; // none: the file does not exist
+    const char* reason;                // what the row says of it
 };
 
 void PrintTo(const BadCase& c, std::ostream* os)
@@ -40,12 +41,20 @@ TEST_P(IntakeBadInputTest, IsReportedAndNeverStored)
 
     const IntakeResult result = add({before, bad, after});
 
-    EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", bad}}));
+    EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", bad, c.reason}}));
     EXPECT_EQ(result.figures, (IntakeFigures{2, 0, 1, 3, 0, 0}));
     EXPECT_EQ(columnOfAll(SongColumn::Filename),
               (QStringList{TextCodec::reFilter(before), TextCodec::reFilter(after)}));
     EXPECT_EQ(result.inserted,
               (QStringList{TextCodec::reFilter(before), TextCodec::reFilter(after)}));
+}
+
+const QString notAFile = QStringLiteral("it is not a file but a folder, device or pipe");
+const QString missing = QStringLiteral("the file does not exist");
+
+QString cannotCopyTo(const QString& folder)
+{
+    return QStringLiteral("cannot copy the file to %1/temp-XXXXXX.mp3").arg(folder);
 }
 
 QByteArray mpegFixture(const char* name)
@@ -58,14 +67,23 @@ const QByteArray badTag = makeTagBlock("Title", "Artist", "", "", "", 17);
 INSTANTIATE_TEST_SUITE_P(
     Inputs, IntakeBadInputTest,
     ::testing::Values(
-        BadCase{"Empty", "empty.mp3", [] { return QByteArray(); }},
-        BadCase{"ShorterThanATag", "short.mp3", [] { return QByteArray(100, '\xff'); }},
-        BadCase{"NoiseWithATag", "noise.mp3", [] { return mpegFixture("random.mp3") + badTag; }},
-        BadCase{"UntaggedNoise", "noise.mp3", [] { return mpegFixture("random.mp3"); }},
-        BadCase{"Truncated", "cut.mp3", [] { return mpegFixture("truncated.mp3"); }},
-        BadCase{"WmaNamedMp3", "wma.mp3", [] { return IntakeFiles::taggedWma(); }},
-        BadCase{"NoiseNamedWma", "noise.wma", [] { return mpegFixture("random.mp3"); }},
-        BadCase{"Missing", "gone.mp3", nullptr}, BadCase{"MissingWma", "gone.wma", nullptr}),
+        BadCase{"Empty", "empty.mp3", [] { return QByteArray(); }, "the file is empty"},
+        BadCase{"ShorterThanATag", "short.mp3", [] { return QByteArray(100, '\xff'); },
+                "cannot read the tag of the file: the file is 100 bytes long, shorter than a "
+                "128-byte tag"},
+        BadCase{"NoiseWithATag", "noise.mp3", [] { return mpegFixture("random.mp3") + badTag; },
+                "no MPEG audio frame found"},
+        BadCase{"UntaggedNoise", "noise.mp3", [] { return mpegFixture("random.mp3"); },
+                "no MPEG audio frame found"},
+        BadCase{"HeaderFrameOnly", "header.mp3",
+                [] { return mpegFixture("vbr_xing.mp3").left(417) + badTag; },
+                "no whole MPEG audio frame"},
+        BadCase{"WmaNamedMp3", "wma.mp3", [] { return IntakeFiles::taggedWma(); },
+                "no MPEG audio frame found"},
+        BadCase{"NoiseNamedWma", "noise.wma", [] { return mpegFixture("random.mp3"); },
+                "the file is not a WMA file"},
+        BadCase{"Missing", "gone.mp3", nullptr, "the file does not exist"},
+        BadCase{"MissingWma", "gone.wma", nullptr, "the file does not exist"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The name picks the reader, whatever the letter case of its extension.
@@ -130,7 +148,7 @@ TEST_F(IntakeRunFixture, FolderNamedLikeASongIsBad)
     const QString folder = files.path(QStringLiteral("folder.mp3"));
     ASSERT_TRUE(QDir().mkpath(folder));
     const IntakeResult result = add({folder});
-    EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", folder}}));
+    EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", folder, notAFile}}));
     EXPECT_TRUE(rows().isEmpty());
 }
 
@@ -142,8 +160,8 @@ TEST_F(IntakeRunFixture, PipeNamedLikeASongIsBad)
     ASSERT_EQ(::mkfifo(QFile::encodeName(mp3).constData(), 0644), 0);
     ASSERT_EQ(::mkfifo(QFile::encodeName(wma).constData(), 0644), 0);
     const IntakeResult result = add({mp3, wma});
-    EXPECT_EQ(result.rows,
-              (QList<ReportRow>{{ReportRow::Bad, "", "", mp3}, {ReportRow::Bad, "", "", wma}}));
+    EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", mp3, notAFile},
+                                             {ReportRow::Bad, "", "", wma, notAFile}}));
 }
 
 // An untagged file that cannot be read is not read a second time for recognition.
@@ -152,7 +170,8 @@ TEST_F(IntakeRunFixture, UnreadableUntaggedFileIsReportedOnce)
     const QString noise = file(QStringLiteral("Some Artist - Some Title.mp3"),
                                readFileBytes(testDataPath(QStringLiteral("mpeg/random.mp3"))));
     const IntakeResult result = add({noise});
-    EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", noise}}));
+    EXPECT_EQ(result.rows,
+              (QList<ReportRow>{{ReportRow::Bad, "", "", noise, "no MPEG audio frame found"}}));
     EXPECT_EQ(result.figures, (IntakeFigures{0, 0, 1, 1, 0, 0}));
     EXPECT_TRUE(rows().isEmpty());
 }
@@ -172,8 +191,8 @@ TEST_F(IntakeRunFixture, FileDeletedWhileTheRunIsUnderWay)
             if (maximum == 3 && position == 3)
                 QFile::remove(untagged);
         });
-    EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", second},
-                                             {ReportRow::Bad, "", "", untagged}}));
+    EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", second, missing},
+                                             {ReportRow::Bad, "", "", untagged, missing}}));
     EXPECT_EQ(columnOfAll(SongColumn::Title), QStringList{"1"});
 }
 
@@ -185,7 +204,10 @@ TEST_F(IntakeRunFixture, UnreadableFileIsBad)
     ASSERT_TRUE(QFile::setPermissions(locked, {}));
     const IntakeResult result = add({locked});
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner);
-    EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", locked}}));
+    ASSERT_EQ(result.rows.size(), 1);
+    EXPECT_EQ(result.rows.first().picture, ReportRow::Bad);
+    EXPECT_TRUE(result.rows.first().reason.startsWith("cannot open the file for reading"))
+        << result.rows.first().reason.toStdString();
     EXPECT_TRUE(rows().isEmpty());
 }
 
@@ -298,7 +320,8 @@ TEST_F(IntakeRunFixture, TildeInAFolderNameNeedsNoCopy)
     EXPECT_EQ(add({path}).figures.added, 1);
 
     const QString tilde = file(QStringLiteral("x~y.mp3"), IntakeFiles::taggedMp3("X", "Y"));
-    EXPECT_EQ(add({tilde}).rows, (QList<ReportRow>{{ReportRow::Bad, "", "", tilde}}));
+    EXPECT_EQ(add({tilde}).rows,
+              (QList<ReportRow>{{ReportRow::Bad, "", "", tilde, cannotCopyTo(options.copyDir)}}));
 }
 
 // A backslash is an ordinary character of a file name here, not the end of a folder: the tilde
@@ -314,7 +337,8 @@ TEST_F(IntakeRunFixture, BackslashesDoNotMoveTheTildeTest)
 
     const IntakeResult result = add({folderTilde, nameTilde});
     EXPECT_EQ(result.figures.added, 1);
-    EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", nameTilde}}));
+    EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", nameTilde,
+                                              cannotCopyTo(options.copyDir)}}));
 }
 
 } // namespace

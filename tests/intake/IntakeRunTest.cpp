@@ -259,6 +259,7 @@ struct LengthCase
     const char* fileName;
     std::function<QByteArray()> bytes;
     const char* trackLength; // nullptr: the file is bad
+    const char* reason = ""; // why it is bad
 };
 
 void PrintTo(const LengthCase& c, std::ostream* os)
@@ -279,7 +280,7 @@ TEST_P(IntakeLengthTest, TrackLength)
         EXPECT_EQ(result.figures.bad, 0);
         EXPECT_EQ(columnOfAll(SongColumn::Track_Length).value(0), QLatin1String(c.trackLength));
     } else {
-        EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", path}}));
+        EXPECT_EQ(result.rows, (QList<ReportRow>{{ReportRow::Bad, "", "", path, c.reason}}));
         EXPECT_EQ(result.figures, (IntakeFigures{1, 0, 1, 2, 0, 0}));
         EXPECT_EQ(columnOfAll(SongColumn::Title), QStringList{"File"});
     }
@@ -303,7 +304,8 @@ INSTANTIATE_TEST_SUITE_P(
         LengthCase{"WmaJustUnderTwentyFourHours", "a.wma",
                    [] { return IntakeFiles::wmaOfLength(24LL * 3600 * 1000 + 499); }, "23:59:59"},
         LengthCase{"WmaTwentyFiveHours", "a.wma",
-                   [] { return IntakeFiles::wmaOfLength(25LL * 3600 * 1000); }, nullptr}),
+                   [] { return IntakeFiles::wmaOfLength(25LL * 3600 * 1000); }, nullptr,
+                   "a play length of 90000000 ms is 24 hours or more and has no track length"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(IntakeRunTest, ProgressFollowsEachFileOfBothPasses)

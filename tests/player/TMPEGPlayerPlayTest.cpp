@@ -83,20 +83,22 @@ TEST_F(TMPEGPlayerPlayTest, NamingASongClosesTheOpenOne)
 TEST_F(TMPEGPlayerPlayTest, UnreadableInputIsAnInputStreamError)
 {
     const QString folder = folders.emptyFolder(QStringLiteral("a folder.mp3"));
-    const QString inputs[] = {
-        mpegFixture(QStringLiteral("empty.mp3")),
-        mpegFixture(QStringLiteral("random.mp3")),
-        mpegFixture(QStringLiteral("wma.mp3")),
-        mpegFixture(QStringLiteral("truncated.mp3")),
-        folder,
-        folders.file(QStringLiteral("missing.mp3")),
+    const QString cannotOpen = QStringLiteral("the file cannot be opened as a file");
+    // Each with what the library found, which the error carries beside its fixed message.
+    const std::pair<QString, QString> inputs[] = {
+        {mpegFixture(QStringLiteral("empty.mp3")), QStringLiteral("the file is empty")},
+        {mpegFixture(QStringLiteral("random.mp3")), QStringLiteral("no MPEG audio frame found")},
+        {mpegFixture(QStringLiteral("wma.mp3")), QStringLiteral("no MPEG audio frame found")},
+        {folder, cannotOpen},
+        {folders.file(QStringLiteral("missing.mp3")), cannotOpen},
     };
-    for (const QString& input : inputs) {
+    for (const auto& [input, detail] : inputs) {
         SCOPED_TRACE(input.toStdString());
         // A song open before is closed by the failed open, not kept.
         openFixture(QStringLiteral("cbr128.mp3"));
         player.setStreamName(input);
         EXPECT_MPEG_ERROR(player.open(), 3, "Input stream error");
+        EXPECT_EQ(mpegErrorOf([&] { player.open(); }).value_or(TMPEGError(0)).detail(), detail);
         EXPECT_EQ(player.lastError(), 3);
         EXPECT_FALSE(player.opened());
         EXPECT_EQ(player.playedXTimes(), 0);
