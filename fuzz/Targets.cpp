@@ -239,10 +239,16 @@ QList<QByteArray> mpegSeeds(const QString& fixtures)
     const QByteArray wma = readFixture(dir + QStringLiteral("wma.mp3"));
     // A few KB each: the head of a stream, and a head glued to a tail so that the end tags and
     // the length headers disagree with what is there.
-    return {cbr.left(4096),    cbr.left(2048) + cbr.right(1024),
-            xing.left(6144),   layer2.left(4096),
-            mpeg25.left(3072), mono.left(3072),
-            wma.left(2048)};
+    // Tails as files from the wild have them: zeros after the frames, tags of other programs
+    // (APEv2 footer, Lyrics3 v2, ID3v1) that the end of the audio must be found before.
+    const QByteArray tags = QByteArray("APETAGEX\xd0\x07\0\0\x20\0\0\0\0\0\0\0\0\0\0\x80", 24) +
+                            QByteArray(8, '\0') + "LYRICSBEGINLYR00005Hello000024LYRICS200TAG" +
+                            QByteArray(125, ' ');
+    return {cbr.left(4096),          cbr.left(2048) + cbr.right(1024),
+            xing.left(6144),         layer2.left(4096),
+            mpeg25.left(3072),       mono.left(3072),
+            wma.left(2048),          cbr.left(2500) + QByteArray(1500, '\0'),
+            mpeg25.left(2000) + tags};
 }
 
 // --- reqs ------------------------------------------------------------------------------------
