@@ -23,12 +23,12 @@ namespace Id3v2Reader {
 
 struct Fields
 {
-    QString title;
-    QString artist;
-    QString album;
-    QString comment; // a COMM frame: the first without a description, else the first
-    QString year;    // four digits, or empty when the tag has none
-    QString genre;   // a numbered genre as its name in the intake genre list
+    QString title{};
+    QString artist{};
+    QString album{};
+    QString comment{}; // a COMM frame: the first without a description, else the first
+    QString year{};    // four digits, or empty when the tag has none
+    QString genre{};   // a numbered genre as its name in the intake genre list
     bool operator==(const Fields&) const = default;
 };
 
