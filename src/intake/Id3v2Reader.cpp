@@ -248,7 +248,7 @@ QStringList textValues(quint8 encoding, QByteArrayView data)
 std::optional<int> genreNumber(QStringView text)
 {
     if (text.isEmpty() || text.size() > 3 ||
-        !std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); }))
+        !std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
         return std::nullopt;
     const int number = text.toInt();
     return number <= 255 ? std::optional<int>(number) : std::nullopt;
@@ -357,8 +357,11 @@ public:
     void take(QByteArrayView id, quint16 flags, QByteArrayView content)
     {
         const Slot slot = slotOf(id);
-        if (slot == Slot::Other || (slot != Slot::Comment && !slotText(slot).isEmpty()))
-            return; // the first frame of a kind that says something wins
+        // The first frame of a kind that says something wins; so does the first comment
+        // without a description.
+        if (slot == Slot::Other || (slot == Slot::Comment && m_plainComment) ||
+            (slot != Slot::Comment && !slotText(slot).isEmpty()))
+            return;
         const std::optional<QByteArray> data = frameData(flags, content);
         if (!data || data->isEmpty())
             return;
@@ -405,7 +408,7 @@ private:
             return m_recordingYear;
         case Slot::Year:
             return m_year;
-        default:
+        default: // Slot::Date; comments are kept apart
             return m_dateYear;
         }
     }
