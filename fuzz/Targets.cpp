@@ -155,12 +155,6 @@ bool runId3v2(const QByteArray& input)
 QList<QByteArray> id3v2Seeds(const QString& fixtures)
 {
     using namespace Id3v2Builder;
-    const auto f2 = [](const char* id, const QByteArray& data) { return frame(2, id, data); };
-    const auto f3 = [](const char* id, const QByteArray& data, quint16 flags = 0) {
-        return frame(3, id, data, flags);
-    };
-    const auto f4 = [](const char* id, const QByteArray& data, quint16 flags = 0,
-                       bool plainSize = false) { return frame(4, id, data, flags, plainSize); };
     const QByteArray audio = readFixture(fixtures + QStringLiteral("/id3v1/untagged.mp3"));
     const QByteArray xing = readFixture(fixtures + QStringLiteral("/mpeg/vbr_xing_id3.mp3"));
     const QString wide = QString::fromUtf8("J\xc3\xbcrgen \xd0\x96 \xf0\x9f\x8e\xb5");

@@ -127,6 +127,21 @@ inline QByteArray frame(int version, const QByteArray& id, const QByteArray& dat
     return id + sizeBytes + bigEndian(flags, 2) + data;
 }
 
+// The frames of one version, for short.
+inline QByteArray f2(const QByteArray& id, const QByteArray& data)
+{
+    return frame(2, id, data);
+}
+inline QByteArray f3(const QByteArray& id, const QByteArray& data, quint16 flags = 0)
+{
+    return frame(3, id, data, flags);
+}
+inline QByteArray f4(const QByteArray& id, const QByteArray& data, quint16 flags = 0,
+                     bool plainSize = false)
+{
+    return frame(4, id, data, flags, plainSize);
+}
+
 // A whole tag: the header, `body` (the frames, and an extended header when the flags say so)
 // and `padding` zero bytes.
 inline QByteArray tag(int version, const QByteArray& body, quint8 flags = 0, int padding = 0)

@@ -42,22 +42,10 @@ void PrintTo(const TagCase& c, std::ostream* os)
     *os << c.name;
 }
 
-QByteArray f2(const char* id, const QByteArray& data)
-{
-    return frame(2, id, data);
-}
-QByteArray f3(const char* id, const QByteArray& data, quint16 flags = 0)
-{
-    return frame(3, id, data, flags);
-}
-QByteArray f4(const char* id, const QByteArray& data, quint16 flags = 0)
-{
-    return frame(4, id, data, flags);
-}
 // A 2.4 frame with the plain 32-bit size iTunes wrote.
 QByteArray itunes4(const char* id, const QByteArray& data)
 {
-    return frame(4, id, data, 0, true);
+    return f4(id, data, 0, true);
 }
 
 const QString longText = QString(150, QChar(u'é')); // 300 bytes in UTF-16: sizes of two readings
