@@ -94,7 +94,7 @@ std::optional<QByteArray> inflated(QByteArrayView deflated, qsizetype declared)
     if (deflated.isEmpty() || declared > MaxInflatedSize ||
         deflated.size() > MaxInflatedSize / MaxDeflateRatio)
         return std::nullopt;
-    // qUncompress takes the expected size first, big-endian; a wrong one only costs it a retry.
+    // qUncompress takes the expected size first, big-endian; it grows its buffer past a wrong one.
     const quint32 expected = quint32(std::max(declared, deflated.size()));
     QByteArray input(4, Qt::Uninitialized);
     for (int i = 0; i < 4; ++i)
@@ -118,6 +118,8 @@ bool isWide(quint8 encoding)
 QByteArrayView takeValue(quint8 encoding, QByteArrayView data, qsizetype& at)
 {
     const qsizetype start = at;
+    if (start >= data.size())
+        return {};
     if (isWide(encoding)) {
         for (qsizetype i = start; i + 1 < data.size(); i += 2) {
             if (data[i] == 0 && data[i + 1] == 0) {
@@ -180,15 +182,15 @@ private:
                 value = value.sliced(2);
             }
         }
-        if (!m_littleEndian)
+        if (!m_littleEndian && !value.isEmpty()) // an empty value tells nothing
             m_littleEndian = looksLittleEndian(value);
         const qsizetype length = value.size() / 2; // an odd last byte is no character
         QString text(length, Qt::Uninitialized);
         QChar* out = text.data();
         const auto* in = reinterpret_cast<const uchar*>(value.data());
         for (qsizetype i = 0; i < length; ++i, in += 2)
-            out[i] = QChar(*m_littleEndian ? char16_t(in[0] | in[1] << 8)
-                                           : char16_t(in[0] << 8 | in[1]));
+            out[i] = QChar(m_littleEndian.value_or(false) ? char16_t(in[0] | in[1] << 8)
+                                                          : char16_t(in[0] << 8 | in[1]));
         return text;
     }
 

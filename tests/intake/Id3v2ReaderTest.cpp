@@ -85,6 +85,9 @@ std::vector<TagCase> oddTags()
          tag(3, f3("TPE1", '\x01' + utf16("One", Order::Little, true) + QByteArray(2, '\0') +
                                utf16("Two", Order::Little, false))),
          {.artist = "One Two"}},
+        {"UTF-16 without a byte-order mark after an empty value",
+         tag(3, f3("TPE1", '\x01' + QByteArray(2, '\0') + utf16("Two", Order::Little, false))),
+         {.artist = "Two"}},
         {"UTF-16 big-endian and UTF-8 in 2.4",
          tag(4, f4("TIT2", text("Über", Utf16BE)) + f4("TPE1", text("Motörhead", Utf8))),
          {.title = "Über", .artist = "Motörhead"}},
