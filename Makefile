@@ -35,7 +35,7 @@ asan: deps
 # input of a sanitizer report, land in fuzz/findings/.
 FUZZ_SECONDS ?= 600
 FUZZ_SEED ?= 1
-FUZZ_TARGETS ?= id3v1 container mpeg reqs wma userlist
+FUZZ_TARGETS ?= id3v1 id3v2 container mpeg reqs wma userlist
 
 fuzz: deps
 	cmake --preset asan -DTAMBORO_BUILD_FUZZ=ON

@@ -8,6 +8,9 @@
 #include "db/TextCodec.h"
 #include "db/UQuery.h"
 #include "intake/Id3v1Block.h"
+#include "intake/Id3v2Builder.h"
+#include "intake/Id3v2Reader.h"
+#include "intake/Id3v2Tag.h"
 #include "intake/TMP3Info.h"
 #include "intake/WmaReader.h"
 #include "lists/ReqsCache.h"
@@ -114,6 +117,84 @@ QList<QByteArray> id3v1Seeds(const QString& fixtures)
     zeros[Id3v1Block::AlbumOffset + 1] = '\0';
     zeros[Id3v1Block::CommentOffset + 28] = '\0';
     return {tagged, untagged, tagged.right(Id3v1Block::Size), untagged.left(64) + zeros};
+}
+
+// --- id3v2 -----------------------------------------------------------------------------------
+
+// qUncompress says on stderr that a mutant's compressed frame is no zlib stream; the reader skips
+// such a frame, and a million such lines would only slow the run.
+void quietInflateWarnings()
+{
+    static const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (message.startsWith(QLatin1String("qUncompress")))
+                return;
+            if (previous)
+                previous(type, context, message);
+            else
+                std::fprintf(stderr, "%s\n", qPrintable(message));
+        });
+}
+
+bool runId3v2(const QByteArray& input)
+{
+    quietInflateWarnings();
+    const std::optional<Id3v2Reader::Fields> parsed = Id3v2Reader::parse(input);
+    // The add run's entry, on a real file: it reads only the tag's bytes and must read them as
+    // the bytes entry does.
+    const QString path = scratchDir() + QStringLiteral("/id3v2.mp3");
+    writeScratch(path, input);
+    std::optional<Id3v2Reader::Fields> read;
+    tolerant([&] { read = Id3v2Tag::read(path); });
+    if (read != parsed)
+        throw std::logic_error("the file and the bytes of one tag read differently");
+    return parsed && *parsed != Id3v2Reader::Fields();
+}
+
+// Tags with the oddities of real taggers, each a few hundred bytes, a few with audio behind.
+QList<QByteArray> id3v2Seeds(const QString& fixtures)
+{
+    using namespace Id3v2Builder;
+    const QByteArray audio = readFixture(fixtures + QStringLiteral("/id3v1/untagged.mp3"));
+    const QByteArray xing = readFixture(fixtures + QStringLiteral("/mpeg/vbr_xing_id3.mp3"));
+    const QString wide = QString::fromUtf8("J\xc3\xbcrgen \xd0\x96 \xf0\x9f\x8e\xb5");
+    return {
+        tag(3,
+            f3("WCOM", {}) + f3("TIT2", text("Title")) + f3("TST ", text("itunes81")) +
+                f3("TPE1", text({"One", "Two"}, Utf16)) + f3("TALB", text(wide, Utf16)) +
+                f3("COMM", comment(" 00000A1B 00000B2C", "iTunNORM")) +
+                f3("COMM", comment("Note", {}, Utf16)) + f3("TYER", text("1999")) +
+                f3("TDAT", text("0605")) + f3("TCON", text("(17)Rock")),
+            0, 32) +
+            audio.left(512),
+        tag(4,
+            f4("TIT2", '\x01' + text("Title", Utf8), Grouped24) +
+                f4("TPE1", unsynchronised(text("ÿ Artist", Utf16)), Unsynchronised24) +
+                f4("TALB", syncsafe(6) + deflated(text("Album")), Compressed24 | DataLength24) +
+                f4("COMM", "\x80secret", Encrypted24) + f4("TDRC", text("2004-05-06")) +
+                f4("TCON", text({"17", "Psytrance"}, Utf16BE)),
+            0, 16),
+        tag(4,
+            f4("PRIV", QByteArray(300, 'x'), 0, true) +
+                f4("COMM", comment(QString(150, QChar(u'e')), {}, Utf16BE), 0, true) +
+                f4("TIT2", '\x01' + utf16("Title", Order::Little, false), 0, true),
+            0, 100),
+        tag(3,
+            unsynchronised(bigEndian(6) + QByteArray(6, '\0') +
+                           f3("TIT2", bigEndian(6) + '\x07' + deflated(text("Title")),
+                              Compressed23 | Grouped23) +
+                           f3("TPE1", '\x01' + utf16(wide, Order::Big, false)) +
+                           f3("TCON", text("(RX)(CR)")) + f3("TALB", " garbage")),
+            TagUnsynchronised | TagExtendedHeader),
+        tag(4,
+            syncsafe(6) + QByteArray("\x01\x00", 2) + f4("TIT2", unsynchronised(text(wide, Utf16))),
+            TagUnsynchronised | TagExtendedHeader) +
+            audio.left(256),
+        tag(2, f2("TT2", text("Title")) + f2("TP1", text("Artist", Utf16)) +
+                   f2("TAL", text("Album")) + f2("COM", comment("Note")) + f2("TYE", text("1987")) +
+                   f2("TCO", text("(8)"))),
+        xing.left(1400),
+    };
 }
 
 // --- container -------------------------------------------------------------------------------
@@ -356,6 +437,7 @@ QList<FuzzTarget> fuzzTargets()
 {
     return {
         {QStringLiteral("id3v1"), 4 * 1024, runId3v1, id3v1Seeds},
+        {QStringLiteral("id3v2"), 8 * 1024, runId3v2, id3v2Seeds},
         {QStringLiteral("container"), 64 * 1024, runContainer, containerSeeds},
         {QStringLiteral("mpeg"), 16 * 1024, runMpeg, mpegSeeds},
         {QStringLiteral("reqs"), 8 * 1024, runReqs, reqsSeeds},

@@ -78,22 +78,10 @@ bool Id3v2Tag::startsWithAudio(QIODevice& device)
 
 std::optional<Id3v2Tag::Fields> Id3v2Tag::read(const QString& fileName)
 {
-    TagLib::FileStream stream(systemName(fileName).constData(), true);
-    if (!stream.isOpen())
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
         throw EInOutError(QStringLiteral("Cannot open \"%1\" for reading").arg(fileName));
-    TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
-    const TagLib::ID3v2::Tag* tag =
-        file.isValid() && file.hasID3v2Tag() ? file.ID3v2Tag() : nullptr;
-    if (!tag)
-        return std::nullopt;
-    Fields fields;
-    fields.title = fromTagLib(tag->title());
-    fields.artist = fromTagLib(tag->artist());
-    fields.album = fromTagLib(tag->album());
-    fields.comment = fromTagLib(tag->comment());
-    fields.year = tag->year() ? QString::number(tag->year()) : QString();
-    fields.genre = fromTagLib(tag->genre());
-    return fields;
+    return Id3v2Reader::read(file);
 }
 
 namespace {

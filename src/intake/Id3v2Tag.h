@@ -1,5 +1,6 @@
 #pragma once
 
+#include "intake/Id3v2Reader.h"
 #include "platform/LegacyText.h"
 
 #include <QString>
@@ -11,21 +12,14 @@ class QIODevice;
 // The ID3v2 tag at the start of an MP3 file, as far as the catalogue cares: the six fields an
 // ID3v1 tag also has. Players show the ID3v2 tag when a file has both, so a change written into
 // the ID3v1 tag goes into an ID3v2 tag too; intake reads it from a file that has no ID3v1 tag.
-// Through TagLib; no ID3v2 tag is ever created where none was.
+// Read by our own Id3v2Reader, which reads the tags real taggers wrote where TagLib loses them;
+// written through TagLib. No ID3v2 tag is ever created where none was.
 namespace Id3v2Tag {
 
-struct Fields
-{
-    QString title;
-    QString artist;
-    QString album;
-    QString comment;
-    QString year;  // empty when the tag has none
-    QString genre; // the name, as TagLib resolves a numbered genre
-};
+using Fields = Id3v2Reader::Fields;
 
-// The fields of the file's ID3v2 tag, or nothing when it has none (or is no MPEG file).
-// Throws EInOutError when the file cannot be opened.
+// The fields of the ID3v2 tag at the start of the file, or nothing when it has none. Reads only
+// the tag's bytes. Throws EInOutError when the file cannot be opened.
 std::optional<Fields> read(const QString& fileName);
 
 // What goes into an existing ID3v2 tag after an ID3v1 save: the fields the save changed. A
