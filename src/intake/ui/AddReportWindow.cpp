@@ -188,6 +188,9 @@ void AddReportWindow::showResult(const IntakeResult& result)
         auto* item = new QTreeWidgetItem(
             {row.artist, row.title.isEmpty() ? row.reason : row.title, row.fileName});
         item->setIcon(0, pictureOf(row.picture));
+        // The title column is kept narrow; a reason is read whole from its tip.
+        if (row.title.isEmpty() && !row.reason.isEmpty())
+            item->setToolTip(1, row.reason);
         items.append(item);
     }
     m_list->addTopLevelItems(items);

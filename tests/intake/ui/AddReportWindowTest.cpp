@@ -139,6 +139,13 @@ TEST_F(AddReportWindowTest, ShowsRowsInOrderWithTheirPicturesAndTheFigures)
     EXPECT_EQ(figure("FullFigure"), "0");
     EXPECT_EQ(figure("PartialFigure"), "1");
 
+    // A bad file's reason stands where its title would, whole in the cell's tip.
+    result.rows[2].reason = QStringLiteral("no MPEG audio frame found");
+    report.showResult(result);
+    EXPECT_EQ(list()->topLevelItem(2)->text(1), "no MPEG audio frame found");
+    EXPECT_EQ(list()->topLevelItem(2)->toolTip(1), "no MPEG audio frame found");
+    EXPECT_EQ(list()->topLevelItem(0)->toolTip(1), "");
+
     // The next add starts from an empty report with its total.
     report.clear(4);
     EXPECT_EQ(list()->topLevelItemCount(), 0);
