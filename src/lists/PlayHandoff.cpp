@@ -120,17 +120,52 @@ void savePlaylist(const QString& path, const QStringList& files)
             QStringLiteral("Cannot write the playlist %1: %2").arg(path, file.errorString()));
 }
 
+namespace {
+
+enum class Quoting { None, Single, Double };
+
+// The quoting in force at `at` of a command line split as a desktop's Exec line is.
+Quoting quotingAt(const QString& line, qsizetype at)
+{
+    Quoting quoting = Quoting::None;
+    for (qsizetype i = 0; i < at; ++i) {
+        const QChar c = line.at(i);
+        if (quoting == Quoting::Single) {
+            if (c == QLatin1Char('\''))
+                quoting = Quoting::None;
+        } else if (c == QLatin1Char('\\')) {
+            ++i; // escapes the next character, outside quotes and in double quotes alike
+        } else if (c == QLatin1Char('"')) {
+            quoting = quoting == Quoting::Double ? Quoting::None : Quoting::Double;
+        } else if (c == QLatin1Char('\'') && quoting == Quoting::None) {
+            quoting = Quoting::Single;
+        }
+    }
+    return quoting;
+}
+
+// `text` as it must be written to come out of the split as it is, in that quoting.
+QString quotedFor(Quoting quoting, QString text)
+{
+    if (quoting == Quoting::Single)
+        return text.replace(QLatin1String("'"), QLatin1String("'\\''"));
+    for (const char* special : {"\\", "\"", "$", "`"})
+        text.replace(QLatin1String(special), QLatin1Char('\\') + QLatin1String(special));
+    return quoting == Quoting::Double ? text : QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+} // namespace
+
 std::optional<QString> commandLine(const QString& playerTemplate, const QString& playlist)
 {
     if (playerTemplate.trimmed().isEmpty())
         return std::nullopt;
-    const QString quoted = QLatin1Char('"') + playlist + QLatin1Char('"');
     const qsizetype at = playerTemplate.indexOf(QLatin1Char('%'));
     if (at < 0)
-        return playerTemplate + QLatin1Char(' ') + quoted;
-    const bool insideQuotes = playerTemplate.left(at).count(QLatin1Char('"')) % 2 == 1;
+        return playerTemplate + QLatin1Char(' ') + quotedFor(Quoting::None, playlist);
     QString line = playerTemplate;
-    line.replace(at, at + 1 < line.size() ? 2 : 1, insideQuotes ? playlist : quoted);
+    line.replace(at, at + 1 < line.size() ? 2 : 1,
+                 quotedFor(quotingAt(playerTemplate, at), playlist));
     return line;
 }
 

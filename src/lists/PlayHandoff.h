@@ -61,9 +61,10 @@ void writePlaylist(QIODevice& device, const QStringList& files);
 void savePlaylist(const QString& path, const QStringList& files);
 
 // The command line of a player template: its first "%" and the character after it replaced by
-// the playlist's name, which is quoted when the placeholder stands outside quotes (a name with
-// blanks must stay one argument). A template without "%" gets the playlist as its last
-// argument. Nothing when the template is empty: no player is known.
+// the playlist's name, quoted for the quoting the placeholder stands in (none, single or double
+// quotes), so that the line split as a desktop's Exec line is (DetachedProcess::split) gives
+// the name as one argument, whatever it holds. A template without "%" gets the playlist as its
+// last argument. Nothing when the template is empty: no player is known.
 std::optional<QString> commandLine(const QString& playerTemplate, const QString& playlist);
 
 } // namespace PlayHandoff

@@ -1,5 +1,6 @@
 #include "lists/PlayHandoff.h"
 #include "db/SongTableFixture.h"
+#include "platform/DetachedProcess.h"
 #include "platform/Errors.h"
 #include "testsupport/CaseNames.h"
 #include "testsupport/FailDevice.h"
@@ -132,5 +133,53 @@ TEST_P(PlayerCommand, PlaylistInPlaceOfThePlaceholder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Templates, PlayerCommand, ::testing::ValuesIn(commandCases), RowName());
+
+// The line, split as the desktop splits an Exec line, gives the player its words and the
+// playlist as one argument, whatever quotes, dollars and backslashes its name holds.
+struct ExecCase
+{
+    const char* name;
+    const char* playerTemplate;
+    std::vector<const char*> words; // "P" stands for the playlist
+};
+
+void PrintTo(const ExecCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+const ExecCase execCases[] = {
+    {"shell script in single quotes",
+     "sh -c 'echo \"$1\" >> f' sh %U",
+     {"sh", "-c", "echo \"$1\" >> f", "sh", "P"}},
+    {"placeholder in double quotes", "player \"%U\"", {"player", "P"}},
+    {"placeholder in single quotes", "player '%U'", {"player", "P"}},
+    {"escaped blank in the program",
+     "/opt/my\\ player/run --play %U",
+     {"/opt/my player/run", "--play", "P"}},
+    {"escaped quote before the placeholder",
+     "player --title=\\\" %U",
+     {"player", "--title=\"", "P"}},
+    {"no placeholder", "player --enqueue", {"player", "--enqueue", "P"}},
+};
+
+class ExecLine : public ::testing::TestWithParam<ExecCase>
+{};
+
+TEST_P(ExecLine, SplitsIntoThePlayersWordsAndThePlaylist)
+{
+    const QString playlist = QStringLiteral("/h/it's \"my\" $HOME `x` \\music/tmp.m3u");
+    const std::optional<QString> line =
+        PlayHandoff::commandLine(QString::fromUtf8(GetParam().playerTemplate), playlist);
+    ASSERT_TRUE(line);
+    QStringList expected;
+    for (const char* word : GetParam().words)
+        expected << (QLatin1String(word) == QLatin1String("P") ? playlist
+                                                               : QString::fromUtf8(word));
+    QString problem;
+    EXPECT_EQ(DetachedProcess::split(*line, &problem), expected) << problem.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Templates, ExecLine, ::testing::ValuesIn(execCases), RowName());
 
 } // namespace

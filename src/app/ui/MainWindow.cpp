@@ -167,7 +167,15 @@ void MainWindow::createWidgets()
 
     m_playCommands =
         new PlayCommands({this, &m_db, &m_shared, m_services.dialogs, m_gauge, m_services.home,
-                          [this] { return m_playStr; }, [this] { return m_enqStr; },
+                          // A player registered while the program runs is the one used.
+                          [this] {
+                              readShellVerbs();
+                              return m_playStr;
+                          },
+                          [this] {
+                              readShellVerbs();
+                              return m_enqStr;
+                          },
                           [this] { playWithBuiltInPlayer(); }},
                          this);
 

@@ -13,6 +13,8 @@
 
 #include <QFile>
 #include <QItemSelectionModel>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -163,8 +165,64 @@ INSTANTIATE_TEST_SUITE_P(
                                   "no way to add songs"},
                       NoStartCase{"ProgramMissing", "/nonexistent/player %U",
                                   "/nonexistent/player -e %U", ListWindow::Command::PlayList,
-                                  Dialogs::Kind::Error, "could not be started"}),
+                                  Dialogs::Kind::Error, "could not be started"},
+                      NoStartCase{"QuoteNotClosed", "sh -c 'echo %U", "", ListWindow::Command::Play,
+                                  Dialogs::Kind::Error, "cannot be split into words"}),
     RowName());
+
+// A player whose desktop entry runs a shell script, as people register their own: the script is
+// one word, and the playlist its first argument.
+class ScriptPlayer : public PlayCommandsTest
+{
+protected:
+    QString execLine() const
+    {
+        return QStringLiteral("sh -c 'echo \"$1\" >> \"%1\"' sh %U").arg(m_dir.filePath("played"));
+    }
+    // The lines the script wrote, once it has run `count` times (five seconds at most).
+    QStringList played(int count) const
+    {
+        QStringList lines;
+        for (int i = 0; i < 100 && lines.size() < count; ++i) {
+            QThread::msleep(50);
+            QFile file(m_dir.filePath("played"));
+            if (file.open(QIODevice::ReadOnly))
+                lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+        }
+        return lines;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(ScriptPlayer, GetsThePlaylistAsItsArgument)
+{
+    shellVerbs.set(execLine(), QString());
+    auto window = start();
+    ListWindow* list = openWholeDatabase(*window, {0, 2});
+    ASSERT_NE(list, nullptr);
+
+    list->action(ListWindow::Command::Play)->trigger();
+
+    EXPECT_EQ(played(1), QStringList{PlayHandoff::handoffPath(home.path())});
+    EXPECT_TRUE(dialogs.messages().isEmpty());
+    EXPECT_EQ(playCounts(), (QStringList{"1", "4", "10"}));
+}
+
+// The desktop is asked at each Play: a player registered after the start is the one used.
+TEST_F(ScriptPlayer, RegisteredWhileTheProgramRunsIsUsed)
+{
+    shellVerbs.set(QString(), QString());
+    auto window = start();
+    ListWindow* list = openWholeDatabase(*window, {0});
+    ASSERT_NE(list, nullptr);
+    shellVerbs.set(execLine(), QString());
+
+    list->action(ListWindow::Command::Play)->trigger();
+
+    EXPECT_EQ(played(1), QStringList{PlayHandoff::handoffPath(home.path())});
+    EXPECT_TRUE(dialogs.messages().isEmpty());
+}
 
 TEST_F(PlayCommandsTest, WithoutARegisteredPlayerTheBuiltInPlayerPlaysTheFirstSong)
 {
