@@ -19,7 +19,7 @@
 
 namespace {
 
-const char* const kindNames[] = {"double", "recognized", "bad"};
+const char* const kindNames[] = {"double", "recognized", "bad", "moved"};
 
 // The medium a path lies on: the volume whose root is the longest prefix of it.
 std::optional<VolumeInfo> mediumOf(const QString& path, const QList<VolumeInfo>& volumes)
@@ -158,13 +158,17 @@ int runAddCommand(CliContext& context, const QStringList& args)
         }
     }
     const IntakeFigures& figures = result.figures;
-    CliRecord()
-        .add(QStringLiteral("added"), figures.added)
+    CliRecord totals;
+    totals.add(QStringLiteral("added"), figures.added)
         .add(QStringLiteral("doubles"), figures.doubles)
         .add(QStringLiteral("bad"), figures.bad)
         .add(QStringLiteral("total"), figures.total)
         .add(QStringLiteral("full"), figures.full)
-        .add(QStringLiteral("partial"), figures.partial)
-        .print(context.out, json);
+        .add(QStringLiteral("partial"), figures.partial);
+    // Only a run that found moved songs says so: scripts reading the figures see what they
+    // always saw.
+    if (figures.moved > 0)
+        totals.add(QStringLiteral("moved"), figures.moved);
+    totals.print(context.out, json);
     return missing.isEmpty() ? 0 : 1;
 }

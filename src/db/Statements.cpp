@@ -311,6 +311,13 @@ QString deleteByFilename(const QString& filename)
     return QStringLiteral("delete from tamboro where filename = ") + quoted(filename);
 }
 
+QString updateMoved(const QString& id, const QString& filename, const QString& location)
+{
+    return QStringLiteral("update tamboro set filename=") + quoted(filename) +
+           QStringLiteral(", location=") + quoted(location) + QStringLiteral(" where ID=") +
+           number(id);
+}
+
 QString deleteById(const QString& id)
 {
     return QStringLiteral("delete from tamboro where ID=") + number(id);

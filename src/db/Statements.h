@@ -91,6 +91,8 @@ QString updatePlayed(qint64 played, const QString& id);       // ID=17 form
 QString updatePlayedQuoted(qint64 played, const QString& id); // ID="17" form
 QString deleteByFilename(const QString& filename);
 QString deleteById(const QString& id);
+// A song whose file was found again elsewhere: its (encoded) file name and location, nothing else.
+QString updateMoved(const QString& id, const QString& filename, const QString& location);
 // Copying rows between tables; values are the stored texts of the row read, unchanged
 // (songFromRecord), its play count included. The target table numbers the row anew.
 QString insertIntoConverted(const Song& row);

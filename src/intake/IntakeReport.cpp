@@ -16,6 +16,8 @@ QString prefix(ReportRow::Picture picture)
         return QStringLiteral("::AI RECOGNIZED >>");
     case ReportRow::Bad:
         return QStringLiteral("::BAD FILE!!! >>");
+    case ReportRow::Moved:
+        return QStringLiteral("::MOVED FILE >>");
     }
     return QString();
 }

@@ -13,6 +13,9 @@ struct ReportRow
         Double = 0,     // "File is double and has been excluded"
         Recognized = 1, // "File has been Artificially Recognized and has been added"
         Bad = 2,        // "File is corrupted or is not an MP3 file and has been excluded."
+        // A double whose stored file is gone from where it was: the song now points to the
+        // file found, keeping its ID and play count.
+        Moved = 3,
     };
 
     Picture picture = Double;
@@ -29,12 +32,13 @@ struct ReportRow
 // The statistics of an add run, as the report shows them.
 struct IntakeFigures
 {
-    int added = 0;   // "Files added:" = total - doubles - bad
+    int added = 0;   // "Files added:" = total - doubles - bad - moved
     int doubles = 0; // "Double files:"
     int bad = 0;     // "Other excluded files:"
     int total = 0;   // "Total files:" (files queued when the add started)
     int full = 0;    // "Artificial intelligence full recognitions:"
     int partial = 0; // "Artificial intelligence partial recognitions:"
+    int moved = 0;   // songs found again where their files were moved to
 
     bool operator==(const IntakeFigures&) const = default;
 };

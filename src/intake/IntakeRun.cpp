@@ -115,6 +115,7 @@ private:
     Song kringeltje(const QString& fileName, bool mp3);
     Song recognize(Song song);
     void store(const Song& plain);
+    QString movedSong(const QString& fileName);
     void badFile(const QString& fileName, const QString& reason);
     void unloadDecoder() noexcept;
     void showProgress(int position, int maximum, const QString& text) const
@@ -156,7 +157,7 @@ IntakeResult IntakeRun::Engine::run(const QStringList& queue, const Progress& pr
     unloadDecoder();
 
     IntakeFigures& figures = m_result.figures;
-    figures.added = figures.total - figures.doubles - figures.bad;
+    figures.added = figures.total - figures.doubles - figures.bad - figures.moved;
     for (const char* name : valueFiles)
         QFile::remove(Home::file(m_home, QLatin1String(name)));
     showProgress(0, 0, QString());
@@ -369,7 +370,15 @@ void IntakeRun::Engine::store(const Song& plain)
                                                                                       : QString()));
     m_read.open();
     const bool isDouble = !m_read.isEmpty();
+    const QString movedId = isDouble ? movedSong(plain.filename) : QString();
     m_read.close();
+    if (!movedId.isEmpty()) {
+        m_update.setSql(Statements::updateMoved(movedId, song.filename, m_location));
+        m_update.execSQL();
+        m_result.rows.append({ReportRow::Moved, plain.artist, plain.title, plain.filename});
+        ++m_result.figures.moved;
+        return;
+    }
     if (isDouble) {
         m_result.rows.append({ReportRow::Double, TextCodec::filter(song.artist),
                               TextCodec::filter(song.title), TextCodec::filter(song.filename)});
@@ -389,6 +398,24 @@ void IntakeRun::Engine::store(const Song& plain)
     m_update.setSql(insert);
     m_update.execSQL();
     m_result.inserted.append(song.filename);
+}
+
+// The ID of the song that `fileName` is when the doubles the read query holds say it was moved
+// there: one of them, on this run's medium, names a file that is no longer where it was, and no
+// double names a file that is there (that would be a copy, a real double). A row without a file
+// name was never found anywhere and is no moved song. Empty otherwise.
+QString IntakeRun::Engine::movedSong(const QString& fileName)
+{
+    QString moved;
+    for (m_read.first(); !m_read.eof(); m_read.next()) {
+        const QString stored = TextCodec::filter(m_read.field(SongColumn::Filename));
+        if (stored == fileName || QFileInfo::exists(stored))
+            return QString();
+        if (moved.isEmpty() && !stored.isEmpty() &&
+            m_read.field(SongColumn::Location) == m_location)
+            moved = m_read.field(SongColumn::ID);
+    }
+    return moved;
 }
 
 void IntakeRun::Engine::badFile(const QString& fileName, const QString& reason)

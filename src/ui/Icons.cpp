@@ -61,6 +61,7 @@ constexpr Entry entries[] = {
     {Id::ReportDouble, "report-double", nullptr},
     {Id::ReportRecognized, "report-recognized", nullptr},
     {Id::ReportBad, "report-bad", nullptr},
+    {Id::ReportMoved, "report-moved", nullptr},
     {Id::Program, "program", nullptr},
 };
 

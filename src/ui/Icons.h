@@ -46,7 +46,8 @@ enum class Id {
     MediumNetwork,
     ReportDouble,     // add report rows: a double, excluded,
     ReportRecognized, // recognised from the file name and added,
-    ReportBad,        // unreadable, excluded
+    ReportBad,        // unreadable, excluded,
+    ReportMoved,      // found again where it has been moved to
     Program,          // the program's own icon, also the tray icon
 };
 

@@ -113,6 +113,30 @@ TEST_F(AddCommandTest, JsonRowsAndTheScopeOfTheDuplicateTest)
     EXPECT_EQ(table({SongColumn::Location}), (QList<QStringList>{{"One!"}, {"Two!"}}));
 }
 
+// A song moved on its medium is found again: a "moved" row and figure, the row pointing to it.
+TEST_F(AddCommandTest, MovedSongIsReportedAsMoved)
+{
+    const QString before = write("a.mp3", tagged("A", "B"));
+    ASSERT_EQ(run({"add", "--medium", "One", before}).exitCode, 0);
+    const QString after = write("b.mp3", QByteArray());
+    ASSERT_TRUE(QFile::remove(after) && QFile::rename(before, after));
+
+    const CliRun moved = run({"add", "--json", "--medium", "One", after});
+
+    ASSERT_EQ(moved.exitCode, 0) << moved.err.toStdString();
+    EXPECT_EQ(records(moved.out),
+              (QList<QJsonObject>{
+                  {{"kind", "moved"}, {"artist", "A"}, {"title", "B"}, {"filename", after}},
+                  QJsonObject({{"added", 0},
+                               {"doubles", 0},
+                               {"bad", 0},
+                               {"total", 1},
+                               {"full", 0},
+                               {"partial", 0},
+                               {"moved", 1}})}));
+    EXPECT_EQ(table({SongColumn::Filename}), (QList<QStringList>{{after}}));
+}
+
 TEST_F(AddCommandTest, MediumNameWithADoubleQuoteAddsNothing)
 {
     const QString song = write("a.mp3", tagged("A", "B"));

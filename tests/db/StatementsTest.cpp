@@ -188,6 +188,12 @@ const CatalogueCase catalogueCases[] = {
      "delete from tamboro where filename = \"/m/f.mp3\""},
     {"delete entry", [] { return deleteById(QStringLiteral("17")); },
      "delete from tamboro where ID=17"},
+    {"song found moved",
+     [] {
+         return updateMoved(QStringLiteral("17"), QStringLiteral("/m/new/f.mp3"),
+                            QStringLiteral("Disk!"));
+     },
+     "update tamboro set filename=\"/m/new/f.mp3\", location=\"Disk!\" where ID=17"},
     {"re-index copy", [] { return insertIntoConverted(playedSong(QStringLiteral("7"))); },
      "insert into converted (artist, title, filename, track_length, location, genre, album, "
      "bitrate, frequency, comment, syear, played)values\n(\"Ar\", \"Ti\", \"/m/f.mp3\", "

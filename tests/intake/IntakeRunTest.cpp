@@ -87,6 +87,11 @@ TEST_P(IntakeDoubleTest, SongAlreadyStored)
     options.sameFilesFromDifferentMediums = c.sameFilesFromDifferentMediums;
     const QString path =
         file(QStringLiteral("it's.mp3"), IntakeFiles::taggedMp3("Rez \"V\"", "Jamming"));
+    // The stored song's file is there (one that is gone would make the song a moved one).
+    const QString stored = file(QStringLiteral("stored.mp3"), IntakeFiles::untaggedMp3());
+    uq.setSql(Statements::updateMoved(QStringLiteral("1"), TextCodec::reFilter(stored),
+                                      QLatin1String(c.storedLocation)));
+    uq.execSQL();
 
     const IntakeResult result = add({path});
 

@@ -35,6 +35,8 @@ QIcon pictureOf(ReportRow::Picture picture)
         return Icons::get(Icons::Id::ReportRecognized);
     case ReportRow::Bad:
         return Icons::get(Icons::Id::ReportBad);
+    case ReportRow::Moved:
+        return Icons::get(Icons::Id::ReportMoved);
     }
     return QIcon();
 }
@@ -78,6 +80,7 @@ AddReportWindow::AddReportWindow(Dialogs& dialogs, QWidget* parent)
     m_total = makeFigure("TotalFigure", statistics);
     m_full = makeFigure("FullFigure", statistics);
     m_partial = makeFigure("PartialFigure", statistics);
+    m_moved = makeFigure("MovedFigure", statistics);
     auto* figures = new QGridLayout;
     const std::pair<const char*, QLabel*> captions[] = {
         {"Files added:", m_added},
@@ -86,6 +89,7 @@ AddReportWindow::AddReportWindow(Dialogs& dialogs, QWidget* parent)
         {"Total files:", m_total},
         {"Artificial intelligence full recognitions:", m_full},
         {"Artificial intelligence partial recognitions:", m_partial},
+        {"Songs found moved:", m_moved},
     };
     int row = 0;
     for (const auto& [caption, figure] : captions) {
@@ -129,6 +133,8 @@ AddReportWindow::AddReportWindow(Dialogs& dialogs, QWidget* parent)
         ReportRow::Recognized, "File has been Artificially Recognized and has been added", report));
     legend->addLayout(legendLine(
         ReportRow::Bad, "File is corrupted or is not an MP3 file and has been excluded.", report));
+    legend->addLayout(legendLine(
+        ReportRow::Moved, "File has moved: its song now points to it, play count kept", report));
 
     m_fileName = new QLineEdit(report);
     m_fileName->setObjectName(QStringLiteral("Edit1"));
@@ -172,7 +178,7 @@ void AddReportWindow::clear(int total)
     m_fileName->clear();
     m_rows.clear();
     m_inserted.clear();
-    for (QLabel* figure : {m_added, m_doubles, m_bad, m_full, m_partial})
+    for (QLabel* figure : {m_added, m_doubles, m_bad, m_full, m_partial, m_moved})
         figure->setText(QStringLiteral("0"));
     m_total->setText(QString::number(total));
 }
@@ -203,6 +209,7 @@ void AddReportWindow::showResult(const IntakeResult& result)
     m_total->setText(QString::number(figures.total));
     m_full->setText(QString::number(figures.full));
     m_partial->setText(QString::number(figures.partial));
+    m_moved->setText(QString::number(figures.moved));
 }
 
 void AddReportWindow::present()

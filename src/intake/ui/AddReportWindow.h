@@ -73,6 +73,7 @@ private:
     QLabel* m_total;
     QLabel* m_full;
     QLabel* m_partial;
+    QLabel* m_moved;
     QTreeWidget* m_list;
     QLineEdit* m_fileName;
     QCheckBox* m_makeUserList;
