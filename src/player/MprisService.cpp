@@ -165,6 +165,8 @@ QVariantMap MprisService::metadata()
         values.insert(QStringLiteral("xesam:artist"), QStringList{song.artist});
     if (!song.title.isEmpty())
         values.insert(QStringLiteral("xesam:title"), song.title);
+    if (!song.album.isEmpty())
+        values.insert(QStringLiteral("xesam:album"), song.album);
     values.insert(QStringLiteral("xesam:url"),
                   QUrl::fromLocalFile(song.filename).toString(QUrl::FullyEncoded));
     values.insert(QStringLiteral("mpris:length"), qlonglong(m_transport.length()) * 1000);
@@ -182,8 +184,7 @@ QString MprisService::trackId()
 void MprisService::syncTrack()
 {
     const PlayerTransport::Song& song = m_transport.loadedSong();
-    if (song.filename == m_trackSong.filename && song.artist == m_trackSong.artist &&
-        song.title == m_trackSong.title)
+    if (song == m_trackSong)
         return;
     m_trackSong = song;
     if (!song.filename.isEmpty())

@@ -26,6 +26,8 @@ public:
         QString artist;
         QString title;
         QString filename;
+        QString album{};
+        bool operator==(const Song&) const = default;
     };
     // What ">" plays: the song the tag editor shows. Nothing while no list window is open or
     // the editor's file name is empty, and then ">" does nothing.

@@ -95,7 +95,8 @@ protected:
     {
         const QString link = folders.file(QStringLiteral("Song #1 (live).mp2"));
         QFile::link(longSong(), link);
-        return {QStringLiteral("An Artist"), QStringLiteral("A Title"), link};
+        return {QStringLiteral("An Artist"), QStringLiteral("A Title"), link,
+                QStringLiteral("An Album")};
     }
 
     LibraryFolders folders;
@@ -218,6 +219,7 @@ TEST_F(MprisServiceTest, PlayPauseAndStopThroughTheBus)
     EXPECT_EQ(playing.value(QStringLiteral("xesam:artist")).toStringList(),
               QStringList{QStringLiteral("An Artist")});
     EXPECT_EQ(playing.value(QStringLiteral("xesam:title")).toString(), QStringLiteral("A Title"));
+    EXPECT_EQ(playing.value(QStringLiteral("xesam:album")).toString(), QStringLiteral("An Album"));
     const QString url = playing.value(QStringLiteral("xesam:url")).toString();
     EXPECT_TRUE(url.endsWith(QLatin1String("/Song%20%231%20(live).mp2"))) << url.toStdString();
     EXPECT_EQ(QUrl(url).toLocalFile(), song->filename);

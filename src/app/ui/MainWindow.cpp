@@ -460,7 +460,7 @@ void MainWindow::createPlayerBar()
         if (listWindows().isEmpty())
             return std::nullopt;
         const TagSave::Fields fields = m_tagEditor->fields();
-        return PlayerTransport::Song{fields.artist, fields.title, fields.filename};
+        return PlayerTransport::Song{fields.artist, fields.title, fields.filename, fields.album};
     });
     m_playerBar = new PlayerBar({m_transport.get(), m_services.dialogs,
                                  [this] { return int(listWindows().size()); },
