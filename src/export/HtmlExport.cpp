@@ -342,9 +342,9 @@ void writeSummary(Utf8Out& out, const QStringList& panels, const Options& option
     out.literal("<TABLE SUMMARY=\"The figures of the list\" BORDER=1 CELLPADDING=0 "
                 "CELLSPACING=0 BGCOLOR=#808080 ALIGN=CENTER>\r\n<TR><TD ALIGN=CENTER>\r\n");
     panel("<B>", 0, "</B><BR>\r\n");
-    // A centred block ends its own line, as the line break after each figure does.
+    // Each centred block is closed where its figure ends.
     if (options.secondary)
-        panel("<CENTER><B>", 1, "</B></CENTER>\r\n");
+        panel("<CENTER><B>", 1, "</B><BR></CENTER>\r\n");
     panel("<B>", 2, "</B><BR>\r\n");
     if (options.secondary)
         panel("<CENTER><B>", 3, "</B></CENTER>\r\n");

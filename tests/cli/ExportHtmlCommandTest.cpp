@@ -99,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  "<CENTER>2. Beatles - Help!, 256Kbps</CENTER>"},
                       OptionCase{"secondary",
                                  {"--secondary", "--all"},
-                                 "<CENTER><B>Songs playable: 0</B></CENTER>"},
+                                 "<CENTER><B>Songs playable: 0</B><BR></CENTER>"},
                       OptionCase{"query keeps its order",
                                  {"--query", "select * from tamboro order by bitrate desc"},
                                  "<CENTER>1. Beatles - Help!, 0:03:00</CENTER>"}),

@@ -169,7 +169,7 @@ TEST(HtmlPageTest, TableStyleWholePageWithSecondaryInformation)
             R"(<TABLE SUMMARY="The figures of the list" BORDER=1 CELLPADDING=0 CELLSPACING=0 BGCOLOR=#808080 ALIGN=CENTER>)",
             R"(<TR><TD ALIGN=CENTER>)",
             R"(<B>Songs in list: 3</B><BR>)",
-            R"(<CENTER><B>Songs playable: 2</B></CENTER>)",
+            R"(<CENTER><B>Songs playable: 2</B><BR></CENTER>)",
             R"(<B>List Time: 0:8:24</B><BR>)",
             R"(<CENTER><B>Play Time: 0:5:6</B></CENTER>)",
             R"(</TD></TR></TABLE>)",
