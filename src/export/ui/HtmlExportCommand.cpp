@@ -99,9 +99,11 @@ void HtmlExportCommand::reportWritten(const QString& path)
                           text + QStringLiteral(" No program was found to open it."));
         return;
     }
-    // "OK" first, the default: Enter must not start a browser the user did not ask for.
+    // "Close" first, the default: an Enter meant for the save dialog must not start a browser.
+    // "Open" stands on the right, where desktops put the button that does something.
     const std::optional<int> choice =
-        m_dialogs.choose(QString(), text, {QStringLiteral("OK"), QStringLiteral("Open")});
+        m_dialogs.choose(QString(), text + QStringLiteral("\n\nOpen it now?"),
+                         {QStringLiteral("Close"), QStringLiteral("Open")});
     if (choice != 1)
         return;
     if (const std::optional<QString> failure = m_opener->open(path))

@@ -19,7 +19,7 @@ struct EndCase
 {
     const char* name;
     bool registered;                // the desktop has a program (a browser) for the page
-    std::optional<int> choice;      // the button pressed: 0 "OK", 1 "Open", nothing: closed
+    std::optional<int> choice;      // the button pressed: 0 "Close", 1 "Open", nothing: none
     std::optional<QString> failure; // why the browser did not start
     bool opened;                    // the page went to the browser
 };
@@ -89,8 +89,8 @@ TEST_P(HtmlExportEndTest, AMessageNamesThePageAndOpensItOnRequest)
     QList<ScriptedDialogs::Record> messages = dialogs.messages();
     if (c.registered) {
         ASSERT_EQ(choices.size(), 1);
-        EXPECT_EQ(choices[0].text, saved);
-        EXPECT_EQ(choices[0].detail, QStringLiteral("OK|Open"));
+        EXPECT_EQ(choices[0].text, saved + QStringLiteral("\n\nOpen it now?"));
+        EXPECT_EQ(choices[0].detail, QStringLiteral("Close|Open"));
     } else {
         EXPECT_TRUE(choices.isEmpty());
         ASSERT_FALSE(messages.isEmpty());
@@ -115,8 +115,8 @@ INSTANTIATE_TEST_SUITE_P(
     Ends, HtmlExportEndTest,
     ::testing::Values(EndCase{"no browser", false, std::nullopt, std::nullopt, false},
                       EndCase{"Open", true, 1, std::nullopt, true},
-                      EndCase{"OK", true, 0, std::nullopt, false},
-                      EndCase{"message closed", true, std::nullopt, std::nullopt, false},
+                      EndCase{"Close", true, 0, std::nullopt, false},
+                      EndCase{"message closed by its box", true, std::nullopt, std::nullopt, false},
                       EndCase{"browser does not start", true, 1,
                               QStringLiteral("Failed to execute child process"), true}),
     RowName());
