@@ -553,7 +553,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ValidCase{"empty list", {}, [](Options&) {}}),
     RowName());
 
-TEST(HtmlValidityTest, TidyReportsWhatTheOldPageGotWrong)
+TEST(HtmlMarkupTest, TidyReportsWhatTheOldPageGotWrong)
 {
     // The check must be able to fail: the anchor of the old letter index closed after the bold
     // text it sits in, and a cell outside any row.
@@ -579,7 +579,7 @@ bool cellsInRows(const QString& page)
     return true;
 }
 
-TEST(HtmlValidityTest, DoctypeNoNullStyleSheetClosedAnchorsCellsInRowsAndTheFooterLink)
+TEST(HtmlMarkupTest, DoctypeNoNullStyleSheetClosedAnchorsCellsInRowsAndTheFooterLink)
 {
     for (const bool withTable : {false, true}) {
         SCOPED_TRACE(withTable ? "With Table" : "Without Table");
