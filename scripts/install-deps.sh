@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libqt6svg6 libqt6sql6-sqlite libsqlite3-dev sqlite3
   libmpg123-dev mpg123 libtag1-dev libglib2.0-dev pxlib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth imagemagick lame ffmpeg desktop-file-utils
+  xvfb xauth imagemagick lame ffmpeg desktop-file-utils tidy
   pulseaudio pulseaudio-utils dbus dbus-bin
 )
 

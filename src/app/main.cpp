@@ -2,6 +2,7 @@
 #include "app/ui/MainWindow.h"
 #include "app/ui/TamboroApplication.h"
 #include "platform/Clock.h"
+#include "platform/GioDesktopOpener.h"
 #include "platform/GioShellVerbs.h"
 #include "platform/Home.h"
 #include "platform/Volumes.h"
@@ -46,6 +47,7 @@ int main(int argc, char** argv)
     SettingsStore settings;
     SystemVolumes volumes;
     GioShellVerbs shellVerbs;
+    GioDesktopOpener desktopOpener;
     SystemClock clock;
 
     AppServices services;
@@ -54,6 +56,7 @@ int main(int argc, char** argv)
     services.dialogs = &dialogs;
     services.volumes = &volumes;
     services.shellVerbs = &shellVerbs;
+    services.desktopOpener = &desktopOpener;
     services.clock = &clock;
     services.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
 

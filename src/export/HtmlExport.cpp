@@ -3,8 +3,10 @@
 #include "platform/Errors.h"
 
 #include <QBuffer>
+#include <QHash>
 #include <QIODevice>
 #include <QSaveFile>
+#include <QUrl>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -18,13 +20,18 @@ namespace HtmlExport {
 
 namespace {
 
-// The page's opening lines. The character set is declared right after <head>, within the
-// first bytes a browser looks at, since the values may hold any script.
+// The page's opening lines. The page is HTML 4.01 Transitional, the HTML its centred blocks,
+// fonts and colour attributes belong to. The doctype names no DTD address, so that browsers
+// keep laying the page out as they did before it had one (the title's three lines are placed
+// against each other by negative margins). The character set is declared right after
+// <head>, within the first bytes a browser looks at, since the values may hold any script.
+// The tables' border colour is a rule of the style sheet, as HTML 4 has no attribute for it,
+// and so are the body's top and left margins.
 constexpr char pageTemplate[] =
+    "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\r\n"
     "<html>\r\n"
     "<head>\r\n"
     "<meta charset=\"utf-8\">\r\n"
-    "<link rel=\"stylesheet\" href=\"null\">\r\n"
     "<style TYPE=\"text/css\">\r\n"
     "<!--BODY { background: #91D7FF; }\r\n"
     ".para1 { margin-top: -20px; margin-left: 150px; font-family: \"font2, Arial\"; font-size: "
@@ -35,20 +42,23 @@ constexpr char pageTemplate[] =
     "font-size: 22px; line-height: 35px; text-align: center; color: #003350; font-style: none; "
     "}\r\n"
     ".font { font-family: \"font4, Times New Roman\"; }\r\n"
+    "TABLE, TD { border-style: solid; border-color: #404040; }\r\n"
     "-->\r\n"
     "</style>\r\n"
     "<title>Kestrova Tamboro Exported List</title>\r\n"
     "</head>\r\n"
-    "<body topmargin=\"0\" leftmargin=\"0\" text=\"#FFFFFF\">\r\n"
+    "<body style=\"margin-top: 0; margin-left: 0\" text=\"#FFFFFF\">\r\n"
     "<!--TOOLBAR_START-->\r\n"
     "<!--TOOLBAR_EXEMPT-->\r\n"
     "<div CLASS=\"para2\" align=\"center\"><p>TAMBORO</p></div>\r\n"
     "<div CLASS=\"para3\" align=\"center\"><p>Kestrova</p></div>\r\n"
     "<div CLASS=\"para1\" align=\"center\"><p>exported list</p></div>\r\n";
 
-// The footer names the maker as plain text: a page a user hands around links nowhere outside.
+// The footer links to the maker's web site. The maker has none yet: the address is in a domain
+// reserved for examples, so that no page handed around points at someone else's site.
 constexpr char footer[] = "<CENTER><FONT SIZE=2 COLOR=#404040>This report has been generated "
-                          "by Tamboro 3,  Kestrova.</FONT></FONT></CENTER>\r\n";
+                          "by Tamboro 3,  <A HREF=\"https://kestrova.example/\">Kestrova.</A>"
+                          "</FONT></CENTER>\r\n";
 
 constexpr const char* headerCells[fieldCount] = {
     "<TD BGCOLOR=#555555><B>Artist</B>\r\n",  "<TD BGCOLOR=#555555><B>Title</B>\r\n",
@@ -329,17 +339,40 @@ void writeSummary(Utf8Out& out, const QStringList& panels, const Options& option
         out.escaped(panels.value(index));
         out.raw(after);
     };
-    out.literal("<TABLE BORDER=1 CELLPADDING=0 CELLSPACING=0 BGCOLOR=#808080 "
-                "BORDERCOLOR=#404040 ALIGN=CENTER>\r\n<TR><TD ALIGN=CENTER>\r\n");
+    out.literal("<TABLE SUMMARY=\"The figures of the list\" BORDER=1 CELLPADDING=0 "
+                "CELLSPACING=0 BGCOLOR=#808080 ALIGN=CENTER>\r\n<TR><TD ALIGN=CENTER>\r\n");
     panel("<B>", 0, "</B><BR>\r\n");
+    // Each centred block is closed where its figure ends.
     if (options.secondary)
-        panel("<CENTER><B>", 1, "</B><BR>\r\n");
+        panel("<CENTER><B>", 1, "</B><BR></CENTER>\r\n");
     panel("<B>", 2, "</B><BR>\r\n");
     if (options.secondary)
-        panel("<CENTER><B>", 3, "</B>\r\n");
+        panel("<CENTER><B>", 3, "</B></CENTER>\r\n");
     out.literal("</TD></TR></TABLE>\r\n<BR>\r\n<BR>\r\n");
     out.literal(footer);
 }
+
+// The anchors of the headings, each named once on the page. A letter's first heading is named
+// by the letter, so that "#A" leads to the A's; a blank initial, which no anchor may be named,
+// is "blank"; a letter that heads another group further down (the rows are not sorted here)
+// gets the count of its headings after a dash: "B-2". No initial is more than one character,
+// so no two of these names meet.
+class Anchors
+{
+public:
+    QString next(char32_t upper)
+    {
+        QString name =
+            QChar::isSpace(upper) ? QStringLiteral("blank") : QString::fromUcs4(&upper, 1);
+        const int count = ++m_seen[name];
+        if (count > 1)
+            name += QLatin1Char('-') + QString::number(count);
+        return name;
+    }
+
+private:
+    QHash<QString, int> m_seen;
+};
 
 } // namespace
 
@@ -380,21 +413,32 @@ qint64 MakeHTML(const std::vector<ListEntry>& rows, const QStringList& panels,
     // groups.
     char32_t remembered = noInitial; // nothing seen yet: an empty row text matches it
     Utf8Out index(256);
-    const auto newInitial = [&](const ListEntry& row) -> std::optional<char32_t> {
+    Anchors anchors;
+    struct Heading
+    {
+        char32_t upper;
+        QString anchor;
+    };
+    const auto newInitial = [&](const ListEntry& row) -> std::optional<Heading> {
         const char32_t initial = rowInitial(row, options);
         const char32_t lower = lowerInitial(initial);
         if (lower == remembered)
             return std::nullopt;
         remembered = lower;
-        const char32_t upper = QChar::toUpper(initial);
+        char32_t upper = QChar::toUpper(initial);
+        if (QChar::isSurrogate(upper))
+            upper = 0xFFFD; // half a pair, shown and named as the replacement character
+        Heading heading{upper, anchors.next(upper)};
         if (index.size() > 0)
             index.literal(" | ");
+        // The link's address is a URL: the name's bytes beyond letters and digits in %XX form,
+        // which browsers decode before they look for the anchor.
         index.literal("<B><A HREF=\"#");
-        index.codePoint(upper);
+        index.raw(QUrl::toPercentEncoding(heading.anchor));
         index.literal("\">");
         index.codePoint(upper);
-        index.literal("</B></A>");
-        return upper;
+        index.literal("</A></B>");
+        return heading;
     };
 
     // The index heads the page but is known only once every row has been seen: the rows go
@@ -402,17 +446,18 @@ qint64 MakeHTML(const std::vector<ListEntry>& rows, const QStringList& panels,
     Utf8Out out(chunkSize + 4096);
     char16_t touched = 0;
     if (!options.withTable) {
-        out.literal("<FONT COLOR=#404040>\r\n");
+        // The rows, figures and footer in dark grey; a block, since it holds blocks.
+        out.literal("<DIV STYLE=\"color: #404040\">\r\n");
         for (int i = 0; i < count; ++i) {
             if (i % touchBatch == 0)
                 touched |= touchRows(rows, i + touchBatch, options);
             const ListEntry& row = rows[std::size_t(i)];
-            if (const std::optional<char32_t> upper = newInitial(row)) {
+            if (const std::optional<Heading> heading = newInitial(row)) {
                 out.literal("<BR>\r\n<CENTER><B><A NAME=\"");
-                out.codePoint(*upper);
+                out.escaped(heading->anchor);
                 out.literal("\">");
-                out.codePoint(*upper);
-                out.literal("</B></CENTER>\r\n<BR>\r\n");
+                out.codePoint(heading->upper);
+                out.literal("</A></B></CENTER>\r\n<BR>\r\n");
             }
             out.literal("<CENTER>");
             out.number(i + 1);
@@ -425,26 +470,30 @@ qint64 MakeHTML(const std::vector<ListEntry>& rows, const QStringList& panels,
         }
         out.literal("<BR>\r\n<BR>\r\n");
     } else {
-        out.literal("<CENTER><FONT CLASS=\"text\"><TABLE BORDER=1 CELLPADDING=0 CELLSPACING=0 "
-                    "BGCOLOR=#808080 BORDERCOLOR=#404040>\r\n");
-        out.literal("<TD BGCOLOR=#555555><B>Nr.</B>\r\n");
+        // The class "text" the table's font had: a font cannot hold a table.
+        out.literal("<CENTER><TABLE CLASS=\"text\" SUMMARY=\"The songs of the list\" BORDER=1 "
+                    "CELLPADDING=0 CELLSPACING=0 BGCOLOR=#808080>\r\n");
+        out.literal("<TR>\r\n<TD BGCOLOR=#555555><B>Nr.</B>\r\n");
         for (int field = 0; field < fieldCount; ++field)
             if (options.fields[field])
                 out.raw(headerCells[field]);
+        out.literal("</TR>\r\n");
         for (int i = 0; i < count; ++i) {
             if (i % touchBatch == 0)
                 touched |= touchRows(rows, i + touchBatch, options);
             const ListEntry& row = rows[std::size_t(i)];
             out.literal("<TR>\r\n");
-            if (const std::optional<char32_t> upper = newInitial(row)) {
-                out.literal("<A NAME=\"");
-                out.codePoint(*upper);
-                out.literal("\"><TD>");
+            if (const std::optional<Heading> heading = newInitial(row)) {
+                out.literal("<TD><A NAME=\"");
+                out.escaped(heading->anchor);
+                out.literal("\">");
+                out.number(i + 1);
+                out.literal(".</A>\r\n");
             } else {
                 out.literal("<TD>");
+                out.number(i + 1);
+                out.literal(".\r\n");
             }
-            out.number(i + 1);
-            out.literal(".\r\n");
             writeCells(out, row, options);
             out.literal("</TR>\r\n");
             out.sealIfFull();
@@ -457,13 +506,22 @@ qint64 MakeHTML(const std::vector<ListEntry>& rows, const QStringList& panels,
     // a local of each call, as pages may be made on several threads at once.
     [[maybe_unused]] volatile char16_t touchSink = touched;
     writeSummary(out, panels, options);
-    out.literal("</FONT></BODY></HTML>\r\n");
+    if (options.withTable)
+        out.literal("</BODY></HTML>\r\n");
+    else
+        out.literal("</DIV></BODY></HTML>\r\n");
 
     Utf8Out head(qsizetype(sizeof pageTemplate) + index.size() + 64);
     head.literal(pageTemplate);
-    head.literal("<BR><CENTER>");
-    head.raw(index.take());
-    head.literal("</CENTER><BR>\r\n");
+    // Without a letter the index is left out rather than written as an empty block, which
+    // shows alike.
+    if (index.size() > 0) {
+        head.literal("<BR><CENTER>");
+        head.raw(index.take());
+        head.literal("</CENTER><BR>\r\n");
+    } else {
+        head.literal("<BR><BR>\r\n");
+    }
     return head.writeTo(device, name) + out.writeTo(device, name);
 }
 

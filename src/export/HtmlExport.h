@@ -14,7 +14,9 @@ class QIODevice;
 
 // One static HTML page of a list window's rows: every row with the fields chosen, as numbered
 // lines or as a table, grouped by initial letter under a letter index, then the list's four
-// status figures and a footer. Lines end in CR LF; the page is UTF-8 and says so.
+// status figures and a footer. Lines end in CR LF; the page is UTF-8 and says so. The page is
+// valid HTML 4.01 Transitional: elements closed and nested, cells in rows, one anchor per
+// heading, each letter of the index leading to its own heading.
 //
 // Values go in as the list shows them (ListEntry holds them decoded) and are escaped for HTML,
 // so that a title such as "<script>" or "Tom & Jerry" shows as typed.

@@ -59,9 +59,9 @@ TEST_F(ExportHtmlCommandTest, WholeDatabaseInArtistOrderDecodedAndEscaped)
               QStringLiteral("file: %1\nrows: 3\nbytes: %2\n\n").arg(page).arg(size).toUtf8());
 
     const QStringList lines = pageLines();
-    EXPECT_EQ(lines.value(20), QStringLiteral("<BR><CENTER><B><A HREF=\"#A\">A</B></A> | <B><A "
-                                              "HREF=\"#B\">B</B></A> | <B><A HREF=\"#T\">T</B>"
-                                              "</A></CENTER><BR>"));
+    EXPECT_EQ(lines.value(21), QStringLiteral("<BR><CENTER><B><A HREF=\"#A\">A</A></B> | <B><A "
+                                              "HREF=\"#B\">B</A></B> | <B><A HREF=\"#T\">T</A>"
+                                              "</B></CENTER><BR>"));
     EXPECT_TRUE(lines.contains(QStringLiteral("<CENTER>1. Abba - Waterloo, 0:03:00</CENTER>")));
     EXPECT_TRUE(lines.contains(
         QStringLiteral("<CENTER>3. Tom &amp; Jerry - Don't &lt;stop&gt;, 0:03:00</CENTER>")));
@@ -90,17 +90,19 @@ TEST_P(ExportHtmlOptionsTest, OptionsAreTheWindowsBoxes)
 
 INSTANTIATE_TEST_SUITE_P(
     Options, ExportHtmlOptionsTest,
-    ::testing::Values(
-        OptionCase{"table", {"--table", "--all"}, "<TD>Abba<TD>Waterloo<TD>0:03:00"},
-        OptionCase{
-            "bitrate only", {"--fields", "bitrate", "--all"}, "<CENTER>1. , 128Kbps</CENTER>"},
-        OptionCase{"fields in the fixed order",
-                   {"--fields", "bitrate,title,artist", "--all"},
-                   "<CENTER>2. Beatles - Help!, 256Kbps</CENTER>"},
-        OptionCase{"secondary", {"--secondary", "--all"}, "<CENTER><B>Songs playable: 0</B><BR>"},
-        OptionCase{"query keeps its order",
-                   {"--query", "select * from tamboro order by bitrate desc"},
-                   "<CENTER>1. Beatles - Help!, 0:03:00</CENTER>"}),
+    ::testing::Values(OptionCase{"table", {"--table", "--all"}, "<TD>Abba<TD>Waterloo<TD>0:03:00"},
+                      OptionCase{"bitrate only",
+                                 {"--fields", "bitrate", "--all"},
+                                 "<CENTER>1. , 128Kbps</CENTER>"},
+                      OptionCase{"fields in the fixed order",
+                                 {"--fields", "bitrate,title,artist", "--all"},
+                                 "<CENTER>2. Beatles - Help!, 256Kbps</CENTER>"},
+                      OptionCase{"secondary",
+                                 {"--secondary", "--all"},
+                                 "<CENTER><B>Songs playable: 0</B><BR></CENTER>"},
+                      OptionCase{"query keeps its order",
+                                 {"--query", "select * from tamboro order by bitrate desc"},
+                                 "<CENTER>1. Beatles - Help!, 0:03:00</CENTER>"}),
     RowName());
 
 TEST_F(ExportHtmlCommandTest, MistakesAndFailures)

@@ -3,6 +3,7 @@
 #include <QString>
 
 class Clock;
+class DesktopOpener;
 class Dialogs;
 class SettingsStore;
 class ShellVerbs;
@@ -18,6 +19,8 @@ struct AppServices
     Dialogs* dialogs = nullptr;
     Volumes* volumes = nullptr;
     ShellVerbs* shellVerbs = nullptr;
+    // The desktop's programs for saved files (a browser for an exported page); null: none.
+    DesktopOpener* desktopOpener = nullptr;
     Clock* clock = nullptr;
     // Whether the desktop shows tray icons; without one, closing the main window quits.
     bool trayAvailable = false;

@@ -198,8 +198,9 @@ void MainWindow::createWidgets()
         m_timer2->start();
     });
     connect(m_massRetag, &MassRetagCommand::refreshListsRequested, this, &MainWindow::refreshLists);
-    m_htmlExport = new HtmlExportCommand(*m_services.dialogs, this, m_gauge,
-                                         [this] { return activeListWindow(); });
+    m_htmlExport = new HtmlExportCommand(
+        *m_services.dialogs, this, m_gauge, [this] { return activeListWindow(); },
+        m_services.desktopOpener);
     m_copyFiles = new CopyFilesCommand(*m_services.dialogs, this, m_gauge);
 
     m_maintenance =

@@ -4,20 +4,23 @@
 #include "export/ui/HtmlOptionsWindow.h"
 #include "lists/ui/ListModel.h"
 #include "lists/ui/ListWindow.h"
+#include "platform/DesktopOpener.h"
 #include "platform/Errors.h"
 #include "ui/BackgroundRunner.h"
 #include "ui/Dialogs.h"
 #include "ui/Gauge.h"
 
+#include <QDir>
 #include <QTimer>
 
 HtmlExportCommand::HtmlExportCommand(Dialogs& dialogs, QWidget* mainWindow, Gauge* gauge,
-                                     ActiveList activeList)
+                                     ActiveList activeList, const DesktopOpener* opener)
     : QObject(mainWindow)
     , m_dialogs(dialogs)
     , m_mainWindow(mainWindow)
     , m_gauge(gauge)
     , m_activeList(std::move(activeList))
+    , m_opener(opener)
     , m_window(new HtmlOptionsWindow(dialogs, mainWindow))
     , m_timer(new QTimer(this))
 {
@@ -82,6 +85,31 @@ void HtmlExportCommand::makeHtml()
         m_gauge->finish();
     if (error)
         m_dialogs.message(Dialogs::Kind::Error, *error);
+    else
+        reportWritten(path);
+}
+
+void HtmlExportCommand::reportWritten(const QString& path)
+{
+    // Without a word the user would not know where the page went, nor that it is done.
+    const QString text =
+        QStringLiteral("The HTML page was saved as \"%1\".").arg(QDir::toNativeSeparators(path));
+    if (!m_opener || !m_opener->canOpen(path)) {
+        m_dialogs.message(Dialogs::Kind::Information,
+                          text + QStringLiteral(" No program was found to open it."));
+        return;
+    }
+    // "Close" first, the default: an Enter meant for the save dialog must not start a browser.
+    // "Open" stands on the right, where desktops put the button that does something.
+    const std::optional<int> choice =
+        m_dialogs.choose(QString(), text + QStringLiteral("\n\nOpen it now?"),
+                         {QStringLiteral("Close"), QStringLiteral("Open")});
+    if (choice != 1)
+        return;
+    if (const std::optional<QString> failure = m_opener->open(path))
+        m_dialogs.message(Dialogs::Kind::Error,
+                          QStringLiteral("The HTML page \"%1\" could not be opened: %2")
+                              .arg(QDir::toNativeSeparators(path), *failure));
 }
 
 void HtmlExportCommand::showProgress(int position, int maximum, const QString& text)

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class DesktopOpener;
 class Dialogs;
 class Gauge;
 class HtmlOptionsWindow;
@@ -16,14 +17,17 @@ class QWidget;
 // Page" shows the options window (TForm7); its "Generate" starts the one-shot timer
 // `MakeHTMLTimer`, whose run makes the page of the list window active at that moment and
 // writes it, on a worker thread while the main window stays painted and shows the run on its
-// gauge.
+// gauge. The run ends with a message naming the page, which offers to open it when the desktop
+// has a program (a browser) for it.
 class HtmlExportCommand : public QObject
 {
     Q_OBJECT
 public:
     using ActiveList = std::function<ListWindow*()>;
 
-    HtmlExportCommand(Dialogs& dialogs, QWidget* mainWindow, Gauge* gauge, ActiveList activeList);
+    // `opener` may be null: the message then offers no "Open".
+    HtmlExportCommand(Dialogs& dialogs, QWidget* mainWindow, Gauge* gauge, ActiveList activeList,
+                      const DesktopOpener* opener);
 
     // Shows the options window, without blocking; a null list does nothing.
     void open(ListWindow* list);
@@ -37,11 +41,14 @@ private:
     // The timer's run: `MakeHTML` of the main window.
     void makeHtml();
     void showProgress(int position, int maximum, const QString& text);
+    // The message that ends a run that wrote the page to `path`, and its "Open".
+    void reportWritten(const QString& path);
 
     Dialogs& m_dialogs;
     QWidget* m_mainWindow;
     Gauge* m_gauge;
     ActiveList m_activeList;
+    const DesktopOpener* m_opener;
     HtmlOptionsWindow* m_window;
     QTimer* m_timer;
     QString m_path;
