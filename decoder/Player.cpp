@@ -353,14 +353,12 @@ void Player::open(const char* fileName, int streamMode, const CallbackByteSource
     // delay), and only its scan knows what that leaves of frames that are not as promised.
     long long frames = -1;
     long long samples = -1;
-    bool scanned = false;
     if (ok && plan == LengthPlan::Count) {
         if (walked && walked->clean() && layout->header == LengthHeader::None) {
             frames = walked->frames;
             samples = frames * first.samplesPerFrame;
         } else {
             ok = mpg123_scan(decoder) == MPG123_OK;
-            scanned = true;
         }
     }
     if (ok && frames < 0)
@@ -372,15 +370,15 @@ void Player::open(const char* fileName, int streamMode, const CallbackByteSource
     if (ok && plan == LengthPlan::TrustHeader && average && !plausibleKbps(first, *average) &&
         seekable) {
         ok = mpg123_scan(decoder) == MPG123_OK;
-        scanned = true;
         frames = ok ? static_cast<long long>(mpg123_framelength(decoder)) : -1;
         average = averageKbps(*layout, bytes, frames, rate);
     }
     if (ok && samples < 0)
         samples = static_cast<long long>(mpg123_length(decoder));
     // libmpg123 counts every frame as long as the first one: glued parts of other rates need
-    // their frames' own durations, which the walk has told apart.
-    if (ok && scanned && walked && walked->durationsVary && samples > 0) {
+    // their frames' own durations, which the walk has told apart. Such a walk is never clean,
+    // so these samples are the scan's.
+    if (ok && walked && walked->durationsVary && samples > 0) {
         const std::optional<long long> summed =
             lengthOfMixedFrames(decoder, first, samples, frames);
         if (summed)

@@ -114,8 +114,8 @@ long long lyrics3TagBefore(BlockReader& reader, long long start, long long end)
         std::vector<unsigned char> data(static_cast<size_t>(span));
         if (reader.readAt(end - span, data.data(), data.size()) != span)
             return 0;
-        // The last "LYRICSBEGIN": the lyrics may quote the word, the tag starts at the first one
-        // that leaves only lyrics behind it, which the nearest one to the end always does.
+        // The last "LYRICSBEGIN": should the lyrics quote the word, what is left in front of it
+        // is junk after the frames, which the frame walk leaves out all the same.
         const auto found = std::find_end(data.begin(), data.end() - 9, Begin, Begin + BeginLength);
         if (found == data.end() - 9)
             return 0;

@@ -306,12 +306,13 @@ void TMPEGPlayer::requireLoaded() const
 
 void TMPEGPlayer::checkError()
 {
-    // The detail belongs to the failure whose code is read with it.
-    const char* detail = m_entries->lastErrorDetail ? m_entries->lastErrorDetail() : nullptr;
     m_lastError = m_entries->lastError();
-    if (m_lastError != 0)
-        throw TMPEGError::fromLibraryCode(m_lastError)
-            .withDetail(detail ? QString::fromUtf8(detail) : QString());
+    if (m_lastError == 0)
+        return;
+    // Reading the code leaves the detail of the same failure in place.
+    const char* detail = m_entries->lastErrorDetail ? m_entries->lastErrorDetail() : nullptr;
+    throw TMPEGError::fromLibraryCode(m_lastError)
+        .withDetail(detail ? QString::fromUtf8(detail) : QString());
 }
 
 bool TMPEGPlayer::ended() const
